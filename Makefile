@@ -1,0 +1,49 @@
+# Front door for building, testing and running Kestrel8.
+# Every target works on a fresh Debian machine: `make deps` installs what is missing.
+
+PACKAGES := g++ cmake ninja-build pkg-config qt6-base-dev fonts-dejavu-core \
+            googletest libgmock-dev libgtest-dev libbenchmark-dev \
+            clang libclang-rt-14-dev xvfb x11-utils imagemagick
+JOBS ?= $(shell nproc)
+CMAKE_GEN := -G Ninja
+SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+
+.PHONY: all deps build test sanitize sanitize-address sanitize-thread run bench fuzz install clean
+
+all: build
+
+deps:
+	@missing=""; for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  $(SUDO) apt-get update && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y --no-install-recommends $$missing; \
+	fi
+
+build/build.ninja:
+	cmake -S . -B build $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release
+
+build: build/build.ninja
+	cmake --build build -j $(JOBS)
+
+test: deps build
+	cd build && ctest --output-on-failure -j $(JOBS)
+
+# AddressSanitizer and UndefinedBehaviorSanitizer over every test, then
+# ThreadSanitizer over the tests that do not load Qt (Qt is not instrumented).
+sanitize: deps sanitize-address sanitize-thread
+
+sanitize-address:
+	cmake -S . -B build-asan $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DKESTREL_SANITIZE=address
+	cmake --build build-asan -j $(JOBS)
+	cd build-asan && ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
+	  UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+
+sanitize-thread:
+	cmake -S . -B build-tsan $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DKESTREL_SANITIZE=thread -DKESTREL_WITH_QT=OFF
+	cmake --build build-tsan -j $(JOBS)
+	cd build-tsan && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest --output-on-failure -j $(JOBS)
+
+clean:
+	rm -rf build build-asan build-tsan build-fuzz

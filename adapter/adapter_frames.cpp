@@ -1,0 +1,117 @@
+#include "adapter/adapter_frames.h"
+
+#include <string>
+
+#include "adapter/link_state.h"
+#include "adapter/pacing.h"
+#include "settings/station_settings.h"
+
+namespace {
+
+constexpr std::string_view kCqcqcq = "CQCQCQ  ";
+constexpr std::string_view kNoGateway = "        ";
+
+void send_frame(std::uint8_t subcommand, std::string_view payload) {
+  AdapterFrame frame = make_adapter_frame(subcommand, payload);
+  write_bytes(adapter_port_handle, frame.bytes.data(), frame.size);
+}
+
+bool has_no_gateway() { return station.gateway.view().substr(0, 4) == "None"; }
+
+void send_route_frame(std::string_view rpt2, std::string_view rpt1, std::string_view ur) {
+  std::string payload;
+  payload.reserve(24);
+  payload.append(rpt2).append(rpt1).append(ur);
+  send_frame(adapter_byte::route, payload);
+}
+
+}  // namespace
+
+AdapterFrame make_adapter_frame(std::uint8_t subcommand, std::string_view payload) {
+  AdapterFrame frame;
+  const std::size_t room = frame.bytes.size() - 7;
+  if (payload.size() > room) payload = payload.substr(0, room);
+  auto& b = frame.bytes;
+  std::size_t n = 0;
+  b[n++] = adapter_byte::preamble;
+  b[n++] = adapter_byte::preamble;
+  b[n++] = adapter_byte::adapter_address;
+  b[n++] = adapter_byte::computer_address;
+  b[n++] = adapter_byte::command;
+  b[n++] = subcommand;
+  for (char c : payload) b[n++] = static_cast<std::uint8_t>(c);
+  b[n++] = adapter_byte::end_of_frame;
+  frame.size = n;
+  return frame;
+}
+
+void send_adapter_init() {
+  spin_wait(1000000);
+  send_frame(adapter_byte::init, std::string_view("\0", 1));
+  spin_wait(10000);
+}
+
+void send_my_callsign() {
+  spin_wait(1000000);
+  std::string payload(station.my_callsign.view());
+  payload += "  ";
+  send_frame(adapter_byte::my_call, payload);
+}
+
+void send_my_suffix() {
+  spin_wait(1000000);
+  send_frame(adapter_byte::my_suffix, station.my_suffix.view());
+}
+
+void send_repeater_mode(bool on) {
+  spin_wait(1000000);
+  send_frame(adapter_byte::repeater_mode, on ? std::string_view("\x01", 1) : std::string_view("\0", 1));
+}
+
+void send_route() {
+  spin_wait(100000);
+  std::string_view rpt2 = has_no_gateway() ? kNoGateway : station.gateway.view();
+  std::string ur;
+  if (station.my_repeater == station.his_repeater) {
+    ur = kCqcqcq;
+  } else {
+    // "/" + callsign, with the module letter moved up beside it: "/QR3KTAB".
+    std::string_view his = station.his_repeater.view();
+    ur = "/";
+    ur.append(his.substr(0, 6));
+    ur.push_back(his[7]);
+  }
+  send_route_frame(rpt2, station.my_repeater.view(), ur);
+}
+
+void send_callback_route() {
+  // A repeater without gateway has no RPT2 callsign to put on the air.
+  std::string_view rpt2 = has_no_gateway() ? kNoGateway : station.gateway.view();
+  send_route_frame(rpt2, station.my_repeater.view(), station.callback_callsign.view());
+}
+
+void send_tx_message(const std::array<char, 20>& text) {
+  for (int part = 0; part < 4; ++part) {
+    spin_wait(100000000);
+    char payload[6];
+    payload[0] = static_cast<char>(adapter_byte::first_message_part + part);
+    for (int i = 0; i < 5; ++i) {
+      char c = text[static_cast<std::size_t>(part * 5 + i)];
+      payload[i + 1] = c == '\0' ? ' ' : c;
+    }
+    send_frame(adapter_byte::message, std::string_view(payload, 6));
+  }
+}
+
+void configure_adapter(ConsoleView& view) {
+  send_adapter_init();
+  send_my_callsign();
+  view.set_text(ctl::my_suffix, std::string(station.my_suffix.view()));
+  send_my_suffix();
+  if (!is_simplex()) {
+    send_repeater_mode(true);
+    send_route();
+  } else {
+    send_repeater_mode(false);
+  }
+}

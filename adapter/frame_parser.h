@@ -1,0 +1,24 @@
+#pragma once
+// The adapter's reports, decoded one byte at a time. This is the console's
+// only input from the air: a header report becomes a line of callsigns in
+// the "Receiving" box, a status report becomes "RPT?", "UR?" or blanks in
+// the "Response" field.
+
+#include <cstdint>
+
+#include "console/console_view.h"
+
+struct AdapterFrameParser {
+  int state = 0;                 // 0 idle .. 10 skip to end of frame
+  std::uint8_t subcommand = 0;   // survives between frames
+  int header_count = 0;
+  std::uint8_t status_byte_1 = 0;
+  std::uint8_t status_byte_2 = 0;
+  std::uint8_t status_code = 0;  // survives between frames
+};
+
+// The receive thread's parser; it lives for the whole run.
+extern AdapterFrameParser adapter_parser;
+
+// One step of the state machine. Header bytes go to station.received_header.
+void feed_byte(AdapterFrameParser& parser, ConsoleView& view, std::uint8_t b);

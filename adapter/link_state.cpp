@@ -1,0 +1,58 @@
+#include "adapter/link_state.h"
+
+#include <cctype>
+#include <climits>
+
+SerialPort adapter_port_handle;
+std::atomic<bool> adapter_open{false};
+SerialPort transceiver_port_handle;
+bool transceiver_active = false;
+int port_number = 0;
+
+void parse_port_number(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  if (i >= text.size() || !std::isdigit(static_cast<unsigned char>(text[i]))) return;
+  long long value = 0;
+  for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
+    value = value * 10 + (text[i] - '0');
+    if (value > INT_MAX) value = INT_MAX;  // no device has such a number
+  }
+  port_number = static_cast<int>(negative ? -value : value);
+}
+
+std::string com_name(int number) { return "COM" + std::to_string(number); }
+
+void open_adapter_port(ConsoleView& view, std::string_view port_text) {
+  adapter_open = true;
+  parse_port_number(port_text);
+  adapter_port_handle = SerialPort::open(device_path_for_com(port_number), StopBits::one);
+  if (!adapter_port_handle.is_open()) {
+    view.message_box("COM port could not open for DV adapter", com_name(port_number),
+                     BoxOwner::none);
+    adapter_open = false;
+  }
+}
+
+void open_transceiver_port(ConsoleView& view, std::string_view port_text) {
+  parse_port_number(port_text);
+  transceiver_port_handle = SerialPort::open(device_path_for_com(port_number), StopBits::two);
+  if (!transceiver_port_handle.is_open()) {
+    view.message_box(com_name(port_number), "TRX COM port error", BoxOwner::none);
+    transceiver_active = false;
+    return;
+  }
+  transceiver_active = true;
+}
+
+void close_adapter_link() {
+  adapter_open = false;
+  adapter_port_handle.close();
+}
+
+void close_transceiver_link() {
+  transceiver_port_handle.close();
+  transceiver_active = false;
+}

@@ -1,0 +1,36 @@
+#pragma once
+// The two serial links: the DV adapter and the transceiver, their ports and
+// their flags. The window's thread opens, writes and closes both ports; the
+// receive thread only reads the adapter port and polls adapter_open.
+
+#include <atomic>
+#include <string>
+#include <string_view>
+
+#include "adapter/serial_port.h"
+#include "console/console_view.h"
+
+extern SerialPort adapter_port_handle;
+// True from the start of an open attempt until the link is closed or the
+// attempt fails; the receive loop runs while it holds.
+extern std::atomic<bool> adapter_open;
+extern SerialPort transceiver_port_handle;
+// While true, stopping the link saves the transceiver settings.
+extern bool transceiver_active;
+// The last port number parsed by either open, shared by both.
+extern int port_number;
+
+// Reads a number from the start of the port text the way "%d" does; when
+// there is none, port_number keeps its value.
+void parse_port_number(std::string_view port_text);
+
+// "COM7" for port number 7: the name the operator sees in message boxes.
+std::string com_name(int number);
+
+void open_adapter_port(ConsoleView& view, std::string_view port_text);
+void open_transceiver_port(ConsoleView& view, std::string_view port_text);
+
+// Clears adapter_open, then closes the port. Whoever runs the receive loop
+// must have waited for it to end before the port is closed.
+void close_adapter_link();
+void close_transceiver_link();

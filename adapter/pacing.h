@@ -1,0 +1,11 @@
+#pragma once
+// Pauses between commands. A count is a length of time: one count is one
+// nanosecond, so 1000000000 is one second. The thread sleeps rather than
+// spinning, so a pause costs no CPU.
+
+#include <cstdint>
+
+void spin_wait(std::int64_t count);
+
+// Tests shorten every pause by this divisor; the program never calls it.
+void set_pacing_divisor_for_tests(std::int64_t divisor);

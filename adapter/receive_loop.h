@@ -1,0 +1,24 @@
+#pragma once
+// Where the receive thread and the window's thread meet: adapter_open, the
+// start of the thread and its stop. The thread only reads the adapter port
+// and asks the window (synchronously) to show what it decoded.
+
+#include <functional>
+
+#include "console/console_view.h"
+
+// Carries out the display requests the receive thread is waiting on. The
+// window's thread calls it while it waits for the loop to end.
+using DisplayPump = std::function<void()>;
+
+// The thread body: reads and decodes while adapter_open holds.
+int adapter_receive_loop(ConsoleView& view);
+
+// Starts the loop on its own thread. Never a second one beside the first.
+void start_receive_loop(ConsoleView& view);
+
+// Clears adapter_open and returns once the loop has ended, pumping display
+// requests meanwhile. The adapter port may be closed after it returns.
+void stop_receive_loop(const DisplayPump& pump);
+
+bool receive_loop_running();

@@ -1,0 +1,139 @@
+#include "adapter/serial_port.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <thread>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr auto kReadTimeout = std::chrono::milliseconds(10);
+constexpr auto kWriteBudget = std::chrono::seconds(1);
+
+int ms_until(Clock::time_point deadline) {
+  auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+  return left.count() > 0 ? static_cast<int>(left.count()) : 0;
+}
+
+void apply_line_settings(int fd, StopBits stop_bits) {
+  termios tio{};
+  if (tcgetattr(fd, &tio) != 0) return;  // not a terminal: nothing to set
+  cfmakeraw(&tio);
+  cfsetispeed(&tio, B9600);
+  cfsetospeed(&tio, B9600);
+  tio.c_cflag &= ~(CSIZE | PARENB | CSTOPB | CRTSCTS);
+  tio.c_cflag |= CS8 | CREAD | CLOCAL;
+  if (stop_bits == StopBits::two) tio.c_cflag |= CSTOPB;
+  tio.c_iflag &= ~(IXON | IXOFF | IXANY);
+  tio.c_cc[VMIN] = 0;
+  tio.c_cc[VTIME] = 0;
+  tcsetattr(fd, TCSANOW, &tio);
+}
+
+// Waits until the driver's output queue is empty, within the budget.
+void wait_until_sent(int fd, Clock::time_point deadline) {
+  for (;;) {
+    int queued = 0;
+    if (ioctl(fd, TIOCOUTQ, &queued) != 0 || queued <= 0) return;
+    if (Clock::now() >= deadline) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+}
+
+}  // namespace
+
+SerialPort::~SerialPort() { close(); }
+
+SerialPort::SerialPort(SerialPort&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+
+SerialPort& SerialPort::operator=(SerialPort&& other) noexcept {
+  if (this != &other) {
+    close();
+    fd_ = other.fd_;
+    other.fd_ = -1;
+  }
+  return *this;
+}
+
+SerialPort SerialPort::open(const std::string& path, StopBits stop_bits) {
+  if (path.empty()) return SerialPort();
+  int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return SerialPort();
+  // Exclusive: the lock keeps out every other open, root's included; the
+  // terminal flag also keeps out programs that do not lock.
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    ::close(fd);
+    return SerialPort();
+  }
+  if (isatty(fd)) ioctl(fd, TIOCEXCL);
+  apply_line_settings(fd, stop_bits);
+  return SerialPort(fd);
+}
+
+void SerialPort::close() {
+  if (fd_ < 0) return;
+  // Give the exclusivity back first: on a pseudo-terminal whose far end stays
+  // open the flag would otherwise outlive the descriptor.
+  if (isatty(fd_)) ioctl(fd_, TIOCNXCL);
+  flock(fd_, LOCK_UN);
+  ::close(fd_);
+  fd_ = -1;
+}
+
+void SerialPort::write(const void* bytes, std::size_t count) {
+  if (fd_ < 0 || count == 0) return;
+  const auto deadline = Clock::now() + kWriteBudget;
+  const auto* p = static_cast<const std::uint8_t*>(bytes);
+  std::size_t done = 0;
+  while (done < count) {
+    ssize_t n = ::write(fd_, p + done, count - done);
+    if (n > 0) {
+      done += static_cast<std::size_t>(n);
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && errno != EAGAIN) return;  // device gone: drop the rest
+    int wait_ms = ms_until(deadline);
+    if (wait_ms == 0) return;  // device stopped taking bytes: drop the rest
+    pollfd pfd{fd_, POLLOUT, 0};
+    if (poll(&pfd, 1, wait_ms) < 0 && errno != EINTR) return;
+  }
+  wait_until_sent(fd_, deadline);
+}
+
+std::optional<std::uint8_t> SerialPort::read() {
+  if (fd_ < 0) return std::nullopt;
+  const auto deadline = Clock::now() + kReadTimeout;
+  pollfd pfd{fd_, POLLIN, 0};
+  int ready = poll(&pfd, 1, static_cast<int>(kReadTimeout.count()));
+  if (ready > 0 && (pfd.revents & POLLIN)) {
+    std::uint8_t b = 0;
+    if (::read(fd_, &b, 1) == 1) return b;
+  }
+  // A failed read or a hung-up device returns at once; wait out the timeout
+  // so a dead port never spins the receive thread.
+  if (ready != 0) std::this_thread::sleep_until(deadline);
+  return std::nullopt;
+}
+
+void write_bytes(SerialPort& port, const void* bytes, std::size_t count) {
+  port.write(bytes, count);
+}
+
+std::optional<std::uint8_t> read_byte(SerialPort& port) { return port.read(); }
+
+std::string device_path_for_com(int number) {
+  if (number < 1) return {};
+  std::string local = "COM" + std::to_string(number);
+  struct stat st {};
+  if (lstat(local.c_str(), &st) == 0) return local;
+  return "/dev/ttyS" + std::to_string(number - 1);
+}

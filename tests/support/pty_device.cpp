@@ -1,0 +1,93 @@
+#include "support/pty_device.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <stdexcept>
+
+PtyDevice::PtyDevice(int com_number) {
+  int near_fd = -1;
+  char name[256] = {};
+  if (openpty(&far_fd_, &near_fd, name, nullptr, nullptr) != 0) throw std::runtime_error("openpty");
+  near_path_ = name;
+  termios tio{};
+  tcgetattr(near_fd, &tio);
+  cfmakeraw(&tio);
+  tcsetattr(near_fd, TCSANOW, &tio);
+  near_keepalive_fd_ = near_fd;
+  fcntl(far_fd_, F_SETFL, fcntl(far_fd_, F_GETFL) | O_NONBLOCK);
+  if (com_number > 0) {
+    link_name_ = "COM" + std::to_string(com_number);
+    unlink(link_name_.c_str());
+    if (symlink(near_path_.c_str(), link_name_.c_str()) != 0) throw std::runtime_error("symlink");
+  }
+}
+
+PtyDevice::~PtyDevice() {
+  if (!link_name_.empty()) unlink(link_name_.c_str());
+  if (far_fd_ >= 0) close(far_fd_);
+  if (near_keepalive_fd_ >= 0) close(near_keepalive_fd_);
+}
+
+std::vector<std::uint8_t> PtyDevice::read_all(std::chrono::milliseconds quiet,
+                                              std::chrono::milliseconds limit) {
+  std::vector<std::uint8_t> out;
+  auto end = std::chrono::steady_clock::now() + limit;
+  while (std::chrono::steady_clock::now() < end) {
+    pollfd pfd{far_fd_, POLLIN, 0};
+    if (poll(&pfd, 1, static_cast<int>(quiet.count())) <= 0) break;
+    std::uint8_t buf[4096];
+    ssize_t n = ::read(far_fd_, buf, sizeof buf);
+    if (n <= 0) break;
+    out.insert(out.end(), buf, buf + n);
+  }
+  return out;
+}
+
+std::vector<std::uint8_t> PtyDevice::read_count(std::size_t count, std::chrono::milliseconds limit) {
+  std::vector<std::uint8_t> out;
+  auto end = std::chrono::steady_clock::now() + limit;
+  while (out.size() < count && std::chrono::steady_clock::now() < end) {
+    pollfd pfd{far_fd_, POLLIN, 0};
+    if (poll(&pfd, 1, 20) <= 0) continue;
+    std::uint8_t buf[4096];
+    ssize_t n = ::read(far_fd_, buf, sizeof buf);
+    if (n <= 0) continue;
+    out.insert(out.end(), buf, buf + n);
+  }
+  return out;
+}
+
+void PtyDevice::write(const std::vector<std::uint8_t>& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = ::write(far_fd_, bytes.data() + done, bytes.size() - done);
+    if (n > 0) {
+      done += static_cast<std::size_t>(n);
+    } else {
+      pollfd pfd{far_fd_, POLLOUT, 0};
+      poll(&pfd, 1, 10);
+    }
+  }
+}
+
+void PtyDevice::write(const std::string& bytes) { write(bytes_of(bytes)); }
+
+void PtyDevice::close_far_end() {
+  if (far_fd_ >= 0) close(far_fd_);
+  far_fd_ = -1;
+  // Without the far end the near end is hung up; keeping our own copy open
+  // would not change that, so let it go too.
+  if (near_keepalive_fd_ >= 0) close(near_keepalive_fd_);
+  near_keepalive_fd_ = -1;
+}
+
+std::vector<std::uint8_t> bytes_of(const std::string& s) { return {s.begin(), s.end()}; }
+
+std::vector<std::uint8_t> operator+(std::vector<std::uint8_t> a, const std::vector<std::uint8_t>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
