@@ -1,0 +1,216 @@
+#include "console/console_handlers.h"
+
+#include <string>
+#include <string_view>
+
+#include "adapter/adapter_frames.h"
+#include "adapter/link_state.h"
+#include "settings/repeater_lists.h"
+#include "settings/settings_files.h"
+#include "settings/station_settings.h"
+#include "transceiver/cat.h"
+
+namespace {
+
+constexpr const char* kCallAreas[] = {"Simplex", "JP1", "JP2", "JP3", "JP4", "JP5",
+                                      "JP6",     "JP7", "JP8", "JP9", "JP0", "KH2"};
+constexpr const char* kTransceiverModels[] = {"None", "FT-817", "FT-897"};
+
+// The port fields hold one or two digits; more is never a port number.
+constexpr int kPortTextChars = 9;
+constexpr int kCallsignTextChars = 9;
+constexpr int kMessageChars = 20;
+
+bool starts_with(std::string_view text, std::string_view prefix) {
+  return text.substr(0, prefix.size()) == prefix;
+}
+
+void clear_list(ConsoleView& view, int id) {
+  for (int n = view.list_count(id); n > 0; --n) view.list_remove(id, 0);
+}
+
+// The characters from start to end - 1 that lie within the text, without
+// line-break characters, at most `limit` of them.
+std::string selected_characters(std::string_view text, EditSelection sel, std::size_t limit) {
+  std::string out;
+  for (int i = sel.start; i < sel.end && out.size() < limit; ++i) {
+    if (i < 0 || i >= static_cast<int>(text.size())) continue;
+    char c = text[static_cast<std::size_t>(i)];
+    if (c == '\r' || c == '\n') continue;
+    out.push_back(c);
+  }
+  return out;
+}
+
+bool has_no_gateway() { return starts_with(station.gateway.view(), "None"); }
+
+// What is selected in a callsign edit becomes the field; plain typing,
+// with nothing selected, leaves the field alone.
+template <std::size_t Width>
+void take_selected_callsign(ConsoleView& view, int id, FixedField<Width>& field) {
+  EditSelection sel = view.get_selection(id);
+  if (sel.start >= sel.end) return;
+  std::string text = view.get_text(id, kCallsignTextChars);
+  set_fixed(field, selected_characters(text, sel, text.size()));
+}
+
+}  // namespace
+
+void on_window_created(ConsoleView& view) {
+  view.set_text(ctl::start_stop, "START");
+  std::string line = read_first_line(view, kAdapterSettingsFile);
+  if (!line.empty()) {
+    parse_settings_line(view, line, SettingsKind::adapter);
+    for (const char* area : kCallAreas) view.list_append(ctl::call_area, area);
+    fill_my_repeater_list(view, kMyRepeaterFile, station.call_area.view());
+    if (is_simplex()) {
+      clear_list(view, ctl::his_repeater);
+      fill_my_repeater_list(view, kMyRepeaterFile, station.call_area.view());
+    } else if (starts_with(station.his_repeater.view(), "None")) {
+      clear_list(view, ctl::his_repeater);
+      view.list_append(ctl::his_repeater, std::string(station.my_repeater.view()));
+    } else {
+      fill_his_repeater_list(view);
+    }
+    std::string trx_line = read_first_line(view, kTransceiverSettingsFile);
+    parse_settings_line(view, trx_line, SettingsKind::transceiver);
+    for (const char* model : kTransceiverModels) view.list_append(ctl::transceiver_model, model);
+  }
+  adapter_open = false;
+  transceiver_active = false;
+}
+
+bool on_command(ConsoleView& view, int control_id, CommandKind kind, const DisplayPump& pump) {
+  const bool double_click = kind == CommandKind::double_click;
+  switch (control_id) {
+    case ctl::start_stop: on_start_stop(view, pump); break;
+    case ctl::exit_button:
+    case ctl::cancel: on_exit(view, pump); return true;
+    case ctl::call_area: if (double_click) on_call_area_chosen(view); break;
+    case ctl::my_repeater: if (double_click) on_my_repeater_chosen(view); break;
+    case ctl::his_repeater: if (double_click) on_his_repeater_chosen(view); break;
+    case ctl::transceiver_model: if (double_click) on_transceiver_chosen(view); break;
+    case ctl::my_callsign: on_callsign_edit(view); break;
+    case ctl::my_suffix: on_suffix_edit(view); break;
+    case ctl::call_back: on_call_back(view); break;
+    case ctl::tx_msg: on_tx_message(view); break;
+    default: break;
+  }
+  return false;
+}
+
+void stop_adapter_side(ConsoleView& view, const DisplayPump& pump) {
+  if (adapter_open) save_adapter_settings(view);
+  // The loop must have ended before its port is closed: a closed descriptor
+  // number may by then belong to another file.
+  stop_receive_loop(pump);
+  close_adapter_link();
+}
+
+void stop_transceiver_side(ConsoleView& view) {
+  if (transceiver_active) save_transceiver_settings(view);
+  close_transceiver_link();
+}
+
+void on_start_stop(ConsoleView& view, const DisplayPump& pump) {
+  if (adapter_open) {
+    stop_adapter_side(view, pump);
+    // The port is given back even when the tuning was refused, so the next
+    // START can open it again; the file is still saved only after a good run.
+    stop_transceiver_side(view);
+    view.set_text(ctl::start_stop, "START");
+    return;
+  }
+  open_adapter_port(view, view.get_text(ctl::adapter_port, kPortTextChars));
+  if (adapter_open) start_receive_loop(view);
+  // A port still held from an earlier START would refuse this one.
+  close_transceiver_link();
+  open_transceiver_port(view, view.get_text(ctl::transceiver_port, kPortTextChars));
+  view.set_text(ctl::start_stop, "STOP");
+  configure_adapter(view);
+  tune_transceiver(view);
+}
+
+void on_exit(ConsoleView& view, const DisplayPump& pump) {
+  stop_adapter_side(view, pump);
+  stop_transceiver_side(view);
+}
+
+void on_call_area_chosen(ConsoleView& view) {
+  std::optional<std::string> entry = view.list_selected_text(ctl::call_area);
+  if (!entry) return;
+  fill_my_repeater_list(view, kRepeaterListFile, *entry);
+  set_text(station.call_area, *entry);
+  if (starts_with(*entry, "Simplex")) {
+    clear_list(view, ctl::my_repeater);
+    clear_list(view, ctl::his_repeater);
+    fill_my_repeater_list(view, kRepeaterListFile, *entry);
+    set_fixed(station.his_repeater, "CQCQCQ  ");
+  } else {
+    clear_list(view, ctl::his_repeater);
+    fill_his_repeater_list(view);
+  }
+}
+
+void on_my_repeater_chosen(ConsoleView& view) {
+  std::optional<std::string> entry = view.list_selected_text(ctl::my_repeater);
+  if (!entry) return;
+  set_text(station.my_repeater_line, *entry);
+  parse_settings_line(view, *entry, SettingsKind::my_repeater);
+  if (has_no_gateway()) {
+    // A repeater without gateway reaches only itself.
+    set_text(station.his_repeater_line, station.my_repeater_line.view());
+    station.his_repeater = station.my_repeater;
+    clear_list(view, ctl::his_repeater);
+    view.list_append(ctl::his_repeater, std::string(station.his_repeater_line.view()));
+  } else {
+    clear_list(view, ctl::his_repeater);
+    fill_his_repeater_list(view);
+  }
+  if (adapter_open) send_route();
+}
+
+void on_his_repeater_chosen(ConsoleView& view) {
+  std::optional<std::string> entry = view.list_selected_text(ctl::his_repeater);
+  if (!entry) return;
+  parse_settings_line(view, *entry, SettingsKind::his_repeater);
+  set_text(station.his_repeater_line, *entry);
+  if (adapter_open) send_route();
+}
+
+void on_transceiver_chosen(ConsoleView& view) {
+  std::optional<std::string> entry = view.list_selected_text(ctl::transceiver_model);
+  if (!entry) return;
+  set_text(station.transceiver_model, *entry);
+}
+
+void on_callsign_edit(ConsoleView& view) {
+  take_selected_callsign(view, ctl::my_callsign, station.my_callsign);
+}
+
+void on_suffix_edit(ConsoleView& view) {
+  take_selected_callsign(view, ctl::my_suffix, station.my_suffix);
+}
+
+void on_call_back(ConsoleView& view) {
+  EditSelection sel = view.get_selection(ctl::receiving);
+  if (sel.start >= sel.end) return;
+  // Read as far as the selection reaches, however many lines came before it.
+  std::string text = view.get_text(ctl::receiving, sel.end);
+  set_fixed(station.callback_callsign, selected_characters(text, sel, 8));
+  view.set_text(ctl::callback_callsign, std::string(station.callback_callsign.view()));
+  if (adapter_open) {
+    send_callback_route();
+  } else {
+    view.message_box("DV adapter port has been closed", "ERROR", BoxOwner::window);
+  }
+}
+
+void on_tx_message(ConsoleView& view) {
+  std::string text = view.get_text(ctl::sending, kMessageChars);
+  station.tx_message.fill('\0');
+  for (std::size_t i = 0; i < text.size() && i < station.tx_message.size(); ++i) {
+    station.tx_message[i] = text[i];
+  }
+  send_tx_message(station.tx_message);
+}
