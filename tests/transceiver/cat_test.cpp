@@ -1,0 +1,219 @@
+#include "transceiver/cat.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <clocale>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "adapter/link_state.h"
+#include "adapter/pacing.h"
+#include "settings/station_settings.h"
+#include "support/pty_device.h"
+#include "support/station_fixture.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes hex(std::initializer_list<int> values) {
+  Bytes out;
+  for (int v : values) out.push_back(static_cast<std::uint8_t>(v));
+  return out;
+}
+
+const Bytes kPktMode = hex({0x0C, 0x6D, 0x6D, 0x6D, 0x07});
+const Bytes kMinus = hex({0x09, 0x00, 0x00, 0x00, 0x09});
+const Bytes kPlus = hex({0x49, 0x00, 0x00, 0x00, 0x09});
+const Bytes kSimplex = hex({0x89, 0x00, 0x00, 0x00, 0x09});
+const Bytes kNoOffset = hex({0x00, 0x00, 0x00, 0x00, 0xF9});
+const Bytes k439310 = hex({0x43, 0x93, 0x10, 0x00, 0x01});
+const Bytes kNothing;
+
+const RecordedBox k460Box{"More than 460MHz can not handle by the Tranceiver.", "Error : ",
+                          BoxOwner::window};
+
+class CatTest : public StationTest {
+ protected:
+  void SetUp() override {
+    open_transceiver_port(view, "8");
+    ASSERT_TRUE(transceiver_active);
+  }
+  PtyDevice radio{8};
+};
+
+TEST_F(CatTest, RepeaterTuningSendsFrequencyOffsetShiftAndPacketModeInOrder) {
+  tune_transceiver(view);
+  EXPECT_EQ(radio.read_all(),
+            k439310 + hex({0x00, 0x50, 0x00, 0x00, 0xF9}) + kMinus + kPktMode);
+  EXPECT_TRUE(transceiver_active);
+  EXPECT_TRUE(view.boxes().empty());
+}
+
+TEST_F(CatTest, TuningFollowsTheChosenRepeaterAndRecordsRefusals) {
+  struct Case {
+    const char* situation;
+    std::string call_area, model, frequency, shift;
+    Bytes sent;
+    bool active;
+    bool box_460;
+  } cases[] = {
+      {"1200 MHz repeater", "JP1", "FT-817", "1291570", "-20000", kMinus + kPktMode, false, true},
+      {"simplex on 430 MHz", "Simplex", "FT-817", "439310", "-5000",
+       k439310 + kNoOffset + kSimplex + kPktMode, true, false},
+      {"simplex on 1200 MHz", "Simplex", "FT-897", "1291570", "-20000",
+       kNoOffset + kSimplex + kPktMode, true, true},
+      {"model None", "JP1", "None", "439310", "-5000", kNothing, false, false},
+      {"model name with a trailing space", "JP1", "FT-817 ", "439310", "-5000", kNothing, false,
+       false},
+      {"plus shift", "JP1", "FT-897", "439310", "+600",
+       k439310 + hex({0x00, 0x06, 0x00, 0x00, 0xF9}) + kPlus + kPktMode, true, false},
+      {"unsigned shift keeps the radio's direction", "JP1", "FT-817", "439310", "600",
+       k439310 + hex({0x00, 0x06, 0x00, 0x00, 0xF9}) + kPktMode, true, false},
+      {"tens of kHz of the offset are dropped", "JP1", "FT-817", "439310", "-650",
+       k439310 + hex({0x00, 0x06, 0x00, 0x00, 0xF9}) + kMinus + kPktMode, true, false},
+      {"largest offset", "JP1", "FT-817", "439310", "-5000",
+       k439310 + hex({0x00, 0x50, 0x00, 0x00, 0xF9}) + kMinus + kPktMode, true, false},
+      {"offset above 5 MHz", "JP1", "FT-817", "439310", "-5001", k439310 + kMinus + kPktMode,
+       false, false},
+      {"shift without a number", "JP1", "FT-817", "439310", "", k439310 + kPlus + kPktMode, false,
+       false},
+      {"shift after white space", "JP1", "FT-817", "439310", " -5000",
+       k439310 + hex({0x00, 0x50, 0x00, 0x00, 0xF9}) + kMinus + kPktMode, true, false},
+      // 459.999 MHz: digits 45, 99, 99 in the 10 MHz, 100 kHz and 1 kHz places.
+      {"highest frequency", "JP1", "FT-817", "459999", "-5000",
+       hex({0x45, 0x99, 0x99, 0x00, 0x01}) + hex({0x00, 0x50, 0x00, 0x00, 0xF9}) + kMinus +
+           kPktMode,
+       true, false},
+      {"460 MHz", "JP1", "FT-817", "460000", "-5000",
+       hex({0x00, 0x50, 0x00, 0x00, 0xF9}) + kMinus + kPktMode, false, true},
+      {"fraction of a kHz", "JP1", "FT-817", "439310.9", "-5000",
+       k439310 + hex({0x00, 0x50, 0x00, 0x00, 0xF9}) + kMinus + kPktMode, true, false},
+      {"frequency after white space", "JP1", "FT-817", " \t439310", "-5000",
+       k439310 + hex({0x00, 0x50, 0x00, 0x00, 0xF9}) + kMinus + kPktMode, true, false},
+      {"frequency with a unit", "JP1", "FT-817", "145000kHz", "-600",
+       hex({0x14, 0x50, 0x00, 0x00, 0x01}) + hex({0x00, 0x06, 0x00, 0x00, 0xF9}) + kMinus +
+           kPktMode,
+       true, false},
+      {"frequency in exponent form", "JP1", "FT-817", "4.3931e5", "-5000",
+       k439310 + hex({0x00, 0x50, 0x00, 0x00, 0xF9}) + kMinus + kPktMode, true, false},
+      {"negative frequency", "JP1", "FT-817", "-439310", "-5000",
+       hex({0x00, 0x50, 0x00, 0x00, 0xF9}) + kMinus + kPktMode, false, false},
+      {"frequency without a number", "JP1", "FT-817", "*****", "-5000",
+       hex({0x00, 0x50, 0x00, 0x00, 0xF9}) + kMinus + kPktMode, false, false},
+      {"infinite frequency", "JP1", "FT-817", "inf", "-5000",
+       hex({0x00, 0x50, 0x00, 0x00, 0xF9}) + kMinus + kPktMode, false, false},
+      {"frequency beyond any number", "JP1", "FT-817", "1e400", "-5000",
+       hex({0x00, 0x50, 0x00, 0x00, 0xF9}) + kMinus + kPktMode, false, true},
+      {"frequency too small for any number", "JP1", "FT-817", "1e-400", "-5000",
+       hex({0x00, 0x00, 0x00, 0x00, 0x01}) + hex({0x00, 0x50, 0x00, 0x00, 0xF9}) + kMinus +
+           kPktMode,
+       true, false},
+      {"offset beyond any number", "JP1", "FT-817", "439310", "-1e400", k439310 + kMinus + kPktMode,
+       false, false},
+      {"offset not a number", "JP1", "FT-817", "439310", "-nan", k439310 + kMinus + kPktMode,
+       false, false},
+  };
+  for (const auto& c : cases) {
+    set_text(station.call_area, c.call_area);
+    set_text(station.transceiver_model, c.model);
+    set_text(station.frequency_khz, c.frequency);
+    set_text(station.shift_khz, c.shift);
+    transceiver_active = true;
+    view.clear_boxes();
+    tune_transceiver(view);
+    EXPECT_EQ(radio.read_all(), c.sent) << c.situation;
+    EXPECT_EQ(transceiver_active, c.active) << c.situation;
+    EXPECT_EQ(view.boxes(), c.box_460 ? std::vector<RecordedBox>{k460Box}
+                                      : std::vector<RecordedBox>{})
+        << c.situation;
+  }
+}
+
+TEST_F(CatTest, SimplexLeavesTheTransceiverActiveEvenWhenItsPortDidNotOpen) {
+  close_transceiver_link();
+  open_transceiver_port(view, "9");
+  ASSERT_FALSE(transceiver_active);
+  set_text(station.call_area, "Simplex");
+  tune_transceiver(view);
+  EXPECT_TRUE(transceiver_active);
+  EXPECT_EQ(radio.read_all(), kNothing);
+}
+
+TEST_F(CatTest, ModeCommandFillsItsUnusedPlacesWithLetterM) {
+  struct Case {
+    std::string mode;
+    Bytes sent;
+    bool active;
+  } cases[] = {
+      {"FM", hex({0x08, 0x6D, 0x6D, 0x6D, 0x07}), true},
+      {"PKT", hex({0x0C, 0x6D, 0x6D, 0x6D, 0x07}), true},
+      {"pkt", kNothing, false},
+      {"FM ", kNothing, false},
+      {"", kNothing, false},
+  };
+  for (const auto& c : cases) {
+    transceiver_active = true;
+    send_cat_mode(c.mode);
+    EXPECT_EQ(radio.read_all(), c.sent) << c.mode;
+    EXPECT_EQ(transceiver_active, c.active) << c.mode;
+  }
+}
+
+TEST_F(CatTest, ShiftDirectionIsReadFromTheFirstCharacter) {
+  struct Case {
+    std::string shift;
+    Bytes sent;
+  } cases[] = {
+      {"SIMPLEX", kSimplex}, {"SIMPLEXX", kSimplex}, {"SIMPLE", kNothing},
+      {"+600", kPlus},       {"", kPlus},            {"*", kPlus},
+      {"-5000", kMinus},     {",", kMinus},          {"600", kNothing},
+      {"\xB0", kNothing},    {"  +600", kPlus},      {"  600", kNothing},
+  };
+  for (const auto& c : cases) {
+    transceiver_active = true;
+    send_cat_direction(c.shift);
+    EXPECT_EQ(radio.read_all(), c.sent) << c.shift;
+    EXPECT_TRUE(transceiver_active) << c.shift;
+  }
+}
+
+TEST_F(CatTest, ShiftDirectionWaitsForTheRadioEvenWhenNothingIsSent) {
+  // A pause of 1000000000 counts becomes 50 ms here.
+  set_pacing_divisor_for_tests(20);
+  const auto start = std::chrono::steady_clock::now();
+  send_cat_direction("600");
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(50));
+}
+
+// The window sets the operator's locale; a German one writes "," as the decimal point.
+bool use_german_numbers(const std::string& scratch_dir) {
+  if (std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr) return true;
+  const std::string command =
+      "localedef -i de_DE -f UTF-8 '" + scratch_dir + "/de_DE.UTF-8' >/dev/null 2>&1";
+  if (std::system(command.c_str()) == -1) return false;
+  setenv("LOCPATH", scratch_dir.c_str(), 1);
+  return std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
+}
+
+TEST_F(CatTest, FrequencyReadsAPointAsTheDecimalPointInAnyLocale) {
+  const bool german = use_german_numbers(dir.path());
+  if (german) send_cat_frequency(view, "439.31e3");
+  std::setlocale(LC_ALL, "C");
+  unsetenv("LOCPATH");
+  if (!german) GTEST_SKIP() << "no German locale on this machine";
+  EXPECT_EQ(radio.read_all(), k439310);
+  EXPECT_TRUE(transceiver_active);
+}
+
+TEST(ToBcd, PutsTensInTheHighNibbleAndUnitsInTheLow) {
+  struct Case {
+    int value;
+    std::uint8_t bcd;
+  } cases[] = {{0, 0x00}, {7, 0x07}, {10, 0x10}, {43, 0x43}, {59, 0x59}, {99, 0x99}};
+  for (const auto& c : cases) EXPECT_EQ(to_bcd(c.value), c.bcd) << c.value;
+}
+
+}  // namespace
