@@ -1,0 +1,112 @@
+#include "settings/repeater_lists.h"
+
+#include <array>
+#include <cstddef>
+
+#include "settings/settings_files.h"
+#include "settings/text_file_reader.h"
+
+namespace {
+
+// No list holds more repeaters than this.
+constexpr int kMaxEntries = 256;
+// Longest line piece the his-repeater and my-repeater lists take at a time.
+constexpr std::size_t kHisLineChunk = 256;
+constexpr std::size_t kMyLineChunk = 100;
+// Call areas are told apart on their first 7 characters.
+constexpr std::size_t kAreaLength = 7;
+
+// One line piece of at most Limit characters, without its line feed.
+template <std::size_t Limit>
+struct LinePiece {
+  std::array<char, Limit> bytes{};
+  std::size_t size = 0;
+
+  // Text ends at a stray NUL byte, as everywhere else in the settings.
+  std::string_view text() const {
+    std::string_view all(bytes.data(), size);
+    std::size_t nul = all.find('\0');
+    return nul == std::string_view::npos ? all : all.substr(0, nul);
+  }
+};
+
+// Reads up to a line feed, the end of the file or Limit characters. After a
+// full piece the next character is taken and dropped; the rest of an
+// over-long line comes back as the next piece. False when nothing was left.
+template <std::size_t Limit>
+bool read_piece(TextFileReader& file, LinePiece<Limit>& piece) {
+  piece.size = 0;
+  int c = file.get();
+  if (c == TextFileReader::end_of_file) return false;
+  while (c != TextFileReader::end_of_file && c != '\n') {
+    piece.bytes[piece.size++] = static_cast<char>(c);
+    if (piece.size == Limit) {
+      file.get();
+      break;
+    }
+    c = file.get();
+  }
+  return true;
+}
+
+void report_missing(ConsoleView& view, const std::string& file_name) {
+  view.message_box("File could not open, ", file_name, BoxOwner::none);
+}
+
+// Prefix comparison that stops at the end of either text, like the areas'
+// C strings did: "JP1" matches only "JP1", "Simplex" also "Simplex2".
+bool area_matches(std::string_view first_field, std::string_view area) {
+  for (std::size_t i = 0; i < kAreaLength; ++i) {
+    char a = i < area.size() ? area[i] : '\0';
+    char f = i < first_field.size() ? first_field[i] : '\0';
+    if (a != f) return false;
+    if (a == '\0') return true;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string_view strip_comment(std::string_view line) {
+  std::size_t comment = line.find("//");
+  return comment == std::string_view::npos ? line : line.substr(0, comment);
+}
+
+void fill_his_repeater_list(ConsoleView& view) {
+  TextFileReader file(kRepeaterListFile);
+  if (!file.is_open()) {
+    report_missing(view, kRepeaterListFile);
+    return;
+  }
+  LinePiece<kHisLineChunk> piece;
+  int added = 0;
+  while (added < kMaxEntries && read_piece(file, piece)) {
+    std::string_view line = strip_comment(piece.text());
+    if (line.empty()) continue;
+    view.list_append(ctl::his_repeater, std::string(line));
+    ++added;
+  }
+}
+
+void fill_my_repeater_list(ConsoleView& view, const std::string& file_name,
+                           std::string_view area) {
+  TextFileReader file(file_name.c_str());
+  if (!file.is_open()) {
+    report_missing(view, file_name);
+    return;
+  }
+  view.list_remove(ctl::my_repeater, 0);
+  std::size_t nul = area.find('\0');
+  if (nul != std::string_view::npos) area = area.substr(0, nul);
+
+  LinePiece<kMyLineChunk> piece;
+  int added = 0;
+  while (added < kMaxEntries && read_piece(file, piece)) {
+    std::string_view line = strip_comment(piece.text());
+    if (line.empty()) continue;
+    const auto fields = split_fields(line);
+    if (fields.empty() || !area_matches(fields[0], area)) continue;
+    view.list_append(ctl::my_repeater, std::string(line));
+    ++added;
+  }
+}
