@@ -21,4 +21,5 @@ struct AdapterFrameParser {
 extern AdapterFrameParser adapter_parser;
 
 // One step of the state machine. Header bytes go to station.received_header.
+// An idle parser (state 0) takes the byte as its first preamble candidate.
 void feed_byte(AdapterFrameParser& parser, ConsoleView& view, std::uint8_t b);

@@ -14,11 +14,14 @@ using DisplayPump = std::function<void()>;
 // The thread body: reads and decodes while adapter_open holds.
 int adapter_receive_loop(ConsoleView& view);
 
-// Starts the loop on its own thread. Never a second one beside the first.
+// Starts the loop on its own thread; the view must outlive it. Never a second
+// one beside the first: while an earlier loop still runs, nothing starts.
 void start_receive_loop(ConsoleView& view);
 
 // Clears adapter_open and returns once the loop has ended, pumping display
 // requests meanwhile. The adapter port may be closed after it returns.
+// Harmless when no loop runs. Whatever depends on adapter_open (saving the
+// settings at STOP) must be decided before this call.
 void stop_receive_loop(const DisplayPump& pump);
 
 bool receive_loop_running();

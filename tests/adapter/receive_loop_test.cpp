@@ -1,0 +1,330 @@
+#include "adapter/receive_loop.h"
+
+#include <gtest/gtest.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <mutex>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "adapter/frame_parser.h"
+#include "adapter/link_state.h"
+#include "support/pty_device.h"
+#include "support/station_fixture.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Bytes = std::vector<std::uint8_t>;
+using Clock = std::chrono::steady_clock;
+
+const Bytes kHeaderReport = {0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x04};
+const Bytes kFullHeader = kHeaderReport + bytes_of("QR3KTG GQR3KTA ACQCQCQ  QR3XYZ X") +
+                          Bytes{0x00, 0xFD};
+const std::string kFullHeaderLine = "\r\nQR3XYZ X CQCQCQ   QR3KTA A QR3KTG G";
+const Bytes kStatusRpt = {0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x00, 0x00, 0x00, 0x01, 0xFD};
+
+// Display requests from the receive thread wait until the test's thread,
+// standing in for the window's thread, carries them out in pump(); the
+// window itself is the RecordingView behind it.
+class WindowThreadView : public ConsoleView {
+ public:
+  explicit WindowThreadView(RecordingView& window)
+      : window_(window), window_thread_(std::this_thread::get_id()) {}
+
+  void set_text(int id, const std::string& text) override {
+    on_window([&] { window_.set_text(id, text); });
+  }
+  std::string get_text(int id, int max_chars) override {
+    std::string text;
+    on_window([&] { text = window_.get_text(id, max_chars); });
+    return text;
+  }
+  EditSelection get_selection(int id) override {
+    EditSelection selection;
+    on_window([&] { selection = window_.get_selection(id); });
+    return selection;
+  }
+  void type_char(int id, char c) override {
+    on_window([&] { window_.type_char(id, c); });
+  }
+  void list_append(int id, const std::string& entry) override {
+    on_window([&] { window_.list_append(id, entry); });
+  }
+  void list_remove(int id, int index) override {
+    on_window([&] { window_.list_remove(id, index); });
+  }
+  int list_count(int id) override {
+    int count = 0;
+    on_window([&] { count = window_.list_count(id); });
+    return count;
+  }
+  std::optional<std::string> list_selected_text(int id) override {
+    std::optional<std::string> text;
+    on_window([&] { text = window_.list_selected_text(id); });
+    return text;
+  }
+  void message_box(const std::string& text, const std::string& caption, BoxOwner owner) override {
+    on_window([&] { window_.message_box(text, caption, owner); });
+  }
+
+  // Carries out the waiting request, if any.
+  void pump() {
+    const std::function<void()>* request = nullptr;
+    {
+      std::lock_guard lock(mutex_);
+      request = pending_;
+    }
+    if (request == nullptr) return;
+    (*request)();
+    {
+      std::lock_guard lock(mutex_);
+      pending_ = nullptr;
+    }
+    done_.notify_all();
+  }
+
+  bool request_waiting() {
+    std::lock_guard lock(mutex_);
+    return pending_ != nullptr;
+  }
+
+ private:
+  void on_window(const std::function<void()>& request) {
+    if (std::this_thread::get_id() == window_thread_) {
+      request();
+      return;
+    }
+    std::unique_lock lock(mutex_);
+    pending_ = &request;
+    done_.wait(lock, [&] { return pending_ == nullptr; });
+  }
+
+  RecordingView& window_;
+  std::thread::id window_thread_;
+  std::mutex mutex_;
+  std::condition_variable done_;
+  const std::function<void()>* pending_ = nullptr;
+};
+
+int entries_in(const char* dir) {
+  int n = 0;
+  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir)) ++n;
+  return n;
+}
+
+// The count before a test starts threads. A throwaway thread first makes any
+// helper thread the sanitizers start with the first thread exist already.
+int threads_at_rest() {
+  std::thread([] {}).join();
+  std::this_thread::sleep_for(10ms);
+  return entries_in("/proc/self/task");
+}
+
+// A joined thread may linger in /proc for a moment after the join.
+int threads_after_settling(int expected) {
+  const auto limit = Clock::now() + 500ms;
+  int n = entries_in("/proc/self/task");
+  while (n != expected && Clock::now() < limit) {
+    std::this_thread::sleep_for(1ms);
+    n = entries_in("/proc/self/task");
+  }
+  return n;
+}
+
+bool wait_until(const std::function<bool()>& done, const std::function<void()>& meanwhile = {},
+                std::chrono::milliseconds limit = 5s) {
+  const auto end = Clock::now() + limit;
+  while (!done()) {
+    if (Clock::now() >= end) return false;
+    if (meanwhile) meanwhile();
+    std::this_thread::sleep_for(200us);
+  }
+  return true;
+}
+
+std::chrono::nanoseconds process_cpu_time() {
+  timespec ts{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+  return std::chrono::seconds(ts.tv_sec) + std::chrono::nanoseconds(ts.tv_nsec);
+}
+
+class ReceiveLoopTest : public StationTest {
+ protected:
+  ReceiveLoopTest() { adapter_parser = AdapterFrameParser{}; }
+  ~ReceiveLoopTest() override { stop_receive_loop({}); }
+
+  void start(ConsoleView& shown_on) {
+    open_adapter_port(shown_on, "7");
+    ASSERT_TRUE(adapter_open);
+    start_receive_loop(shown_on);
+  }
+
+  PtyDevice adapter{7};
+};
+
+TEST_F(ReceiveLoopTest, FramesInRandomPiecesAtRandomTimesArriveInOrder) {
+  const std::string callsigns[] = {"QR3KTG G", "QR3KTA A", "CQCQCQ  ", "QR3XYZ X", "QR1ABC  ",
+                                   "QR1RPT B", "QR9ZZZ Z", "QR3WMN D", "QR2QQQ C"};
+  std::mt19937 random(8);
+  Bytes stream;
+  std::string expected_box;
+  int statuses = 0;
+  std::string last_status;
+  for (int frame = 0; frame < 40; ++frame) {
+    if (frame % 3 == 2) {
+      const std::uint8_t code = static_cast<std::uint8_t>(frame % 4);
+      stream = stream + Bytes{0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x00, 0x00, 0x00, code, 0xFD};
+      last_status = code == 1 ? "RPT?" : code == 2 ? "UR?" : "    ";
+      ++statuses;
+    } else {
+      std::string field[4];
+      for (auto& f : field) f = callsigns[random() % std::size(callsigns)];
+      stream = stream + kHeaderReport + bytes_of(field[0] + field[1] + field[2] + field[3]) +
+               Bytes{0xFD};
+      expected_box += "\r\n" + field[3] + " " + field[2] + " " + field[1] + " " + field[0];
+    }
+    stream = stream + Bytes{0x55, 0x00};  // line noise between frames
+  }
+
+  start(view);
+  for (std::size_t at = 0; at < stream.size();) {
+    std::size_t piece = std::min<std::size_t>(1 + random() % 25, stream.size() - at);
+    adapter.write(Bytes(stream.begin() + static_cast<long>(at),
+                        stream.begin() + static_cast<long>(at + piece)));
+    at += piece;
+    std::this_thread::sleep_for(std::chrono::microseconds(random() % 2000));
+  }
+  EXPECT_TRUE(wait_until([&] {
+    return view.set_text_count(ctl::response) >= statuses &&
+           view.text(ctl::receiving).size() >= expected_box.size();
+  }));
+  stop_receive_loop({});
+  EXPECT_EQ(view.text(ctl::receiving), expected_box);
+  EXPECT_EQ(view.text(ctl::response), last_status);
+  EXPECT_EQ(view.set_text_count(ctl::response), statuses);
+}
+
+TEST_F(ReceiveLoopTest, StopEndsTheLoopBeforeThePortIsClosed) {
+  stop_receive_loop({});  // nothing runs yet: harmless
+  start(view);
+  EXPECT_TRUE(receive_loop_running());
+  adapter.write(kStatusRpt);
+  ASSERT_TRUE(wait_until([&] { return view.text(ctl::response) == "RPT?"; }));
+
+  stop_receive_loop({});
+  EXPECT_FALSE(receive_loop_running());
+  EXPECT_FALSE(adapter_open);
+  EXPECT_TRUE(adapter_port_handle.is_open());  // closing is left to the caller, afterwards
+  close_adapter_link();
+  stop_receive_loop({});
+
+  // STOP then START listens again on the same port.
+  start(view);
+  adapter.write(kFullHeader);
+  EXPECT_TRUE(wait_until([&] { return view.text(ctl::receiving) == kFullHeaderLine; }));
+  stop_receive_loop({});
+  close_adapter_link();
+}
+
+TEST_F(ReceiveLoopTest, SecondStartBesideARunningLoopStartsNothing) {
+  const int threads_before = threads_at_rest();
+  start(view);
+  start_receive_loop(view);
+  start_receive_loop(view);
+  EXPECT_EQ(threads_after_settling(threads_before + 1), threads_before + 1);
+  stop_receive_loop({});
+  EXPECT_EQ(threads_after_settling(threads_before), threads_before);
+}
+
+TEST_F(ReceiveLoopTest, StopCarriesOutTheDisplayRequestsTheLoopWaitsOn) {
+  WindowThreadView window(view);
+  start(window);
+  adapter.write(kFullHeader);
+  ASSERT_TRUE(wait_until([&] { return window.request_waiting(); }));
+
+  // Should the stop not pump, free the loop from here so the test can fail.
+  std::atomic<bool> stopped{false};
+  std::atomic<bool> rescued{false};
+  std::thread watchdog([&] {
+    const auto limit = Clock::now() + 3s;
+    while (!stopped && Clock::now() < limit) std::this_thread::sleep_for(1ms);
+    while (!stopped) {
+      rescued = true;
+      window.pump();
+      std::this_thread::sleep_for(1ms);
+    }
+  });
+  stop_receive_loop([&] { window.pump(); });
+  stopped = true;
+  watchdog.join();
+  EXPECT_FALSE(rescued);
+  EXPECT_FALSE(receive_loop_running());
+  // The line under way was finished, not cut.
+  EXPECT_EQ(view.text(ctl::receiving), kFullHeaderLine);
+}
+
+TEST_F(ReceiveLoopTest, UnpluggedAdapterNeitherSpinsNorDelaysTheStop) {
+  start(view);
+  adapter.write(kStatusRpt);
+  ASSERT_TRUE(wait_until([&] { return view.text(ctl::response) == "RPT?"; }));
+  adapter.close_far_end();
+  std::this_thread::sleep_for(50ms);
+
+  const auto cpu_before = process_cpu_time();
+  std::this_thread::sleep_for(1s);
+  const auto cpu_used = process_cpu_time() - cpu_before;
+  EXPECT_LT(cpu_used, 50ms) << "the loop spins on the dead port";
+
+  const auto stop_began = Clock::now();
+  stop_receive_loop({});
+  EXPECT_LT(Clock::now() - stop_began, 100ms);
+  EXPECT_FALSE(receive_loop_running());
+  close_adapter_link();
+}
+
+TEST_F(ReceiveLoopTest, ThousandStartsAndStopsWhileFramesKeepArriving) {
+  WindowThreadView window(view);
+  const int fds_before = entries_in("/proc/self/fd");
+  const int threads_before = threads_at_rest();
+
+  std::atomic<bool> on_air{true};
+  std::thread adapter_side([&] {
+    const Bytes frames = kFullHeader + kStatusRpt;
+    while (on_air) {
+      // The device keeps talking whether or not anyone listens.
+      [[maybe_unused]] auto n = ::write(adapter.far_fd(), frames.data(), frames.size());
+      std::this_thread::sleep_for(300us);
+    }
+  });
+
+  const auto pump = [&] { window.pump(); };
+  for (int cycle = 0; cycle < 1000; ++cycle) {
+    start(window);
+    if (cycle % 100 == 0) {
+      // Now and then let a report through before stopping.
+      const int before = view.set_text_count(ctl::response);
+      EXPECT_TRUE(wait_until([&] { return view.set_text_count(ctl::response) > before; }, pump));
+    }
+    stop_receive_loop(pump);
+    ASSERT_FALSE(receive_loop_running());
+    close_adapter_link();
+  }
+  on_air = false;
+  adapter_side.join();
+
+  EXPECT_TRUE(view.boxes().empty());
+  EXPECT_EQ(entries_in("/proc/self/fd"), fds_before);
+  EXPECT_EQ(threads_after_settling(threads_before), threads_before);
+}
+
+}  // namespace
