@@ -35,6 +35,7 @@ PtyDevice::~PtyDevice() {
 std::vector<std::uint8_t> PtyDevice::read_all(std::chrono::milliseconds quiet,
                                               std::chrono::milliseconds limit) {
   std::vector<std::uint8_t> out;
+  out.swap(pending_);
   auto end = std::chrono::steady_clock::now() + limit;
   while (std::chrono::steady_clock::now() < end) {
     pollfd pfd{far_fd_, POLLIN, 0};
@@ -49,6 +50,7 @@ std::vector<std::uint8_t> PtyDevice::read_all(std::chrono::milliseconds quiet,
 
 std::vector<std::uint8_t> PtyDevice::read_count(std::size_t count, std::chrono::milliseconds limit) {
   std::vector<std::uint8_t> out;
+  out.swap(pending_);
   auto end = std::chrono::steady_clock::now() + limit;
   while (out.size() < count && std::chrono::steady_clock::now() < end) {
     pollfd pfd{far_fd_, POLLIN, 0};
@@ -57,6 +59,10 @@ std::vector<std::uint8_t> PtyDevice::read_count(std::size_t count, std::chrono::
     ssize_t n = ::read(far_fd_, buf, sizeof buf);
     if (n <= 0) continue;
     out.insert(out.end(), buf, buf + n);
+  }
+  if (out.size() > count) {
+    pending_.assign(out.begin() + static_cast<std::ptrdiff_t>(count), out.end());
+    out.resize(count);
   }
   return out;
 }

@@ -23,7 +23,8 @@ class PtyDevice {
   // or `limit` passes in all.
   std::vector<std::uint8_t> read_all(std::chrono::milliseconds quiet = std::chrono::milliseconds(100),
                                      std::chrono::milliseconds limit = std::chrono::seconds(5));
-  // Waits until at least `count` bytes have come or `limit` passes.
+  // The next `count` bytes, or fewer if `limit` passes first; bytes beyond
+  // them are kept for the next read.
   std::vector<std::uint8_t> read_count(std::size_t count,
                                        std::chrono::milliseconds limit = std::chrono::seconds(5));
   void write(const std::vector<std::uint8_t>& bytes);
@@ -36,6 +37,7 @@ class PtyDevice {
   int near_keepalive_fd_ = -1;  // keeps the terminal alive between opens
   std::string near_path_;
   std::string link_name_;
+  std::vector<std::uint8_t> pending_;
 };
 
 // Bytes from a string literal, for expected frames written as text + hex.

@@ -1,0 +1,161 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "adapter/link_state.h"
+#include "adapter/serial_port.h"
+#include "settings/station_settings.h"
+#include "support/console_fixture.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+class StartStopTest : public ConsoleTest {
+ protected:
+  // The window as the operator finds it after start-up with saved settings.
+  void SetUp() override {
+    write_station_files();
+    open_window();
+    view.set_text(ctl::adapter_port, "7");
+    view.set_text(ctl::transceiver_port, "8");
+  }
+  void forget_saved_files() {
+    for (const char* f : {"D-STAR_DV_config.txt", "D-STAR_my_rpt.txt", "D-STAR_his_rpt.txt",
+                          "D-STAR_tranceiver_config.txt"}) {
+      std::remove(f);
+    }
+  }
+};
+
+const Bytes kRepeaterConfiguration =
+    Bytes{0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0xC9, 0x00, 0xFD} +
+    Bytes{0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0x03} + bytes_of("QR3WMN D  ") + Bytes{0xFD} +
+    Bytes{0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0xDC} + bytes_of("F817") + Bytes{0xFD} +
+    Bytes{0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0xCF, 0x01, 0xFD} +
+    route_frame("QR3KTG G", "QR3KTA A", "/QR3KTAB");
+
+const Bytes kTuningTo439310 = Bytes{0x43, 0x93, 0x10, 0x00, 0x01} + Bytes{0x00, 0x50, 0x00, 0x00, 0xF9} +
+                              Bytes{0x09, 0x00, 0x00, 0x00, 0x09} + Bytes{0x0C, 0x6D, 0x6D, 0x6D, 0x07};
+
+TEST_F(StartStopTest, StartConfiguresTheAdapterThenTunesTheRadio) {
+  press(ctl::start_stop);
+  EXPECT_TRUE(view.boxes().empty());
+  EXPECT_EQ(view.text(ctl::start_stop), "STOP");
+  EXPECT_TRUE(adapter_open);
+  EXPECT_TRUE(transceiver_active);
+  EXPECT_EQ(adapter.read_count(kRepeaterConfiguration.size()), kRepeaterConfiguration);
+  EXPECT_EQ(radio.read_count(kTuningTo439310.size()), kTuningTo439310);
+}
+
+TEST_F(StartStopTest, StopSavesEverythingOnceAndExitDoesNotSaveAgain) {
+  press(ctl::start_stop);
+  press(ctl::start_stop);
+  EXPECT_EQ(view.text(ctl::start_stop), "START");
+  EXPECT_FALSE(adapter_open);
+  EXPECT_EQ(dir.read_file("D-STAR_DV_config.txt"), "QR3WMN D,F817,JP1,QR3KTA A,QR3KTA B,7");
+  EXPECT_EQ(dir.read_file("D-STAR_my_rpt.txt"), "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G");
+  EXPECT_EQ(dir.read_file("D-STAR_his_rpt.txt"),
+            "JP1,Hilltop1200(NI12),1291570,-20000,QR3KTA B,QR3KTG G");
+  EXPECT_EQ(dir.read_file("D-STAR_tranceiver_config.txt"), "FT-817,8,439310,-5000,PKT,Dummy ");
+  forget_saved_files();
+  EXPECT_TRUE(press_exit());
+  EXPECT_FALSE(dir.exists("D-STAR_DV_config.txt"));
+  EXPECT_FALSE(dir.exists("D-STAR_tranceiver_config.txt"));
+}
+
+TEST_F(StartStopTest, ExitWithoutStartWritesNoFile) {
+  forget_saved_files();
+  EXPECT_TRUE(press_exit());
+  EXPECT_FALSE(dir.exists("D-STAR_DV_config.txt"));
+  EXPECT_FALSE(dir.exists("D-STAR_my_rpt.txt"));
+  EXPECT_FALSE(dir.exists("D-STAR_his_rpt.txt"));
+  EXPECT_FALSE(dir.exists("D-STAR_tranceiver_config.txt"));
+}
+
+TEST_F(StartStopTest, ExitWhileRunningSavesBothSidesAndReleasesThePorts) {
+  press(ctl::start_stop);
+  forget_saved_files();
+  EXPECT_TRUE(press_exit());
+  EXPECT_EQ(dir.read_file("D-STAR_DV_config.txt"), "QR3WMN D,F817,JP1,QR3KTA A,QR3KTA B,7");
+  EXPECT_EQ(dir.read_file("D-STAR_tranceiver_config.txt"), "FT-817,8,439310,-5000,PKT,Dummy ");
+  EXPECT_FALSE(adapter_port_handle.is_open());
+  EXPECT_FALSE(transceiver_port_handle.is_open());
+}
+
+TEST_F(StartStopTest, RefusedTuningKeepsTheOldTransceiverFileButGivesThePortBack) {
+  double_click_entry(ctl::call_area, "JP1");
+  double_click_entry(ctl::my_repeater, "JP1,Hilltop1200(NI12),1291570,-20000,QR3KTA B,QR3KTG G");
+  press(ctl::start_stop);
+  EXPECT_EQ(view.boxes(), (std::vector<RecordedBox>{{"More than 460MHz can not handle by the Tranceiver.",
+                                                     "Error : ", BoxOwner::window}}));
+  EXPECT_FALSE(transceiver_active);
+  press(ctl::start_stop);
+  EXPECT_EQ(dir.read_file("D-STAR_tranceiver_config.txt"), "FT-817,8,439310,-5000,PKT,Dummy ");
+  EXPECT_EQ(dir.read_file("D-STAR_my_rpt.txt"),
+            "JP1,Hilltop1200(NI12),1291570,-20000,QR3KTA B,QR3KTG G");
+  // The next START opens the radio's port again without complaint.
+  view.clear_boxes();
+  double_click_entry(ctl::my_repeater, "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G");
+  press(ctl::start_stop);
+  EXPECT_TRUE(view.boxes().empty());
+  EXPECT_TRUE(transceiver_active);
+}
+
+TEST_F(StartStopTest, ModelNoneWithEmptyRadioPortTriesTheAdaptersNumber) {
+  double_click_entry(ctl::transceiver_model, "None");
+  view.set_text(ctl::transceiver_port, "");
+  press(ctl::start_stop);
+  EXPECT_EQ(view.boxes(), (std::vector<RecordedBox>{{"COM7", "TRX COM port error", BoxOwner::none}}));
+  EXPECT_EQ(adapter.read_count(kRepeaterConfiguration.size()), kRepeaterConfiguration);
+  EXPECT_TRUE(radio.read_all(std::chrono::milliseconds(50)).empty());
+  EXPECT_FALSE(transceiver_active);
+}
+
+TEST_F(StartStopTest, FailedAdapterOpenLeavesStopOnTheButtonAndStartsAgain) {
+  view.set_text(ctl::adapter_port, "5");
+  press(ctl::start_stop);
+  EXPECT_EQ(view.boxes()[0],
+            (RecordedBox{"COM port could not open for DV adapter", "COM5", BoxOwner::none}));
+  EXPECT_EQ(view.text(ctl::start_stop), "STOP");
+  EXPECT_FALSE(adapter_open);
+  EXPECT_FALSE(dir.exists("D-STAR_his_rpt.txt"));
+  // Pressed again, it is a START: the radio's port from the first press is
+  // released and opened again.
+  view.clear_boxes();
+  view.set_text(ctl::adapter_port, "7");
+  press(ctl::start_stop);
+  EXPECT_TRUE(view.boxes().empty());
+  EXPECT_TRUE(adapter_open);
+  EXPECT_TRUE(transceiver_active);
+}
+
+TEST_F(StartStopTest, EmptyPortFieldOpensComZero) {
+  view.set_text(ctl::adapter_port, "");
+  press(ctl::start_stop);
+  EXPECT_EQ(view.boxes()[0],
+            (RecordedBox{"COM port could not open for DV adapter", "COM0", BoxOwner::none}));
+}
+
+class FirstRun : public ConsoleTest {};
+
+TEST_F(FirstRun, TypingThePortThenStartAndStopWritesTheCompiledInStation) {
+  open_window();
+  view.set_text(ctl::adapter_port, "7");
+  press(ctl::start_stop);
+  press(ctl::start_stop);
+  EXPECT_EQ(dir.read_file("D-STAR_DV_config.txt"), "QR3WMN D,F817,JP1,QR3KTA A,QR3KTA B,7");
+}
+
+TEST_F(StartStopTest, ReceiveLoopRunsOnlyWhileTheLinkDoes) {
+  press(ctl::start_stop);
+  EXPECT_TRUE(receive_loop_running());
+  press(ctl::start_stop);
+  EXPECT_FALSE(receive_loop_running());
+  press(ctl::start_stop);
+  EXPECT_TRUE(receive_loop_running());
+  press_exit();
+  EXPECT_FALSE(receive_loop_running());
+}
+
+}  // namespace

@@ -1,0 +1,34 @@
+#pragma once
+// A console window's logic driven through the recording view, with the
+// adapter on COM7 and the transceiver on COM8 as pseudo-terminals.
+
+#include <string>
+#include <vector>
+
+#include "console/console_handlers.h"
+#include "support/pty_device.h"
+#include "support/station_fixture.h"
+
+class ConsoleTest : public StationTest {
+ protected:
+  ~ConsoleTest() override;
+
+  // Writes the usual operator's files: adapter line, transceiver line and a
+  // small repeater list.
+  void write_station_files(const std::string& adapter_line = "QR3WMN D,F817,JP1,QR3KTA A,QR3KTA B,7",
+                           const std::string& transceiver_line = "FT-817,8,439310,-5000,PKT,Dummy ");
+  void open_window();
+  // The operator's actions, as the window reports them.
+  void press(int id);
+  bool press_exit();
+  void double_click(int list, int index);
+  void double_click_entry(int list, const std::string& entry);
+
+  PtyDevice adapter{7};
+  PtyDevice radio{8};
+  const DisplayPump pump = [] {};
+};
+
+extern const char* const kRepeaterList;
+std::vector<std::uint8_t> route_frame(const std::string& rpt2, const std::string& rpt1,
+                                      const std::string& ur);
