@@ -1,0 +1,290 @@
+#include "console/qt/console_dialog.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QScrollBar>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QThread>
+#include <algorithm>
+
+#include "console/qt/byte_text.h"
+#include "console/qt/dialog_units.h"
+#include "console/qt/list_entry_text.h"
+
+namespace {
+
+// The two edits whose every notification counts: what is selected in them
+// when they report is what the operator means as callsign or suffix.
+bool reports_every_event(int id) { return id == ctl::my_callsign || id == ctl::my_suffix; }
+
+QString object_name_for(int id) { return QStringLiteral("id%1").arg(id); }
+
+}  // namespace
+
+ConsoleDialog::ConsoleDialog(CommandHandler handler, const CreationHook& on_created)
+    : QDialog(nullptr,
+              Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                  Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint |
+                  Qt::MSWindowsFixedSizeDialogHint),
+      handler_(std::move(handler)),
+      digits_only_(std::make_unique<QRegularExpressionValidator>(QRegularExpression(QStringLiteral("[0-9]*")))) {
+  setObjectName(QStringLiteral("DIALOG1"));
+  setWindowTitle(QString::fromLatin1(console_title));
+  pump_ = [this] { pump_display_requests(); };
+
+  QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+  font.setPointSize(console_font_points);
+  setFont(font);
+  const DialogUnits units = dialog_units_for(QFontMetrics(font));
+  setFixedSize(du_to_px_x(units, console_width_du), du_to_px_y(units, console_height_du));
+  move(du_to_px_x(units, console_left_du), du_to_px_y(units, console_top_du));
+
+  for (const ControlSpec& spec : console_controls) {
+    QWidget* widget = create_control(spec);
+    widget->setObjectName(object_name_for(spec.id));
+    widget->setAccessibleName(QString::fromLatin1(spec.accessible_name));
+    widget->setGeometry(du_rect(units, spec.x, spec.y, spec.w, spec.h));
+    controls_[spec.id] = widget;
+  }
+  for (std::size_t i = 1; i < console_tab_order.size(); ++i) {
+    setTabOrder(control(console_tab_order[i - 1]), control(console_tab_order[i]));
+  }
+  control(console_initial_focus)->setFocus(Qt::OtherFocusReason);
+
+  if (on_created) on_created(*this);
+}
+
+ConsoleDialog::~ConsoleDialog() {
+  // Controls losing the focus while they go must not reach the station logic.
+  handler_ = nullptr;
+}
+
+QWidget* ConsoleDialog::create_control(const ControlSpec& spec) {
+  const int id = spec.id;
+  const QString caption = QString::fromLatin1(spec.caption);
+  switch (spec.kind) {
+    case ControlKind::label:
+    case ControlKind::right_label: {
+      auto label = std::make_unique<QLabel>(caption, this);
+      label->setTextFormat(Qt::PlainText);
+      label->setAlignment((spec.kind == ControlKind::right_label ? Qt::AlignRight : Qt::AlignLeft) |
+                          Qt::AlignTop);
+      owned_controls_.push_back(std::move(label));
+      break;
+    }
+    case ControlKind::digits_edit:
+    case ControlKind::line_edit: {
+      auto edit = std::make_unique<QLineEdit>(this);
+      if (spec.kind == ControlKind::digits_edit) edit->setValidator(digits_only_.get());
+      owned_controls_.push_back(std::move(edit));
+      break;
+    }
+    case ControlKind::multi_line_edit: {
+      auto edit = std::make_unique<QPlainTextEdit>(this);
+      edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+      edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+      edit->setTabChangesFocus(true);
+      edit->document()->setDocumentMargin(1);  // a one-line box shows its line whole
+      if (reports_every_event(id)) {
+        connect(edit.get(), &QPlainTextEdit::textChanged, this, [this, id] { route(id, CommandKind::other); });
+        connect(edit->verticalScrollBar(), &QScrollBar::valueChanged, this,
+                [this, id] { route(id, CommandKind::other); });
+        edit->installEventFilter(this);
+      }
+      owned_controls_.push_back(std::move(edit));
+      break;
+    }
+    case ControlKind::button:
+    case ControlKind::default_button: {
+      auto button = std::make_unique<QPushButton>(caption, this);
+      if (spec.kind == ControlKind::default_button) button->setDefault(true);
+      connect(button.get(), &QPushButton::clicked, this, [this, id] { route(id, CommandKind::other); });
+      owned_controls_.push_back(std::move(button));
+      break;
+    }
+    case ControlKind::list: {
+      auto list = std::make_unique<QListWidget>(this);
+      list->setSelectionMode(QAbstractItemView::SingleSelection);
+      list->setSortingEnabled(false);
+      list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+      list->setFocusPolicy(Qt::ClickFocus);  // not a tab stop
+      connect(list.get(), &QListWidget::itemDoubleClicked, this,
+              [this, id] { route(id, CommandKind::double_click); });
+      owned_controls_.push_back(std::move(list));
+      break;
+    }
+  }
+  return owned_controls_.back().get();
+}
+
+void ConsoleDialog::route(int control_id, CommandKind kind) {
+  if (!handler_) return;
+  if (handler_(*this, control_id, kind, pump_)) done(0);
+}
+
+void ConsoleDialog::reject() { route(ctl::cancel, CommandKind::other); }
+
+bool ConsoleDialog::eventFilter(QObject* watched, QEvent* event) {
+  // Runs before the box itself sees the focus change, so a click on START
+  // finds the selection still there.
+  if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
+    for (int id : {ctl::my_callsign, ctl::my_suffix}) {
+      if (watched == control(id)) route(id, CommandKind::other);
+    }
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+template <typename Work>
+void ConsoleDialog::on_window_thread(Work&& work) {
+  if (QThread::currentThread() == thread()) {
+    work();
+  } else {
+    QMetaObject::invokeMethod(this, std::forward<Work>(work), Qt::BlockingQueuedConnection);
+  }
+}
+
+void ConsoleDialog::pump_display_requests() {
+  // The receive thread's requests are the only calls queued on the dialog.
+  QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+}
+
+QWidget* ConsoleDialog::control(int id) const {
+  const auto found = controls_.find(id);
+  return found == controls_.end() ? nullptr : found->second;
+}
+
+QPlainTextEdit* ConsoleDialog::box(int id) const { return qobject_cast<QPlainTextEdit*>(control(id)); }
+QLineEdit* ConsoleDialog::line(int id) const { return qobject_cast<QLineEdit*>(control(id)); }
+QListWidget* ConsoleDialog::list(int id) const { return qobject_cast<QListWidget*>(control(id)); }
+
+void ConsoleDialog::set_text(int id, const std::string& text) {
+  on_window_thread([&] {
+    QWidget* widget = control(id);
+    if (auto* edit = qobject_cast<QPlainTextEdit*>(widget)) {
+      edit->setPlainText(box_text_from_bytes(text));
+    } else if (auto* edit_line = qobject_cast<QLineEdit*>(widget)) {
+      edit_line->setText(latin1_text(text));
+    } else if (auto* label = qobject_cast<QLabel*>(widget)) {
+      label->setText(latin1_text(text));
+    } else if (auto* button = qobject_cast<QPushButton*>(widget)) {
+      button->setText(latin1_text(text));
+    }
+  });
+}
+
+std::string ConsoleDialog::get_text(int id, int max_chars) {
+  std::string text;
+  on_window_thread([&] {
+    QWidget* widget = control(id);
+    if (auto* edit = qobject_cast<QPlainTextEdit*>(widget)) {
+      text = crlf_bytes(edit->document()->toRawText());
+    } else if (auto* edit_line = qobject_cast<QLineEdit*>(widget)) {
+      text = latin1_bytes(edit_line->text());
+    } else if (auto* label = qobject_cast<QLabel*>(widget)) {
+      text = latin1_bytes(label->text());
+    } else if (auto* button = qobject_cast<QPushButton*>(widget)) {
+      text = latin1_bytes(button->text());
+    }
+  });
+  text.resize(std::min(text.size(), static_cast<std::size_t>(std::max(0, max_chars))));
+  return text;
+}
+
+EditSelection ConsoleDialog::get_selection(int id) {
+  EditSelection selection;
+  on_window_thread([&] {
+    if (QPlainTextEdit* edit = box(id)) {
+      const QTextCursor cursor = edit->textCursor();
+      const QString document_text = edit->document()->toRawText();
+      selection = {crlf_position(document_text, cursor.selectionStart()),
+                   crlf_position(document_text, cursor.selectionEnd())};
+    } else if (QLineEdit* edit_line = line(id)) {
+      if (edit_line->hasSelectedText()) {
+        selection = {edit_line->selectionStart(), edit_line->selectionEnd()};
+      } else {
+        selection = {edit_line->cursorPosition(), edit_line->cursorPosition()};
+      }
+    }
+  });
+  return selection;
+}
+
+void ConsoleDialog::type_char(int id, char c) {
+  const unsigned char byte = static_cast<unsigned char>(c);
+  const bool new_line = c == '\n' || c == '\r';
+  // Other control bytes would be editing keys (backspace, paste), not text;
+  // what the adapter sends must never remove or pull in text.
+  if (byte < 0x20 && !new_line && c != '\t') return;
+  const QString typed = new_line ? QStringLiteral("\n") : QString(QChar(byte));
+  on_window_thread([&] {
+    if (QPlainTextEdit* edit = box(id)) {
+      // The box's own caret, not the focus: the operator may be elsewhere.
+      QTextCursor cursor = edit->textCursor();
+      cursor.insertText(typed);
+      edit->setTextCursor(cursor);
+    } else if (QLineEdit* edit_line = line(id)) {
+      if (!new_line) edit_line->insert(typed);
+    }
+  });
+}
+
+void ConsoleDialog::list_append(int id, const std::string& entry) {
+  on_window_thread([&] {
+    QListWidget* entries = list(id);
+    if (!entries) return;
+    entries->addItem(list_entry_display_text(entry));
+    entries->item(entries->count() - 1)
+        ->setData(Qt::UserRole, QByteArray(entry.data(), static_cast<qsizetype>(entry.size())));
+  });
+}
+
+void ConsoleDialog::list_remove(int id, int index) {
+  on_window_thread([&] {
+    QListWidget* entries = list(id);
+    if (!entries || index < 0 || index >= entries->count()) return;
+    const bool was_selected = entries->item(index)->isSelected();
+    std::unique_ptr<QListWidgetItem> removed(entries->takeItem(index));
+    // Qt would select a neighbour; the operator's choice is gone, not moved.
+    if (was_selected) entries->clearSelection();
+  });
+}
+
+int ConsoleDialog::list_count(int id) {
+  int count = 0;
+  on_window_thread([&] {
+    if (QListWidget* entries = list(id)) count = entries->count();
+  });
+  return count;
+}
+
+std::optional<std::string> ConsoleDialog::list_selected_text(int id) {
+  std::optional<std::string> text;
+  on_window_thread([&] {
+    QListWidget* entries = list(id);
+    if (!entries) return;
+    const QList<QListWidgetItem*> selected = entries->selectedItems();
+    if (selected.isEmpty()) return;
+    const QByteArray bytes = selected.first()->data(Qt::UserRole).toByteArray();
+    text = std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  });
+  return text;
+}
+
+void ConsoleDialog::message_box(const std::string& text, const std::string& caption, BoxOwner owner) {
+  on_window_thread([&] {
+    QMessageBox box(QMessageBox::NoIcon, latin1_text(caption), latin1_text(text), QMessageBox::Ok,
+                    owner == BoxOwner::window ? this : nullptr);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+  });
+}
