@@ -8,7 +8,7 @@ JOBS ?= $(shell nproc)
 CMAKE_GEN := -G Ninja
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps build test sanitize sanitize-address sanitize-thread run bench fuzz install clean
+.PHONY: all deps build test sanitize sanitize-address sanitize-thread run run-display-check bench fuzz install clean
 
 all: build
 
@@ -44,6 +44,24 @@ sanitize-thread:
 	cmake -S . -B build-tsan $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DKESTREL_SANITIZE=thread -DKESTREL_WITH_QT=OFF
 	cmake --build build-tsan -j $(JOBS)
 	cd build-tsan && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest --output-on-failure -j $(JOBS)
+
+# The console against the virtual DV adapter and radio in build/demo/.
+# Without a display it says so before building anything.
+PREFIX ?= /usr/local
+
+run-display-check:
+	@sh tools/run_demo.sh check-display
+
+run: run-display-check deps build
+	@sh tools/run_demo.sh build
+
+# The program, the virtual devices, a menu entry and an icon under $(PREFIX).
+install: build
+	@if [ -w "$(PREFIX)" ] || { [ ! -e "$(PREFIX)" ] && [ -w "$$(dirname "$(PREFIX)")" ]; }; then \
+	  cmake --install build --prefix "$(PREFIX)"; \
+	else \
+	  $(SUDO) cmake --install build --prefix "$(PREFIX)"; \
+	fi
 
 clean:
 	rm -rf build build-asan build-tsan build-fuzz

@@ -1,0 +1,265 @@
+// kestrel8-devices: a virtual DV adapter and FT-817 for trying and testing
+// the console without hardware.
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <functional>
+#include <iterator>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cat_radio.h"
+#include "device_options.h"
+#include "dv_adapter.h"
+#include "dv_frames.h"
+#include "header_script.h"
+#include "pty_link.h"
+#include "repeater_book.h"
+#include "text_format.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+volatile std::sig_atomic_t stop_requested = 0;
+
+void request_stop(int) { stop_requested = 1; }
+
+void install_stop_handlers() {
+  struct sigaction action {};
+  action.sa_handler = request_stop;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = 0;  // no restart: poll() must wake up
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+  sigaction(SIGHUP, &action, nullptr);
+  std::signal(SIGPIPE, SIG_IGN);
+}
+
+void log_line(const char* side, const std::string& text) {
+  std::printf("%s %-3s %s\n", time_of_day().c_str(), side, text.c_str());
+  std::fflush(stdout);
+}
+
+std::string with_hex(const DeviceOptions& o, const std::string& text, const std::vector<std::uint8_t>& raw) {
+  return o.hex && !raw.empty() ? text + "  [" + hex_bytes(raw) + "]" : text;
+}
+
+// Writes all bytes to the far end, giving up after a second if nobody reads.
+void send_bytes(const PtyLink& link, const std::vector<std::uint8_t>& bytes) {
+  const auto deadline = Clock::now() + std::chrono::seconds(1);
+  std::size_t done = 0;
+  while (done < bytes.size() && Clock::now() < deadline) {
+    const ssize_t n = ::write(link.far_fd(), bytes.data() + done, bytes.size() - done);
+    if (n > 0) {
+      done += static_cast<std::size_t>(n);
+      continue;
+    }
+    pollfd pfd{link.far_fd(), POLLOUT, 0};
+    poll(&pfd, 1, 10);
+  }
+}
+
+std::string header_text(const std::string& my, const std::string& ur, const std::string& rpt1,
+                        const std::string& rpt2) {
+  return "HEADER MY=\"" + printable(my) + "\" UR=\"" + printable(ur) + "\" RPT1=\"" + printable(rpt1) +
+         "\" RPT2=\"" + printable(rpt2) + '"';
+}
+
+// Fictional stations heard on the operator's repeater.
+const char* const kStations[] = {"QR1ABC", "QR2XYZ", "QR4KLM", "QR6PQR", "QR7STU", "QR9VWX"};
+
+struct Devices {
+  DeviceOptions options;
+  RepeaterBook book;
+  HeaderScript script;
+  PtyLink dv_link;
+  PtyLink trx_link;
+  dv::FrameDecoder dv_decoder;
+  AdapterState adapter;
+  cat::Assembler cat_assembler;
+  cat::RadioState radio;
+  bool dv_held = false;
+  bool trx_held = false;
+  Clock::time_point started = Clock::now();
+  bool script_running = false;
+  Clock::time_point script_base = started;
+  std::size_t script_next = 0;
+  Clock::time_point next_station = started;
+  std::size_t station_turn = 0;
+};
+
+long ms_since_start(const Devices& d) {
+  return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - d.started).count());
+}
+
+void send_header(Devices& d, const std::string& my, const std::string& ur, const std::string& rpt1,
+                 const std::string& rpt2, const char* origin) {
+  const auto frame = dv::header_report(my, ur, rpt1, rpt2);
+  const std::string text = header_text(dv::callsign8(my), dv::callsign8(ur), dv::callsign8(rpt1), dv::callsign8(rpt2));
+  if (!d.dv_link.held_by_console()) {
+    log_line("DV", text + " not sent: " + d.dv_link.link_path() + " is not open");
+    return;
+  }
+  send_bytes(d.dv_link, frame);
+  log_line("DV", with_hex(d.options, "-> " + text + " (" + origin + ")", frame));
+}
+
+void read_adapter(Devices& d) {
+  std::uint8_t buf[512];
+  for (;;) {
+    const ssize_t n = ::read(d.dv_link.far_fd(), buf, sizeof buf);
+    if (n <= 0) break;
+    for (ssize_t i = 0; i < n; ++i) {
+      auto frame = dv::feed(d.dv_decoder, buf[i]);
+      if (!frame) continue;
+      const AdapterReply reply = handle_frame(d.adapter, d.book, *frame);
+      // With --hex the frame's bytes go on its first line, the answer's on the last.
+      for (std::size_t k = 0; k < reply.lines.size(); ++k) {
+        std::vector<std::uint8_t> shown;
+        if (k == 0) shown = frame->raw;
+        if (k > 0 && k + 1 == reply.lines.size()) shown = reply.answer;
+        log_line("DV", with_hex(d.options, reply.lines[k], shown));
+      }
+      if (!reply.answer.empty()) send_bytes(d.dv_link, reply.answer);
+      if (reply.initialised && d.options.script_after_init) {
+        d.script_running = true;
+        d.script_base = Clock::now();
+        d.script_next = 0;
+      }
+    }
+  }
+  // Noise is reported once per burst, not byte by byte.
+  if (d.dv_decoder.dropped != 0) {
+    log_line("DV", std::to_string(d.dv_decoder.dropped) + " bytes outside any frame skipped");
+    d.dv_decoder.dropped = 0;
+  }
+}
+
+void report_stale_cat(const std::vector<std::uint8_t>& stale) {
+  if (!stale.empty()) log_line("TRX", "incomplete command dropped [" + hex_bytes(stale) + "]");
+}
+
+void read_radio(Devices& d) {
+  std::uint8_t buf[512];
+  for (;;) {
+    const ssize_t n = ::read(d.trx_link.far_fd(), buf, sizeof buf);
+    if (n <= 0) break;
+    for (ssize_t i = 0; i < n; ++i) {
+      const cat::Fed fed = cat::feed(d.cat_assembler, buf[i], ms_since_start(d));
+      report_stale_cat(fed.dropped);
+      if (!fed.command) continue;
+      log_line("TRX", with_hex(d.options, cat::apply(d.radio, *fed.command), {fed.command->begin(), fed.command->end()}));
+      log_line("TRX", cat::summary(d.radio));
+    }
+  }
+}
+
+void watch_port(const PtyLink& link, bool& held, const char* side, const std::function<void()>& on_close) {
+  const bool now_held = link.held_by_console();
+  if (now_held == held) return;
+  held = now_held;
+  log_line(side, link.link_path() + (held ? " opened by the console" : " closed"));
+  if (!held) {
+    link.drop_unread_input();
+    on_close();
+  }
+}
+
+void play_timers(Devices& d) {
+  const auto now = Clock::now();
+  if (d.script_running) {
+    while (d.script_next < d.script.headers.size()) {
+      const ScriptedHeader& h = d.script.headers[d.script_next];
+      if (now < d.script_base + std::chrono::duration<double>(h.seconds)) break;
+      send_header(d, h.my, h.ur, h.rpt1, h.rpt2, "script");
+      ++d.script_next;
+    }
+  }
+  if (d.options.every_seconds > 0 && now >= d.next_station) {
+    d.next_station = now + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(d.options.every_seconds));
+    if (d.dv_held) {
+      const bool simplex = !d.adapter.repeater_mode;
+      const bool routed = !d.adapter.rpt1.empty() && d.adapter.rpt1 != std::string(8, ' ');
+      const std::string rpt1 = simplex ? "DIRECT" : routed ? d.adapter.rpt1 : "QR3KTA A";
+      const std::string rpt2 = simplex ? "DIRECT" : routed ? d.adapter.rpt2 : "QR3KTG G";
+      const char* my = kStations[d.station_turn++ % std::size(kStations)];
+      send_header(d, my, "CQCQCQ", rpt1, rpt2, "fictional station");
+    }
+  }
+}
+
+int run(Devices& d) {
+  std::string error;
+  if (!d.dv_link.open(d.options.folder, d.options.dv_port, error) ||
+      !d.trx_link.open(d.options.folder, d.options.trx_port, error)) {
+    std::fprintf(stderr, "kestrel8-devices: %s\n", error.c_str());
+    return 1;
+  }
+  install_stop_handlers();
+  log_line("---", "DV adapter on " + d.dv_link.link_path() + " (" + d.dv_link.near_path() + "), radio on " +
+                      d.trx_link.link_path() + " (" + d.trx_link.near_path() + ")");
+  log_line("---", d.book.checked ? "repeater list " + d.options.repeaters + ": " +
+                                       std::to_string(d.book.callsigns.size()) + " repeaters"
+                                 : "no repeater list: every UR is accepted");
+  if (!d.options.script.empty()) {
+    log_line("---", "header script " + d.options.script + ": " + std::to_string(d.script.headers.size()) +
+                        " reports, clock from " + (d.options.script_after_init ? "each INIT" : "program start"));
+  }
+  char every[64];
+  std::snprintf(every, sizeof every, "a fictional station every %g s", d.options.every_seconds);
+  log_line("---", d.options.every_seconds > 0 ? every : "no fictional stations");
+  log_line("---", "ready; Ctrl-C stops");
+
+  d.script_running = !d.options.script.empty() && !d.options.script_after_init;
+  d.started = d.script_base = Clock::now();
+  d.next_station = d.started + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(d.options.every_seconds));
+  while (!stop_requested) {
+    pollfd fds[2] = {{d.dv_link.far_fd(), POLLIN, 0}, {d.trx_link.far_fd(), POLLIN, 0}};
+    poll(fds, 2, 50);
+    if (stop_requested) break;
+    watch_port(d.dv_link, d.dv_held, "DV", [&d] {
+      if (d.dv_decoder.step != dv::FrameDecoder::Step::hunting) log_line("DV", "unfinished frame dropped");
+      d.dv_decoder = dv::FrameDecoder{};
+    });
+    watch_port(d.trx_link, d.trx_held, "TRX", [] {});
+    read_adapter(d);
+    read_radio(d);
+    report_stale_cat(cat::expire(d.cat_assembler, ms_since_start(d)));
+    play_timers(d);
+  }
+  log_line("---", "stopping, removing the links");
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  setvbuf(stdout, nullptr, _IOLBF, 0);
+  Devices d;
+  std::string error;
+  if (!parse_device_options(std::vector<std::string>(argv + 1, argv + argc), d.options, error)) {
+    std::fprintf(stderr, "kestrel8-devices: %s\n\n%s", error.c_str(), device_usage());
+    return 2;
+  }
+  if (d.options.help) {
+    std::fputs(device_usage(), stdout);
+    return 0;
+  }
+  if (!d.options.repeaters.empty() && !load_repeater_book(d.options.repeaters, d.book, error)) {
+    std::fprintf(stderr, "kestrel8-devices: %s\n", error.c_str());
+    return 2;
+  }
+  if (!d.options.script.empty()) {
+    d.script = load_header_script(d.options.script);
+    if (!d.script.error.empty()) {
+      std::fprintf(stderr, "kestrel8-devices: %s: %s\n", d.options.script.c_str(), d.script.error.c_str());
+      return 2;
+    }
+  }
+  return run(d);
+}

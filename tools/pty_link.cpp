@@ -1,0 +1,71 @@
+#include "pty_link.h"
+
+#include <fcntl.h>
+#include <pty.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+std::string link_target(const std::string& path) {
+  char target[512];
+  const ssize_t n = readlink(path.c_str(), target, sizeof target - 1);
+  if (n < 0) return {};
+  return std::string(target, static_cast<std::size_t>(n));
+}
+
+}  // namespace
+
+PtyLink::~PtyLink() {
+  // Remove only our own link: someone may have put another in its place.
+  if (!link_path_.empty() && link_target(link_path_) == near_path_) unlink(link_path_.c_str());
+  if (far_fd_ >= 0) close(far_fd_);
+  if (near_fd_ >= 0) close(near_fd_);
+}
+
+bool PtyLink::open(const std::string& folder, int com_number, std::string& error) {
+  const std::string path = (folder.empty() ? std::string(".") : folder) + "/COM" + std::to_string(com_number);
+  struct stat st {};
+  if (lstat(path.c_str(), &st) == 0) {
+    if (!S_ISLNK(st.st_mode) || link_target(path).rfind("/dev/pts/", 0) != 0) {
+      error = path + " already exists and is not a virtual device left from an earlier run; not touching it";
+      return false;
+    }
+    unlink(path.c_str());
+  }
+  char name[256] = {};
+  if (openpty(&far_fd_, &near_fd_, name, nullptr, nullptr) != 0) {
+    error = std::string("cannot create a pseudo-terminal: ") + std::strerror(errno);
+    return false;
+  }
+  fcntl(far_fd_, F_SETFD, FD_CLOEXEC);
+  fcntl(near_fd_, F_SETFD, FD_CLOEXEC);
+  fcntl(far_fd_, F_SETFL, fcntl(far_fd_, F_GETFL) | O_NONBLOCK);
+  // Raw from the start: no echo of the console's bytes back to it, no
+  // line-end translation of binary frames.
+  termios tio{};
+  tcgetattr(near_fd_, &tio);
+  cfmakeraw(&tio);
+  tcsetattr(near_fd_, TCSANOW, &tio);
+  near_path_ = name;
+  if (symlink(near_path_.c_str(), path.c_str()) != 0) {
+    error = "cannot create " + path + ": " + std::strerror(errno);
+    return false;
+  }
+  link_path_ = path;
+  return true;
+}
+
+bool PtyLink::held_by_console() const {
+  int exclusive = 0;
+  // Kernels without the query: assume someone listens.
+  if (ioctl(near_fd_, TIOCGEXCL, &exclusive) != 0) return true;
+  return exclusive != 0;
+}
+
+void PtyLink::drop_unread_input() const { tcflush(near_fd_, TCIFLUSH); }

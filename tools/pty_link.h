@@ -1,0 +1,38 @@
+#pragma once
+// A pseudo-terminal playing one serial device. The near end is linked as
+// "COMn" in the operator's folder, where the console looks for its ports;
+// this program reads and writes the far end.
+
+#include <string>
+
+class PtyLink {
+ public:
+  PtyLink() = default;
+  ~PtyLink();
+  PtyLink(const PtyLink&) = delete;
+  PtyLink& operator=(const PtyLink&) = delete;
+
+  // Creates the terminal and the link `folder`/COM<n>. A link left behind by
+  // an earlier run (pointing into /dev/pts) is replaced; anything else of
+  // that name, such as a link to a real adapter, is left alone and refused.
+  bool open(const std::string& folder, int com_number, std::string& error);
+
+  int far_fd() const { return far_fd_; }
+  const std::string& near_path() const { return near_path_; }
+  const std::string& link_path() const { return link_path_; }
+
+  // True while a program holds the port exclusively, as the console does
+  // from START to STOP. Reports are only sent then: a real device's bytes
+  // are lost when nobody has the port open.
+  bool held_by_console() const;
+  // Drops bytes sent to the port that nobody read.
+  void drop_unread_input() const;
+
+ private:
+  int far_fd_ = -1;
+  // Kept open so the console can close and reopen the port as often as it
+  // likes without the terminal hanging up.
+  int near_fd_ = -1;
+  std::string near_path_;
+  std::string link_path_;
+};
