@@ -63,5 +63,10 @@ install: build
 	  $(SUDO) cmake --install build --prefix "$(PREFIX)"; \
 	fi
 
+# Speed against the targets in docs/performance.md, printed as one table.
+# Takes about a minute: real START pauses and quiet spells of 10 s.
+bench: deps build
+	@sh bench/run_benchmarks.sh build
+
 clean:
 	rm -rf build build-asan build-tsan build-fuzz

@@ -1,0 +1,21 @@
+#pragma once
+// Options and output shared by the benchmark programs that time one whole
+// operation. Each figure is printed as "result <name> <value>", the line the
+// table driver looks for; everything else they print is for the reader.
+
+#include <string>
+#include <vector>
+
+struct BenchOptions {
+  int runs = 5;               // --runs N
+  long pacing_divisor = 1;    // --divisor N: pauses shortened N times
+  double seconds = 10.0;      // --seconds S: length of a quiet spell
+};
+
+// Unknown options end the program with a usage line.
+BenchOptions parse_bench_options(int argc, char** argv);
+
+void print_result(const std::string& name, double value);
+
+// Median of the values; 0 for none.
+double median(std::vector<double> values);

@@ -1,0 +1,142 @@
+#!/bin/sh
+# Runs every benchmark built in the given build folder and prints one table:
+# what was measured, the figure, the target and whether it was met.
+# Usage: sh bench/run_benchmarks.sh [build-folder]
+#   START_RUNS=5     STARTs with real pauses (about 1.4 s each)
+#   IDLE_SECONDS=10  length of each quiet spell for the idle costs
+set -u
+
+build=${1:-build}
+bin="$build/bench"
+runs=${START_RUNS:-5}
+idle=${IDLE_SECONDS:-10}
+work=$(mktemp -d "${TMPDIR:-/tmp}/kestrel8-bench-XXXXXX")
+trap 'rm -rf "$work"' EXIT INT TERM
+
+if [ ! -x "$bin/parser_bench" ]; then
+  echo "no benchmarks in $bin: build them first (make bench)" >&2
+  exit 1
+fi
+
+rows="$work/rows"
+: > "$rows"
+row() { printf '| %s | %s | %s | %s |\n' "$1" "$2" "$3" "$4" >> "$rows"; }
+pending() { row "$1" "pending (needs the window)" "$2" "pending"; }
+
+# A "result <name> <value>" figure from a program's output.
+result() { awk -v k="$2" '$1 == "result" && $2 == k { print $3 }' "$1"; }
+
+# One column of a Google Benchmark CSV report, by benchmark and column name.
+gbench() {
+  awk -F, -v want="$2" -v col="$3" '
+    /^name,/ { for (i = 1; i <= NF; i++) idx[$i] = i; header = 1; next }
+    header { name = $1; gsub(/"/, "", name); if (name == want) print $(idx[col]) }' "$1"
+}
+
+# yes when the value lies below (lt) or above (ge) the limit.
+judge() { awk -v v="$1" -v op="$2" -v lim="$3" 'BEGIN {
+  if (v == "") { print "no figure"; exit }
+  ok = (op == "lt") ? (v + 0 < lim + 0) : (v + 0 >= lim + 0); print ok ? "yes" : "NO" }'; }
+
+fmt() { awk -v v="$1" -v f="$2" 'BEGIN { if (v == "") print "?"; else printf f, v }'; }
+
+note() { printf '%s\n' "$*" >&2; }
+
+# Parser throughput.
+note "parser throughput ..."
+"$bin/parser_bench" --benchmark_format=csv > "$work/parser.csv" 2> "$work/parser.err"
+bps=$(gbench "$work/parser.csv" BM_FeedByteMixedFrames bytes_per_second)
+mbs=$(awk -v b="$bps" 'BEGIN { if (b != "") printf "%.1f", b / 1e6 }')
+row "Parser throughput (feed_byte, mixed header and status frames)" "$(fmt "$mbs" '%.1f MB/s')" \
+    ">= 50 MB/s" "$(judge "$mbs" ge 50)"
+
+# Receive latency through the real window.
+if [ -x "$bin/receive_latency" ]; then
+  note "receive latency ..."
+  "$bin/receive_latency" > "$work/latency.out" 2>&1
+  p50=$(result "$work/latency.out" latency_p50_ms)
+  p99=$(result "$work/latency.out" latency_p99_ms)
+  row "Receive latency (window, pty, 1000 header reports)" \
+      "p50 $(fmt "$p50" '%.2f') ms, p99 $(fmt "$p99" '%.2f') ms" "p99 < 5 ms" "$(judge "$p99" lt 5)"
+else
+  pending "Receive latency (window, pty, 1000 header reports)" "p99 < 5 ms"
+fi
+
+# START overhead with real pauses.
+note "START overhead, $runs STARTs of about 1.4 s ..."
+"$bin/start_overhead" --runs "$runs" > "$work/start.out" 2>&1
+over=$(result "$work/start.out" start_overhead_median_ms)
+worst=$(result "$work/start.out" start_overhead_max_ms)
+cpu=$(result "$work/start.out" start_cpu_median_ms)
+pauses=$(result "$work/start.out" start_pauses_ms)
+row "START overhead (wall time less $(fmt "$pauses" '%.2f') ms of pauses, $runs STARTs)" \
+    "median $(fmt "$over" '%.2f') ms, worst $(fmt "$worst" '%.2f') ms, processor $(fmt "$cpu" '%.2f') ms" \
+    "< 20 ms" "$(judge "$over" lt 20)"
+
+# Idle cost of the receive loop alone.
+note "receive loop idle, $idle s ..."
+"$bin/receive_idle" --seconds "$idle" > "$work/idle.out" 2>&1
+pct=$(result "$work/idle.out" receive_idle_cpu_percent)
+wake=$(result "$work/idle.out" receive_idle_wakeups_per_s)
+row "Idle cost, receive loop alone (link open, no traffic, $idle s)" \
+    "$(fmt "$pct" '%.2f') % of one core ($(fmt "$wake" '%.0f') wake-ups/s)" "< 1 %" "$(judge "$pct" lt 1)"
+
+# Idle cost of the whole program.
+if [ -x "$bin/program_idle" ] && [ -x "$build/kestrel8" ]; then
+  note "program idle, $idle s ..."
+  "$bin/program_idle" "$build/kestrel8" --seconds "$idle" > "$work/pidle.out" 2>&1
+  ppct=$(result "$work/pidle.out" program_idle_cpu_percent)
+  row "Idle cost, running program (link open, no traffic, $idle s)" \
+      "$(fmt "$ppct" '%.2f') % of one core" "< 1 %" "$(judge "$ppct" lt 1)"
+else
+  pending "Idle cost, running program (link open, no traffic, $idle s)" "< 1 %"
+fi
+
+# Long session.
+if [ -x "$bin/long_session" ]; then
+  note "long session ..."
+  "$bin/long_session" > "$work/long.out" 2>&1
+  per_line=$(result "$work/long.out" long_session_line_ms)
+  rss=$(result "$work/long.out" long_session_rss_mb)
+  met=$(judge "$per_line" lt 2)
+  [ "$met" = yes ] && met=$(judge "$rss" lt 150)
+  row "Long session (100,000 lines in the Receiving box)" \
+      "$(fmt "$per_line" '%.3f') ms per line, $(fmt "$rss" '%.0f') MB resident" "< 2 ms, < 150 MB" "$met"
+else
+  pending "Long session (100,000 lines in the Receiving box)" "< 2 ms, < 150 MB"
+fi
+
+# Start-up of the program.
+if [ -x "$bin/startup_time" ] && [ -x "$build/kestrel8" ]; then
+  note "start-up ..."
+  "$bin/startup_time" "$build/kestrel8" > "$work/startup.out" 2>&1
+  shown=$(result "$work/startup.out" startup_shown_ms)
+  srss=$(result "$work/startup.out" startup_rss_mb)
+  met=$(judge "$shown" lt 300)
+  [ "$met" = yes ] && met=$(judge "$srss" lt 80)
+  row "Start-up (to window shown, typical settings, 256-line list)" \
+      "$(fmt "$shown" '%.0f') ms, $(fmt "$srss" '%.0f') MB resident" "< 300 ms, < 80 MB" "$met"
+else
+  pending "Start-up (to window shown, typical settings, 256-line list)" "< 300 ms, < 80 MB"
+fi
+
+# Settings and lists.
+note "settings and lists ..."
+"$bin/settings_bench" --benchmark_format=csv > "$work/settings.csv" 2> "$work/settings.err"
+his=$(gbench "$work/settings.csv" BM_FillHisRepeaterList256 cpu_time)
+my=$(gbench "$work/settings.csv" BM_FillMyRepeaterList256 cpu_time)
+lines=$(for k in 0 1 2 3; do
+  gbench "$work/settings.csv" "BM_ParseSettingsLine/adapter0_transceiver1_my2_his3:$k" cpu_time
+done | sort -n | awk 'NR == 1 { lo = $1 } { hi = $1 } END { if (NR) printf "%.0f-%.0f", lo, hi }')
+file=$(gbench "$work/settings.csv" BM_ReadAdapterSettingsFile cpu_time)
+row "Settings and lists (256-line repeater list, settings lines)" \
+    "his list $(fmt "$his" '%.0f') us, my list $(fmt "$my" '%.0f') us, one settings line ${lines:-?} ns, settings file read and parsed $(fmt "$file" '%.1f') us" \
+    "report the figure" "reported"
+
+echo "| What | Measured | Target | Met? |"
+echo "|---|---|---|---|"
+cat "$rows"
+echo
+echo "Machine: $(nproc) processors, $(awk -F': *' '/^model name/ { print $2; exit }' /proc/cpuinfo)," \
+     "$(awk '/^MemTotal/ { printf "%.0f GB", $2 / 1048576 }' /proc/meminfo) memory," \
+     "load average $(cut -d' ' -f1-3 /proc/loadavg)"
