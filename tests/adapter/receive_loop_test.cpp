@@ -6,11 +6,9 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <mutex>
 #include <random>
 #include <string>
 #include <thread>
@@ -32,89 +30,6 @@ const Bytes kFullHeader = kHeaderReport + bytes_of("QR3KTG GQR3KTA ACQCQCQ  QR3X
                           Bytes{0x00, 0xFD};
 const std::string kFullHeaderLine = "\r\nQR3XYZ X CQCQCQ   QR3KTA A QR3KTG G";
 const Bytes kStatusRpt = {0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x00, 0x00, 0x00, 0x01, 0xFD};
-
-// Display requests from the receive thread wait until the test's thread,
-// standing in for the window's thread, carries them out in pump(); the
-// window itself is the RecordingView behind it.
-class WindowThreadView : public ConsoleView {
- public:
-  explicit WindowThreadView(RecordingView& window)
-      : window_(window), window_thread_(std::this_thread::get_id()) {}
-
-  void set_text(int id, const std::string& text) override {
-    on_window([&] { window_.set_text(id, text); });
-  }
-  std::string get_text(int id, int max_chars) override {
-    std::string text;
-    on_window([&] { text = window_.get_text(id, max_chars); });
-    return text;
-  }
-  EditSelection get_selection(int id) override {
-    EditSelection selection;
-    on_window([&] { selection = window_.get_selection(id); });
-    return selection;
-  }
-  void type_char(int id, char c) override {
-    on_window([&] { window_.type_char(id, c); });
-  }
-  void list_append(int id, const std::string& entry) override {
-    on_window([&] { window_.list_append(id, entry); });
-  }
-  void list_remove(int id, int index) override {
-    on_window([&] { window_.list_remove(id, index); });
-  }
-  int list_count(int id) override {
-    int count = 0;
-    on_window([&] { count = window_.list_count(id); });
-    return count;
-  }
-  std::optional<std::string> list_selected_text(int id) override {
-    std::optional<std::string> text;
-    on_window([&] { text = window_.list_selected_text(id); });
-    return text;
-  }
-  void message_box(const std::string& text, const std::string& caption, BoxOwner owner) override {
-    on_window([&] { window_.message_box(text, caption, owner); });
-  }
-
-  // Carries out the waiting request, if any.
-  void pump() {
-    const std::function<void()>* request = nullptr;
-    {
-      std::lock_guard lock(mutex_);
-      request = pending_;
-    }
-    if (request == nullptr) return;
-    (*request)();
-    {
-      std::lock_guard lock(mutex_);
-      pending_ = nullptr;
-    }
-    done_.notify_all();
-  }
-
-  bool request_waiting() {
-    std::lock_guard lock(mutex_);
-    return pending_ != nullptr;
-  }
-
- private:
-  void on_window(const std::function<void()>& request) {
-    if (std::this_thread::get_id() == window_thread_) {
-      request();
-      return;
-    }
-    std::unique_lock lock(mutex_);
-    pending_ = &request;
-    done_.wait(lock, [&] { return pending_ == nullptr; });
-  }
-
-  RecordingView& window_;
-  std::thread::id window_thread_;
-  std::mutex mutex_;
-  std::condition_variable done_;
-  const std::function<void()>* pending_ = nullptr;
-};
 
 int entries_in(const char* dir) {
   int n = 0;
@@ -247,10 +162,10 @@ TEST_F(ReceiveLoopTest, SecondStartBesideARunningLoopStartsNothing) {
 }
 
 TEST_F(ReceiveLoopTest, StopCarriesOutTheDisplayRequestsTheLoopWaitsOn) {
-  WindowThreadView window(view);
-  start(window);
+  view.act_as_window_thread();
+  start(view);
   adapter.write(kFullHeader);
-  ASSERT_TRUE(wait_until([&] { return window.request_waiting(); }));
+  ASSERT_TRUE(wait_until([&] { return view.request_waiting(); }));
 
   // Should the stop not pump, free the loop from here so the test can fail.
   std::atomic<bool> stopped{false};
@@ -260,11 +175,11 @@ TEST_F(ReceiveLoopTest, StopCarriesOutTheDisplayRequestsTheLoopWaitsOn) {
     while (!stopped && Clock::now() < limit) std::this_thread::sleep_for(1ms);
     while (!stopped) {
       rescued = true;
-      window.pump();
+      view.pump();
       std::this_thread::sleep_for(1ms);
     }
   });
-  stop_receive_loop([&] { window.pump(); });
+  stop_receive_loop([&] { view.pump(); });
   stopped = true;
   watchdog.join();
   EXPECT_FALSE(rescued);
@@ -293,7 +208,7 @@ TEST_F(ReceiveLoopTest, UnpluggedAdapterNeitherSpinsNorDelaysTheStop) {
 }
 
 TEST_F(ReceiveLoopTest, ThousandStartsAndStopsWhileFramesKeepArriving) {
-  WindowThreadView window(view);
+  view.act_as_window_thread();
   const int fds_before = entries_in("/proc/self/fd");
   const int threads_before = threads_at_rest();
 
@@ -307,9 +222,9 @@ TEST_F(ReceiveLoopTest, ThousandStartsAndStopsWhileFramesKeepArriving) {
     }
   });
 
-  const auto pump = [&] { window.pump(); };
+  const auto pump = [&] { view.pump(); };
   for (int cycle = 0; cycle < 1000; ++cycle) {
-    start(window);
+    start(view);
     if (cycle % 100 == 0) {
       // Now and then let a report through before stopping.
       const int before = view.set_text_count(ctl::response);

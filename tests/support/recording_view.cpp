@@ -3,74 +3,99 @@
 #include <algorithm>
 
 void RecordingView::set_text(int id, const std::string& text) {
-  std::lock_guard lock(mutex_);
-  Edit& e = edits_[id];
-  e.text = text;
-  e.sel_start = e.sel_end = -1;
-  ++set_counts_[id];
+  on_window([&] {
+    std::lock_guard lock(mutex_);
+    Edit& e = edits_[id];
+    e.text = text;
+    e.sel_start = e.sel_end = -1;
+    ++set_counts_[id];
+  });
 }
 
 std::string RecordingView::get_text(int id, int max_chars) {
-  std::lock_guard lock(mutex_);
-  const std::string& t = edits_[id].text;
-  return t.substr(0, static_cast<std::size_t>(std::max(0, max_chars)));
+  std::string text;
+  on_window([&] {
+    std::lock_guard lock(mutex_);
+    text = edits_[id].text.substr(0, static_cast<std::size_t>(std::max(0, max_chars)));
+  });
+  return text;
 }
 
 EditSelection RecordingView::get_selection(int id) {
-  std::lock_guard lock(mutex_);
-  Edit& e = edits_[id];
-  int size = static_cast<int>(e.text.size());
-  if (e.sel_start < 0) return {size, size};
-  return {e.sel_start, e.sel_end};
+  EditSelection selection;
+  on_window([&] {
+    std::lock_guard lock(mutex_);
+    const Edit& e = edits_[id];
+    const int size = static_cast<int>(e.text.size());
+    selection = e.sel_start < 0 ? EditSelection{size, size} : EditSelection{e.sel_start, e.sel_end};
+  });
+  return selection;
 }
 
 void RecordingView::type_char(int id, char c) {
-  std::lock_guard lock(mutex_);
-  Edit& e = edits_[id];
-  int size = static_cast<int>(e.text.size());
-  int start = e.sel_start < 0 ? size : std::min(e.sel_start, size);
-  int end = e.sel_start < 0 ? size : std::min(e.sel_end, size);
-  std::string typed = c == '\n' ? std::string("\r\n") : std::string(1, c);
-  e.text = e.text.substr(0, static_cast<std::size_t>(start)) + typed +
-           e.text.substr(static_cast<std::size_t>(end));
-  int caret = start + static_cast<int>(typed.size());
-  if (caret >= static_cast<int>(e.text.size())) {
-    e.sel_start = e.sel_end = -1;
-  } else {
-    e.sel_start = e.sel_end = caret;
-  }
+  on_window([&] {
+    std::lock_guard lock(mutex_);
+    Edit& e = edits_[id];
+    int size = static_cast<int>(e.text.size());
+    int start = e.sel_start < 0 ? size : std::min(e.sel_start, size);
+    int end = e.sel_start < 0 ? size : std::min(e.sel_end, size);
+    std::string typed = c == '\n' ? std::string("\r\n") : std::string(1, c);
+    e.text = e.text.substr(0, static_cast<std::size_t>(start)) + typed +
+             e.text.substr(static_cast<std::size_t>(end));
+    int caret = start + static_cast<int>(typed.size());
+    if (caret >= static_cast<int>(e.text.size())) {
+      e.sel_start = e.sel_end = -1;
+    } else {
+      e.sel_start = e.sel_end = caret;
+    }
+  });
 }
 
 void RecordingView::list_append(int id, const std::string& entry) {
-  std::lock_guard lock(mutex_);
-  lists_[id].entries.push_back(entry);
+  on_window([&] {
+    std::lock_guard lock(mutex_);
+    lists_[id].entries.push_back(entry);
+  });
 }
 
 void RecordingView::list_remove(int id, int index) {
-  std::lock_guard lock(mutex_);
-  List& l = lists_[id];
-  if (index < 0 || index >= static_cast<int>(l.entries.size())) return;
-  l.entries.erase(l.entries.begin() + index);
-  if (l.selected == index) l.selected = -1;
-  else if (l.selected > index) --l.selected;
+  on_window([&] {
+    std::lock_guard lock(mutex_);
+    List& l = lists_[id];
+    if (index < 0 || index >= static_cast<int>(l.entries.size())) return;
+    l.entries.erase(l.entries.begin() + index);
+    if (l.selected == index) l.selected = -1;
+    else if (l.selected > index) --l.selected;
+  });
 }
 
 int RecordingView::list_count(int id) {
-  std::lock_guard lock(mutex_);
-  return static_cast<int>(lists_[id].entries.size());
+  int count = 0;
+  on_window([&] {
+    std::lock_guard lock(mutex_);
+    count = static_cast<int>(lists_[id].entries.size());
+  });
+  return count;
 }
 
 std::optional<std::string> RecordingView::list_selected_text(int id) {
-  std::lock_guard lock(mutex_);
-  List& l = lists_[id];
-  if (l.selected < 0 || l.selected >= static_cast<int>(l.entries.size())) return std::nullopt;
-  return l.entries[static_cast<std::size_t>(l.selected)];
+  std::optional<std::string> entry;
+  on_window([&] {
+    std::lock_guard lock(mutex_);
+    const List& l = lists_[id];
+    if (l.selected >= 0 && l.selected < static_cast<int>(l.entries.size())) {
+      entry = l.entries[static_cast<std::size_t>(l.selected)];
+    }
+  });
+  return entry;
 }
 
 void RecordingView::message_box(const std::string& text, const std::string& caption,
                                 BoxOwner owner) {
-  std::lock_guard lock(mutex_);
-  boxes_.push_back({text, caption, owner});
+  on_window([&] {
+    std::lock_guard lock(mutex_);
+    boxes_.push_back({text, caption, owner});
+  });
 }
 
 std::string RecordingView::text(int id) {
@@ -109,4 +134,41 @@ void RecordingView::clear_boxes() {
 int RecordingView::set_text_count(int id) {
   std::lock_guard lock(mutex_);
   return set_counts_[id];
+}
+
+void RecordingView::act_as_window_thread() {
+  std::lock_guard lock(handoff_mutex_);
+  window_thread_ = std::this_thread::get_id();
+}
+
+void RecordingView::on_window(const std::function<void()>& request) {
+  std::unique_lock lock(handoff_mutex_);
+  if (window_thread_ == std::thread::id() || window_thread_ == std::this_thread::get_id()) {
+    lock.unlock();
+    request();
+    return;
+  }
+  handoff_done_.wait(lock, [&] { return pending_ == nullptr; });  // one request at a time
+  pending_ = &request;
+  handoff_done_.wait(lock, [&] { return pending_ != &request; });
+}
+
+void RecordingView::pump() {
+  const std::function<void()>* request = nullptr;
+  {
+    std::lock_guard lock(handoff_mutex_);
+    request = pending_;
+  }
+  if (request == nullptr) return;
+  (*request)();
+  {
+    std::lock_guard lock(handoff_mutex_);
+    pending_ = nullptr;
+  }
+  handoff_done_.notify_all();
+}
+
+bool RecordingView::request_waiting() {
+  std::lock_guard lock(handoff_mutex_);
+  return pending_ != nullptr;
 }

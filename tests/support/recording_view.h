@@ -1,10 +1,15 @@
 #pragma once
 // The one stand-in for the window in logic tests. It keeps controls as the
 // window would (texts, list entries, an edit's caret and selection) and
-// records every message box. Safe to call from the receive thread.
+// records every message box. Safe to call from the receive thread; after
+// act_as_window_thread() such calls wait, as with the real window, until the
+// window's thread carries them out with pump().
 
+#include <condition_variable>
+#include <functional>
 #include <map>
 #include <mutex>
+#include <thread>
 #include <optional>
 #include <string>
 #include <vector>
@@ -41,7 +46,17 @@ class RecordingView : public ConsoleView {
   // How often set_text was called for a control (a display step happened).
   int set_text_count(int id);
 
+  // From now on the calling thread is the window's thread: calls from any
+  // other thread wait until pump() carries them out.
+  void act_as_window_thread();
+  // Carries out the request another thread is waiting on, if any.
+  void pump();
+  bool request_waiting();
+
  private:
+  // Runs the request here, or hands it to the window's thread and waits.
+  void on_window(const std::function<void()>& request);
+
   struct Edit {
     std::string text;  // line breaks stored as CR LF
     int sel_start = -1;  // -1: caret at the end
@@ -56,4 +71,9 @@ class RecordingView : public ConsoleView {
   std::map<int, List> lists_;
   std::map<int, int> set_counts_;
   std::vector<RecordedBox> boxes_;
+
+  std::mutex handoff_mutex_;
+  std::condition_variable handoff_done_;
+  std::thread::id window_thread_;  // default id: every thread acts directly
+  const std::function<void()>* pending_ = nullptr;
 };
