@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 
 BenchOptions parse_bench_options(int argc, char** argv) {
   BenchOptions options;
@@ -33,4 +35,25 @@ double median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   const std::size_t mid = values.size() / 2;
   return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
+}
+
+double percentile(std::vector<double> values, double fraction) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  const double rank = fraction * static_cast<double>(values.size() - 1);
+  return values[static_cast<std::size_t>(rank + 0.5)];
+}
+
+double resident_mb(int pid) {
+  std::ifstream status(pid == 0 ? std::string("/proc/self/status")
+                                 : "/proc/" + std::to_string(pid) + "/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("VmRSS:", 0) != 0) continue;
+    std::istringstream fields(line.substr(6));
+    double kb = 0;
+    fields >> kb;
+    return kb / 1024.0;
+  }
+  return 0;
 }

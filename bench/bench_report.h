@@ -19,3 +19,8 @@ void print_result(const std::string& name, double value);
 
 // Median of the values; 0 for none.
 double median(std::vector<double> values);
+// The value below which the given fraction (0.99 for p99) of them lie.
+double percentile(std::vector<double> values, double fraction);
+
+// Resident memory of a process (0 for this one) in MB, from /proc.
+double resident_mb(int pid = 0);

@@ -21,7 +21,7 @@ fi
 rows="$work/rows"
 : > "$rows"
 row() { printf '| %s | %s | %s | %s |\n' "$1" "$2" "$3" "$4" >> "$rows"; }
-pending() { row "$1" "pending (needs the window)" "$2" "pending"; }
+pending() { row "$1" "pending (needs the window, Xvfb for start-up)" "$2" "pending"; }
 
 # A "result <name> <value>" figure from a program's output.
 result() { awk -v k="$2" '$1 == "result" && $2 == k { print $3 }' "$1"; }
@@ -82,9 +82,9 @@ row "Idle cost, receive loop alone (link open, no traffic, $idle s)" \
     "$(fmt "$pct" '%.2f') % of one core ($(fmt "$wake" '%.0f') wake-ups/s)" "< 1 %" "$(judge "$pct" lt 1)"
 
 # Idle cost of the whole program.
-if [ -x "$bin/program_idle" ] && [ -x "$build/kestrel8" ]; then
+if [ -x "$bin/program_idle" ]; then
   note "program idle, $idle s ..."
-  "$bin/program_idle" "$build/kestrel8" --seconds "$idle" > "$work/pidle.out" 2>&1
+  "$bin/program_idle" --seconds "$idle" > "$work/pidle.out" 2>&1
   ppct=$(result "$work/pidle.out" program_idle_cpu_percent)
   row "Idle cost, running program (link open, no traffic, $idle s)" \
       "$(fmt "$ppct" '%.2f') % of one core" "< 1 %" "$(judge "$ppct" lt 1)"
@@ -97,19 +97,21 @@ if [ -x "$bin/long_session" ]; then
   note "long session ..."
   "$bin/long_session" > "$work/long.out" 2>&1
   per_line=$(result "$work/long.out" long_session_line_ms)
+  p99_line=$(result "$work/long.out" long_session_line_p99_ms)
   rss=$(result "$work/long.out" long_session_rss_mb)
   met=$(judge "$per_line" lt 2)
   [ "$met" = yes ] && met=$(judge "$rss" lt 150)
-  row "Long session (100,000 lines in the Receiving box)" \
-      "$(fmt "$per_line" '%.3f') ms per line, $(fmt "$rss" '%.0f') MB resident" "< 2 ms, < 150 MB" "$met"
+  row "Long session (100,000 lines in the Receiving box, one more line through the port)" \
+      "p50 $(fmt "$per_line" '%.2f') ms (p99 $(fmt "$p99_line" '%.2f') ms) per line, $(fmt "$rss" '%.0f') MB resident" \
+      "< 2 ms, < 150 MB" "$met"
 else
   pending "Long session (100,000 lines in the Receiving box)" "< 2 ms, < 150 MB"
 fi
 
 # Start-up of the program.
-if [ -x "$bin/startup_time" ] && [ -x "$build/kestrel8" ]; then
-  note "start-up ..."
-  "$bin/startup_time" "$build/kestrel8" > "$work/startup.out" 2>&1
+if [ -x "$build/kestrel8" ] && command -v xvfb-run > /dev/null && command -v xwininfo > /dev/null; then
+  note "start-up of $build/kestrel8 under Xvfb ..."
+  xvfb-run -a sh "$(dirname "$0")/startup_time.sh" "$build/kestrel8" 5 > "$work/startup.out" 2>&1
   shown=$(result "$work/startup.out" startup_shown_ms)
   srss=$(result "$work/startup.out" startup_rss_mb)
   met=$(judge "$shown" lt 300)

@@ -1,0 +1,43 @@
+// How fast a heard station appears: a header report written to the adapter's
+// pseudo-terminal, timed until its line is in the real window's Receiving box.
+
+#include <QApplication>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "bench/bench_report.h"
+#include "bench/linked_window.h"
+
+int main(int argc, char** argv) {
+  int reports = 1000;
+  for (int i = 1; i + 1 < argc; ++i) {
+    if (std::string(argv[i]) == "--reports") reports = std::max(1, std::atoi(argv[i + 1]));
+  }
+  use_offscreen_platform();
+  int qt_argc = 1;
+  QApplication app(qt_argc, argv);
+  LinkedWindow window;
+  if (!window.link_open()) {
+    std::fprintf(stderr, "the adapter link on COM7 did not open\n");
+    return 1;
+  }
+  std::vector<double> latencies;
+  for (int i = 0; i < reports; ++i) {
+    const double ms = window.time_report(header_report(caller(i)), kHeaderLineChars);
+    if (ms < 0) {
+      std::fprintf(stderr, "report %d never reached the Receiving box\n", i + 1);
+      return 1;
+    }
+    latencies.push_back(ms);
+  }
+  std::printf("%d header reports: p50 %.3f ms, p99 %.3f ms, worst %.3f ms\n", reports,
+              percentile(latencies, 0.5), percentile(latencies, 0.99),
+              percentile(latencies, 1.0));
+  print_result("latency_p50_ms", percentile(latencies, 0.5));
+  print_result("latency_p99_ms", percentile(latencies, 0.99));
+  print_result("latency_worst_ms", percentile(latencies, 1.0));
+  return 0;
+}
