@@ -1,0 +1,152 @@
+// The whole path with an independent far end: the real window, worked with
+// the mouse and keys, against kestrel8-devices running as its own process
+// with COM7 (adapter) and COM8 (radio) linked in the working folder. What
+// the console sent is read back from the devices' decoded log.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QTest>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "adapter/link_state.h"
+#include "support/devices_process.h"
+#include "support/message_box_answerer.h"
+#include "support/offscreen_qt_app.h"
+#include "support/real_console_window.h"
+#include "support/station_fixture.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+const char* const kConsoleRepeaters =
+    "// club list\n"
+    "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G\n"
+    "JP1,Hilltop1200(NI12),1291570,-20000,QR3KTA B,QR3KTG G\n"
+    "JP2,Harbour430,439550,-5000,QR3HBR A,QR3HBR G\n";
+
+// The devices know the two Hilltop repeaters but not Harbour430.
+const char* const kDevicesRepeaters =
+    "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G\n"
+    "JP1,Hilltop1200(NI12),1291570,-20000,QR3KTA B,QR3KTG G\n";
+
+const std::string kHilltop430 = "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G";
+const std::string kHarbour = "JP2,Harbour430,439550,-5000,QR3HBR A,QR3HBR G";
+
+bool exists(const std::string& path) {
+  struct stat st {};
+  return lstat(path.c_str(), &st) == 0;
+}
+
+class DevicesEndToEnd : public StationTest {
+ protected:
+  void SetUp() override {
+    dir.write_file("D-STAR_DV_config.txt", "QR3WMN D,F817,JP1,QR3KTA A,QR3KTA B,7");
+    dir.write_file("D-STAR_tranceiver_config.txt", "FT-817,8,439310,-5000,PKT,Dummy ");
+    dir.write_file("D-STAR_my_rpt.txt", kHilltop430);
+    dir.write_file("D-STAR_repeaters.txt", kConsoleRepeaters);
+    dir.write_file("devices_repeaters.txt", kDevicesRepeaters);
+    // One caller, heard half a second after each START's INIT.
+    dir.write_file("headers.txt", "0.5,QR3XYZ X,CQCQCQ,QR3KTA A,QR3KTG G\n");
+    devices = std::make_unique<DevicesProcess>(
+        KESTREL8_DEVICES_PROGRAM,
+        std::vector<std::string>{"--dir", dir.path(), "--repeaters", dir.path() + "/devices_repeaters.txt",
+                                 "--script", dir.path() + "/headers.txt", "--script-after-init", "--every",
+                                 "0"});
+    ASSERT_TRUE(devices->wait_for_line("ready"));
+  }
+
+  // Position of the first log line holding `text`; -1 when there is none.
+  long log_position(const std::string& text) {
+    const std::vector<std::string>& lines = devices->lines();
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      if (lines[i].find(text) != std::string::npos) return static_cast<long>(i);
+    }
+    return -1;
+  }
+
+  std::unique_ptr<DevicesProcess> devices;
+  MessageBoxAnswerer answerer;
+  RealConsoleWindow window;
+};
+
+TEST_F(DevicesEndToEnd, start_hear_call_back_unknown_repeater_and_stop) {
+  ASSERT_TRUE(window.open());
+  EXPECT_TRUE(answerer.boxes().empty());
+
+  // START in repeater operation: five adapter frames, then four CAT commands.
+  window.click(ctl::start_stop);
+  ASSERT_EQ(window.text(ctl::start_stop), "STOP");
+  ASSERT_TRUE(adapter_open);
+  EXPECT_TRUE(answerer.boxes().empty());
+  ASSERT_TRUE(devices->wait_for_line("TRX mode PKT"));
+  const std::vector<std::string> in_order = {
+      "COM7 opened by the console",
+      "DV  INIT",
+      "DV  MY_CALL \"QR3WMN D\"",
+      "DV  MY_SUFFIX \"F817\"",
+      "DV  REPEATER_MODE repeater",
+      "DV  ROUTE RPT2=\"QR3KTG G\" RPT1=\"QR3KTA A\" UR=\"/QR3KTAB\"",
+      "TRX frequency 439.310 MHz",
+      "TRX offset 5.000 MHz",
+      "TRX shift minus",
+      "TRX mode PKT",
+  };
+  long previous = -1;
+  for (const std::string& line : in_order) {
+    const long at = log_position(line);
+    EXPECT_GT(at, previous) << "\"" << line << "\" missing or out of order";
+    previous = at;
+  }
+  EXPECT_TRUE(devices->wait_for_line("TRX radio 439.310 MHz, shift minus 5.000 MHz (TX 434.310 MHz), mode PKT"));
+  EXPECT_EQ(devices->count_lines("DV  ROUTE"), 1u);
+  // The devices know QR3KTA B, so the route is accepted.
+  EXPECT_TRUE(window.wait_for_text(ctl::response, "    "));
+
+  // The scripted caller arrives and shows in the Receiving box.
+  ASSERT_TRUE(window.wait_for_text(ctl::receiving, "\r\nQR3XYZ X CQCQCQ   QR3KTA A QR3KTG G"));
+  EXPECT_TRUE(devices->wait_for_line(
+      "-> HEADER MY=\"QR3XYZ X\" UR=\"CQCQCQ  \" RPT1=\"QR3KTA A\" RPT2=\"QR3KTG G\" (script)"));
+
+  // Call back: the MY callsign selected in the box, then the button.
+  window.select_start_of_last_line(ctl::receiving, 8);
+  window.click(ctl::call_back);
+  EXPECT_EQ(window.text(ctl::callback_callsign), "QR3XYZ X");
+  EXPECT_TRUE(devices->wait_for_line("DV  ROUTE RPT2=\"QR3KTG G\" RPT1=\"QR3KTA A\" UR=\"QR3XYZ X\""));
+
+  // A his repeater the devices do not know is answered with UR?.
+  ASSERT_TRUE(window.double_click_entry(ctl::his_repeater, kHarbour));
+  EXPECT_TRUE(devices->wait_for_line("DV  ROUTE RPT2=\"QR3KTG G\" RPT1=\"QR3KTA A\" UR=\"/QR3HBRA\""));
+  EXPECT_TRUE(devices->wait_for_line("DV  -> STATUS 2 UR?"));
+  EXPECT_TRUE(window.wait_for_text(ctl::response, "UR?"));
+
+  // STOP writes the files and gives both ports back.
+  std::remove("D-STAR_my_rpt.txt");
+  std::remove("D-STAR_tranceiver_config.txt");
+  window.click(ctl::start_stop);
+  EXPECT_EQ(window.text(ctl::start_stop), "START");
+  EXPECT_FALSE(adapter_open);
+  EXPECT_EQ(dir.read_file("D-STAR_DV_config.txt"), "QR3WMN D,F817,JP1,QR3KTA A,QR3HBR A,7");
+  EXPECT_EQ(dir.read_file("D-STAR_my_rpt.txt"), kHilltop430);
+  EXPECT_EQ(dir.read_file("D-STAR_his_rpt.txt"), kHarbour);
+  EXPECT_EQ(dir.read_file("D-STAR_tranceiver_config.txt"), "FT-817,8,439310,-5000,PKT,Dummy ");
+  EXPECT_TRUE(devices->wait_for_line("COM7 closed"));
+  EXPECT_TRUE(devices->wait_for_line("COM8 closed"));
+
+  window.click(ctl::exit_button);
+  EXPECT_FALSE(window.dialog().isVisible());
+  EXPECT_TRUE(answerer.boxes().empty());
+  EXPECT_EQ(devices->stop(), 0);
+  EXPECT_FALSE(exists(dir.path() + "/COM7"));
+  EXPECT_FALSE(exists(dir.path() + "/COM8"));
+  for (const std::string& line : devices->lines()) {
+    EXPECT_EQ(line.find("BAD "), std::string::npos) << line;
+    EXPECT_EQ(line.find("dropped"), std::string::npos) << line;
+  }
+}
+
+}  // namespace
