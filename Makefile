@@ -68,5 +68,14 @@ install: build
 bench: deps build
 	@sh bench/run_benchmarks.sh build
 
+# Every fuzz target (clang, libFuzzer, ASan+UBSan) for FUZZ_SECONDS each,
+# from the seeds in fuzz/corpus/; finds and crashes stay in build-fuzz/.
+FUZZ_SECONDS ?= 60
+
+fuzz: deps
+	cmake -S fuzz -B build-fuzz $(CMAKE_GEN) -DCMAKE_CXX_COMPILER=clang++
+	cmake --build build-fuzz -j $(JOBS)
+	sh fuzz/run.sh build-fuzz $(FUZZ_SECONDS)
+
 clean:
 	rm -rf build build-asan build-tsan build-fuzz

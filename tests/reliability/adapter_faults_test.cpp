@@ -1,0 +1,149 @@
+// The adapter misbehaving while the link runs: pulled out of its socket, or
+// no longer taking bytes. The window must stay usable and STOP must work.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <functional>
+#include <thread>
+#include <vector>
+
+#include "adapter/link_state.h"
+#include "adapter/receive_loop.h"
+#include "support/console_fixture.h"
+#include "support/process_census.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Bytes = std::vector<std::uint8_t>;
+using Clock = std::chrono::steady_clock;
+
+const Bytes kInit = {0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0xC9, 0x00, 0xFD};
+const Bytes kHeaderReport = Bytes{0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x04} +
+                            bytes_of("QR3KTG GQR3KTA ACQCQCQ  QR3XYZ X") + Bytes{0x00, 0xFD};
+const std::string kHeaderLine = "\r\nQR3XYZ X CQCQCQ   QR3KTA A QR3KTG G";
+const Bytes kStatusRpt = {0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x00, 0x00, 0x00, 0x01, 0xFD};
+const Bytes kTuningTo439310 = Bytes{0x43, 0x93, 0x10, 0x00, 0x01} + Bytes{0x00, 0x50, 0x00, 0x00, 0xF9} +
+                              Bytes{0x09, 0x00, 0x00, 0x00, 0x09} + Bytes{0x0C, 0x6D, 0x6D, 0x6D, 0x07};
+
+bool wait_until(const std::function<bool()>& done, std::chrono::milliseconds limit = 5s) {
+  const auto end = Clock::now() + limit;
+  while (!done()) {
+    if (Clock::now() >= end) return false;
+    std::this_thread::sleep_for(1ms);
+  }
+  return true;
+}
+
+template <typename Action>
+Clock::duration time_of(Action action) {
+  const auto began = Clock::now();
+  action();
+  return Clock::now() - began;
+}
+
+class AdapterFaultsTest : public ConsoleTest {
+ protected:
+  void SetUp() override {
+    write_station_files();
+    open_window();
+    view.set_text(ctl::adapter_port, "7");
+    view.set_text(ctl::transceiver_port, "8");
+  }
+};
+
+TEST_F(AdapterFaultsTest, AdapterUnpluggedWhileRunningNeitherSpinsNorBlocksStopOrTheNextStart) {
+  press(ctl::start_stop);
+  ASSERT_TRUE(adapter_open);
+  adapter.write(kHeaderReport);
+  ASSERT_TRUE(wait_until([&] { return view.text(ctl::receiving) == kHeaderLine; }));
+
+  adapter.close_far_end();
+  std::this_thread::sleep_for(50ms);
+  const auto cpu_before = process_cpu_time();
+  std::this_thread::sleep_for(1s);
+  EXPECT_LT(process_cpu_time() - cpu_before, 100ms) << "the receive loop spins on the dead port";
+  EXPECT_TRUE(receive_loop_running());
+
+  EXPECT_LT(time_of([&] { press(ctl::start_stop); }), 1s);
+  EXPECT_FALSE(adapter_open);
+  EXPECT_FALSE(receive_loop_running());
+  EXPECT_EQ(view.text(ctl::start_stop), "START");
+  EXPECT_TRUE(view.boxes().empty());
+  EXPECT_EQ(dir.read_file("D-STAR_DV_config.txt"), "QR3WMN D,F817,JP1,QR3KTA A,QR3KTA B,7");
+
+  // START while it is still out: told so, and nothing hangs.
+  EXPECT_LT(time_of([&] { press(ctl::start_stop); }), 2s);
+  EXPECT_EQ(view.boxes(), (std::vector<RecordedBox>{
+                              {"COM port could not open for DV adapter", "COM7", BoxOwner::none}}));
+  EXPECT_FALSE(adapter_open);
+
+  // Plugged in again: a fresh device under the same name works as before.
+  PtyDevice replugged(7);
+  radio.read_all(50ms);
+  press(ctl::start_stop);
+  ASSERT_TRUE(adapter_open);
+  EXPECT_EQ(replugged.read_count(kInit.size()), kInit);
+  EXPECT_EQ(radio.read_count(kTuningTo439310.size()), kTuningTo439310);
+  replugged.write(kStatusRpt);
+  EXPECT_TRUE(wait_until([&] { return view.text(ctl::response) == "RPT?"; }));
+  replugged.write(kHeaderReport);
+  EXPECT_TRUE(wait_until([&] { return view.text(ctl::receiving) == kHeaderLine + kHeaderLine; }));
+  press(ctl::start_stop);
+  EXPECT_FALSE(adapter_open);
+  EXPECT_EQ(view.boxes().size(), 1u);
+}
+
+// Fills the adapter's side of the line until it takes no more, as when the
+// device has stopped reading.
+void stall(const PtyDevice& device) {
+  int fd = ::open(device.near_path().c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK);
+  ASSERT_GE(fd, 0);
+  std::vector<std::uint8_t> junk(4096, 0x55);
+  // The terminal moves bytes on in the background; full means nothing more
+  // goes in even after a pause.
+  const auto limit = Clock::now() + 5s;
+  bool took_some = true;
+  while (took_some && Clock::now() < limit) {
+    took_some = false;
+    while (::write(fd, junk.data(), junk.size()) > 0) took_some = true;
+    ASSERT_EQ(errno, EAGAIN);
+    std::this_thread::sleep_for(50ms);
+  }
+  ::close(fd);
+}
+
+TEST_F(AdapterFaultsTest, AdapterThatStopsReadingCostsEachWriteAtMostItsBound) {
+  stall(adapter);
+
+  // Five configuration frames, each given up after its second.
+  const auto start_took = time_of([&] { press(ctl::start_stop); });
+  ASSERT_TRUE(adapter_open);
+  EXPECT_GE(start_took, 4s);
+  EXPECT_LT(start_took, 8s);
+  // The radio was still tuned after the adapter's frames were given up.
+  EXPECT_EQ(radio.read_count(kTuningTo439310.size()), kTuningTo439310);
+  // Reading still works while writing does not.
+  adapter.write(kStatusRpt);
+  EXPECT_TRUE(wait_until([&] { return view.text(ctl::response) == "RPT?"; }));
+
+  // The next event: a call back writes one route frame and returns.
+  view.set_text(ctl::receiving, "QR3XYZ X");
+  view.select_text(ctl::receiving, 0, 8);
+  const auto call_back_took = time_of([&] { press(ctl::call_back); });
+  EXPECT_GE(call_back_took, 900ms);
+  EXPECT_LT(call_back_took, 2s);
+  EXPECT_EQ(view.text(ctl::callback_callsign), "QR3XYZ X");
+
+  EXPECT_LT(time_of([&] { press(ctl::start_stop); }), 1s);
+  EXPECT_FALSE(adapter_open);
+  EXPECT_FALSE(receive_loop_running());
+  EXPECT_EQ(view.text(ctl::start_stop), "START");
+  EXPECT_TRUE(view.boxes().empty());
+}
+
+}  // namespace

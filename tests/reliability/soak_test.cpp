@@ -1,0 +1,258 @@
+// Many START/STOP cycles through the window's handlers while the adapter
+// never stops talking: every cycle must give back its port, its thread and
+// its descriptors, and every line shown must be a whole, correct header.
+// Run under ThreadSanitizer and AddressSanitizer by `make sanitize`.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "adapter/link_state.h"
+#include "adapter/pacing.h"
+#include "adapter/receive_loop.h"
+#include "console/console_handlers.h"
+#include "support/process_census.h"
+#include "support/pty_device.h"
+#include "support/station_fixture.h"
+#include "support/window_thread_view.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Bytes = std::vector<std::uint8_t>;
+using Clock = std::chrono::steady_clock;
+
+const Bytes kHeaderReport = Bytes{0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x04} +
+                            bytes_of("QR3KTG GQR3KTA ACQCQCQ  QR3XYZ X") + Bytes{0x00, 0xFD};
+const Bytes kStatusRpt = {0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x00, 0x00, 0x00, 0x01, 0xFD};
+const std::string kHeaderLine = "QR3XYZ X CQCQCQ   QR3KTA A QR3KTG G";
+
+// Four settings files are saved, flushed to disk, at every STOP; on a memory
+// folder a thousand STOPs take seconds instead of a minute of disk flushes.
+class MemoryWorkdir {
+ public:
+  MemoryWorkdir() : previous_(std::filesystem::current_path()) {
+    std::string pattern = std::filesystem::exists("/dev/shm") ? "/dev/shm/kestrel8-soak-XXXXXX"
+                                                              : "kestrel8-soak-XXXXXX";
+    if (::mkdtemp(pattern.data()) != nullptr) {
+      path_ = std::filesystem::absolute(pattern);
+      std::filesystem::current_path(path_);
+    }
+  }
+  ~MemoryWorkdir() {
+    std::error_code ec;
+    std::filesystem::current_path(previous_, ec);
+    if (!path_.empty()) std::filesystem::remove_all(path_, ec);
+  }
+
+ private:
+  std::filesystem::path previous_;
+  std::filesystem::path path_;
+};
+
+void write_file(const char* name, const std::string& bytes) {
+  int fd = ::open(name, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(::write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+  ::close(fd);
+}
+
+// The adapter reports a header every millisecond and a status in between;
+// both far ends are drained so the console's writes never stall.
+class AdapterOnAir {
+ public:
+  AdapterOnAir(PtyDevice& adapter, PtyDevice& radio)
+      : thread_([this, &adapter, &radio] {
+          while (on_air_) {
+            send(adapter.far_fd(), kHeaderReport);
+            drain(adapter.far_fd());
+            drain(radio.far_fd());
+            std::this_thread::sleep_for(500us);
+            send(adapter.far_fd(), kStatusRpt);
+            std::this_thread::sleep_for(500us);
+          }
+        }) {}
+  ~AdapterOnAir() {
+    on_air_ = false;
+    thread_.join();
+  }
+  std::int64_t headers_sent() const { return headers_; }
+
+ private:
+  // Nobody listens between STOP and START: a frame that finds the line full
+  // is not sent, but one that has begun is finished, as a device would.
+  void send(int fd, const Bytes& frame) {
+    ssize_t n = ::write(fd, frame.data(), frame.size());
+    if (n <= 0) return;
+    std::size_t done = static_cast<std::size_t>(n);
+    while (done < frame.size() && on_air_) {
+      n = ::write(fd, frame.data() + done, frame.size() - done);
+      if (n > 0) done += static_cast<std::size_t>(n);
+      else std::this_thread::sleep_for(100us);
+    }
+    if (frame[5] == 0x04) ++headers_;
+  }
+  static void drain(int fd) {
+    std::uint8_t buf[4096];
+    while (::read(fd, buf, sizeof buf) > 0) {
+    }
+  }
+
+  std::atomic<bool> on_air_{true};
+  std::atomic<std::int64_t> headers_{0};
+  std::thread thread_;
+};
+
+class SoakTest : public StationTest {
+ protected:
+  SoakTest() {
+    // START's pauses add up to 1.4 s of pacing; a microsecond each here.
+    set_pacing_divisor_for_tests(1000000);
+  }
+  ~SoakTest() override {
+    adapter_open = false;
+    stop_receive_loop([this] { window.pump(); });
+  }
+
+  void open_window_with_station_files() {
+    write_file("D-STAR_DV_config.txt", "QR3WMN D,F817,JP1,QR3KTA A,QR3KTA B,7");
+    write_file("D-STAR_tranceiver_config.txt", "FT-817,8,439310,-5000,PKT,Dummy ");
+    write_file("D-STAR_my_rpt.txt", "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G");
+    write_file("D-STAR_repeaters.txt", "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G\n");
+    on_window_created(window);
+    view.set_text(ctl::transceiver_port, "8");
+  }
+
+  void press_start_stop() { on_command(window, ctl::start_stop, CommandKind::other, pump); }
+
+  // Lets the receive thread show what it has, as the idle window would.
+  bool pump_until(const std::function<bool()>& done, std::chrono::milliseconds limit = 5s) {
+    const auto end = Clock::now() + limit;
+    while (!done()) {
+      if (Clock::now() >= end) return false;
+      window.pump();
+      std::this_thread::sleep_for(100us);
+    }
+    return true;
+  }
+
+  int header_lines_shown() {
+    std::string text = view.text(ctl::receiving);
+    int lines = 0;
+    for (std::size_t pos = 0; (pos = text.find("\r\n", pos)) != std::string::npos; pos += 2) ++lines;
+    return lines;
+  }
+
+  // Every line in "Receiving" is the header the adapter sent, whole.
+  void expect_only_whole_header_lines() {
+    const std::string text = view.text(ctl::receiving);
+    std::size_t pos = 0;
+    int bad = 0;
+    while (pos < text.size()) {
+      ASSERT_EQ(text.compare(pos, 2, "\r\n"), 0) << "at " << pos;
+      if (text.compare(pos + 2, kHeaderLine.size(), kHeaderLine) != 0) {
+        ADD_FAILURE() << "line at " << pos << ": " << text.substr(pos + 2, kHeaderLine.size());
+        ++bad;
+      }
+      pos += 2 + kHeaderLine.size();
+    }
+    EXPECT_EQ(bad, 0);
+  }
+
+  MemoryWorkdir memory;
+  WindowThreadView window{view};
+  const DisplayPump pump = [this] { window.pump(); };
+};
+
+TEST_F(SoakTest, ThousandStartStopCyclesWhileHeadersArriveEveryMillisecond) {
+  const int fds_before = open_descriptors();
+  const int threads_before = threads_at_rest();
+  {
+    PtyDevice adapter(7);
+    PtyDevice radio(8);
+    open_window_with_station_files();
+    view.set_text(ctl::adapter_port, "7");
+    AdapterOnAir far_end(adapter, radio);
+
+    const auto began = Clock::now();
+    for (int cycle = 0; cycle < 1000; ++cycle) {
+      press_start_stop();
+      ASSERT_TRUE(adapter_open) << "cycle " << cycle;
+      ASSERT_EQ(view.text(ctl::start_stop), "STOP");
+      if (cycle % 50 == 0) {
+        // Now and then the operator watches a header come in before STOP.
+        const int before = header_lines_shown();
+        ASSERT_TRUE(pump_until([&] { return header_lines_shown() > before; })) << cycle;
+      } else {
+        // The idle window carries out display requests for a moment.
+        const auto until = Clock::now() + 2ms;
+        pump_until([&] { return Clock::now() >= until; });
+      }
+      press_start_stop();
+      ASSERT_FALSE(adapter_open);
+      ASSERT_FALSE(receive_loop_running()) << "cycle " << cycle;
+      ASSERT_EQ(view.text(ctl::start_stop), "START");
+    }
+    const auto took = Clock::now() - began;
+
+    EXPECT_TRUE(view.boxes().empty());
+    expect_only_whole_header_lines();
+    EXPECT_GE(header_lines_shown(), 20);
+    EXPECT_EQ(view.text(ctl::response), "RPT?");
+    std::printf("[ soak    ] 1000 cycles in %lld ms, %d header lines shown, %lld headers sent\n",
+                static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(took).count()),
+                header_lines_shown(), static_cast<long long>(far_end.headers_sent()));
+  }
+  EXPECT_EQ(open_descriptors(), fds_before);
+  EXPECT_EQ(threads_after_settling(threads_before), threads_before);
+}
+
+TEST_F(SoakTest, TwoHundredCyclesAlternateAFailedAdapterOpenAndAGoodOne) {
+  const int fds_before = open_descriptors();
+  const int threads_before = threads_at_rest();
+  {
+    PtyDevice adapter(7);
+    PtyDevice radio(8);
+    open_window_with_station_files();
+    ASSERT_EQ(::symlink("/dev/kestrel8-no-such-adapter", "COM9"), 0);
+    AdapterOnAir far_end(adapter, radio);
+
+    for (int cycle = 0; cycle < 200; ++cycle) {
+      if (cycle % 2 == 0) {
+        // COM9 leads nowhere, like an adapter taken away: the box, and
+        // START stays armed.
+        view.set_text(ctl::adapter_port, "9");
+        press_start_stop();
+        ASSERT_FALSE(adapter_open);
+        ASSERT_FALSE(receive_loop_running());
+        ASSERT_EQ(view.text(ctl::start_stop), "STOP");
+      } else {
+        view.set_text(ctl::adapter_port, "7");
+        press_start_stop();
+        ASSERT_TRUE(adapter_open) << "cycle " << cycle;
+        press_start_stop();
+        ASSERT_FALSE(adapter_open);
+        ASSERT_EQ(view.text(ctl::start_stop), "START");
+      }
+    }
+    const std::vector<RecordedBox> boxes = view.boxes();
+    ASSERT_EQ(boxes.size(), 100u);
+    for (const RecordedBox& box : boxes) {
+      EXPECT_EQ(box, (RecordedBox{"COM port could not open for DV adapter", "COM9", BoxOwner::none}));
+    }
+    expect_only_whole_header_lines();
+  }
+  EXPECT_EQ(open_descriptors(), fds_before);
+  EXPECT_EQ(threads_after_settling(threads_before), threads_before);
+}
+
+}  // namespace
