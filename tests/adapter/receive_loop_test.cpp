@@ -1,13 +1,11 @@
 #include "adapter/receive_loop.h"
 
 #include <gtest/gtest.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <chrono>
 #include <cstdint>
-#include <filesystem>
 #include <functional>
 #include <random>
 #include <string>
@@ -16,8 +14,10 @@
 
 #include "adapter/frame_parser.h"
 #include "adapter/link_state.h"
+#include "support/process_census.h"
 #include "support/pty_device.h"
 #include "support/station_fixture.h"
+#include "support/wait_until.h"
 
 namespace {
 
@@ -30,48 +30,6 @@ const Bytes kFullHeader = kHeaderReport + bytes_of("QR3KTG GQR3KTA ACQCQCQ  QR3X
                           Bytes{0x00, 0xFD};
 const std::string kFullHeaderLine = "\r\nQR3XYZ X CQCQCQ   QR3KTA A QR3KTG G";
 const Bytes kStatusRpt = {0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x00, 0x00, 0x00, 0x01, 0xFD};
-
-int entries_in(const char* dir) {
-  int n = 0;
-  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir)) ++n;
-  return n;
-}
-
-// The count before a test starts threads. A throwaway thread first makes any
-// helper thread the sanitizers start with the first thread exist already.
-int threads_at_rest() {
-  std::thread([] {}).join();
-  std::this_thread::sleep_for(10ms);
-  return entries_in("/proc/self/task");
-}
-
-// A joined thread may linger in /proc for a moment after the join.
-int threads_after_settling(int expected) {
-  const auto limit = Clock::now() + 500ms;
-  int n = entries_in("/proc/self/task");
-  while (n != expected && Clock::now() < limit) {
-    std::this_thread::sleep_for(1ms);
-    n = entries_in("/proc/self/task");
-  }
-  return n;
-}
-
-bool wait_until(const std::function<bool()>& done, const std::function<void()>& meanwhile = {},
-                std::chrono::milliseconds limit = 5s) {
-  const auto end = Clock::now() + limit;
-  while (!done()) {
-    if (Clock::now() >= end) return false;
-    if (meanwhile) meanwhile();
-    std::this_thread::sleep_for(200us);
-  }
-  return true;
-}
-
-std::chrono::nanoseconds process_cpu_time() {
-  timespec ts{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-  return std::chrono::seconds(ts.tv_sec) + std::chrono::nanoseconds(ts.tv_nsec);
-}
 
 class ReceiveLoopTest : public StationTest {
  protected:
@@ -209,7 +167,7 @@ TEST_F(ReceiveLoopTest, UnpluggedAdapterNeitherSpinsNorDelaysTheStop) {
 
 TEST_F(ReceiveLoopTest, ThousandStartsAndStopsWhileFramesKeepArriving) {
   view.act_as_window_thread();
-  const int fds_before = entries_in("/proc/self/fd");
+  const int fds_before = open_descriptors();
   const int threads_before = threads_at_rest();
 
   std::atomic<bool> on_air{true};
@@ -238,7 +196,7 @@ TEST_F(ReceiveLoopTest, ThousandStartsAndStopsWhileFramesKeepArriving) {
   adapter_side.join();
 
   EXPECT_TRUE(view.boxes().empty());
-  EXPECT_EQ(entries_in("/proc/self/fd"), fds_before);
+  EXPECT_EQ(open_descriptors(), fds_before);
   EXPECT_EQ(threads_after_settling(threads_before), threads_before);
 }
 

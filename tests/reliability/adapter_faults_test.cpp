@@ -15,6 +15,7 @@
 #include "adapter/receive_loop.h"
 #include "support/console_fixture.h"
 #include "support/process_census.h"
+#include "support/wait_until.h"
 
 namespace {
 
@@ -29,15 +30,6 @@ const std::string kHeaderLine = "\r\nQR3XYZ X CQCQCQ   QR3KTA A QR3KTG G";
 const Bytes kStatusRpt = {0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x00, 0x00, 0x00, 0x01, 0xFD};
 const Bytes kTuningTo439310 = Bytes{0x43, 0x93, 0x10, 0x00, 0x01} + Bytes{0x00, 0x50, 0x00, 0x00, 0xF9} +
                               Bytes{0x09, 0x00, 0x00, 0x00, 0x09} + Bytes{0x0C, 0x6D, 0x6D, 0x6D, 0x07};
-
-bool wait_until(const std::function<bool()>& done, std::chrono::milliseconds limit = 5s) {
-  const auto end = Clock::now() + limit;
-  while (!done()) {
-    if (Clock::now() >= end) return false;
-    std::this_thread::sleep_for(1ms);
-  }
-  return true;
-}
 
 template <typename Action>
 Clock::duration time_of(Action action) {

@@ -23,7 +23,7 @@
 #include "support/process_census.h"
 #include "support/pty_device.h"
 #include "support/station_fixture.h"
-#include "support/window_thread_view.h"
+#include "support/wait_until.h"
 
 namespace {
 
@@ -38,33 +38,7 @@ const std::string kHeaderLine = "QR3XYZ X CQCQCQ   QR3KTA A QR3KTG G";
 
 // Four settings files are saved, flushed to disk, at every STOP; on a memory
 // folder a thousand STOPs take seconds instead of a minute of disk flushes.
-class MemoryWorkdir {
- public:
-  MemoryWorkdir() : previous_(std::filesystem::current_path()) {
-    std::string pattern = std::filesystem::exists("/dev/shm") ? "/dev/shm/kestrel8-soak-XXXXXX"
-                                                              : "kestrel8-soak-XXXXXX";
-    if (::mkdtemp(pattern.data()) != nullptr) {
-      path_ = std::filesystem::absolute(pattern);
-      std::filesystem::current_path(path_);
-    }
-  }
-  ~MemoryWorkdir() {
-    std::error_code ec;
-    std::filesystem::current_path(previous_, ec);
-    if (!path_.empty()) std::filesystem::remove_all(path_, ec);
-  }
-
- private:
-  std::filesystem::path previous_;
-  std::filesystem::path path_;
-};
-
-void write_file(const char* name, const std::string& bytes) {
-  int fd = ::open(name, O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  ASSERT_GE(fd, 0);
-  ASSERT_EQ(::write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
-  ::close(fd);
-}
+std::string memory_folder() { return std::filesystem::exists("/dev/shm") ? "/dev/shm" : ""; }
 
 // The adapter reports a header every millisecond and a status in between;
 // both far ends are drained so the console's writes never stall.
@@ -117,32 +91,29 @@ class SoakTest : public StationTest {
   SoakTest() {
     // START's pauses add up to 1.4 s of pacing; a microsecond each here.
     set_pacing_divisor_for_tests(1000000);
+    // The receive thread's display requests wait for this thread, as they
+    // wait for the real window's.
+    view.act_as_window_thread();
   }
   ~SoakTest() override {
     adapter_open = false;
-    stop_receive_loop([this] { window.pump(); });
+    stop_receive_loop([this] { view.pump(); });
   }
 
   void open_window_with_station_files() {
-    write_file("D-STAR_DV_config.txt", "QR3WMN D,F817,JP1,QR3KTA A,QR3KTA B,7");
-    write_file("D-STAR_tranceiver_config.txt", "FT-817,8,439310,-5000,PKT,Dummy ");
-    write_file("D-STAR_my_rpt.txt", "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G");
-    write_file("D-STAR_repeaters.txt", "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G\n");
-    on_window_created(window);
+    memory.write_file("D-STAR_DV_config.txt", "QR3WMN D,F817,JP1,QR3KTA A,QR3KTA B,7");
+    memory.write_file("D-STAR_tranceiver_config.txt", "FT-817,8,439310,-5000,PKT,Dummy ");
+    memory.write_file("D-STAR_my_rpt.txt", "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G");
+    memory.write_file("D-STAR_repeaters.txt", "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G\n");
+    on_window_created(view);
     view.set_text(ctl::transceiver_port, "8");
   }
 
-  void press_start_stop() { on_command(window, ctl::start_stop, CommandKind::other, pump); }
+  void press_start_stop() { on_command(view, ctl::start_stop, CommandKind::other, pump); }
 
   // Lets the receive thread show what it has, as the idle window would.
-  bool pump_until(const std::function<bool()>& done, std::chrono::milliseconds limit = 5s) {
-    const auto end = Clock::now() + limit;
-    while (!done()) {
-      if (Clock::now() >= end) return false;
-      window.pump();
-      std::this_thread::sleep_for(100us);
-    }
-    return true;
+  bool pump_until(const std::function<bool()>& done) {
+    return wait_until(done, [this] { view.pump(); });
   }
 
   int header_lines_shown() {
@@ -168,9 +139,8 @@ class SoakTest : public StationTest {
     EXPECT_EQ(bad, 0);
   }
 
-  MemoryWorkdir memory;
-  WindowThreadView window{view};
-  const DisplayPump pump = [this] { window.pump(); };
+  TempWorkdir memory{memory_folder()};
+  const DisplayPump pump = [this] { view.pump(); };
 };
 
 TEST_F(SoakTest, ThousandStartStopCyclesWhileHeadersArriveEveryMillisecond) {

@@ -7,9 +7,11 @@
 #include <iterator>
 #include <stdexcept>
 
-TempWorkdir::TempWorkdir() {
+TempWorkdir::TempWorkdir(const std::string& parent) {
   previous_ = std::filesystem::current_path().string();
-  std::string pattern = (std::filesystem::temp_directory_path() / "kestrel8-test-XXXXXX").string();
+  std::filesystem::path base =
+      parent.empty() ? std::filesystem::temp_directory_path() : std::filesystem::path(parent);
+  std::string pattern = (base / "kestrel8-test-XXXXXX").string();
   if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp");
   path_ = pattern;
   std::filesystem::current_path(path_);

@@ -6,7 +6,8 @@
 
 class TempWorkdir {
  public:
-  TempWorkdir();
+  // Made under `parent`, the system's temporary folder by default.
+  explicit TempWorkdir(const std::string& parent = "");
   ~TempWorkdir();
   TempWorkdir(const TempWorkdir&) = delete;
   TempWorkdir& operator=(const TempWorkdir&) = delete;
