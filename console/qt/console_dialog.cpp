@@ -94,6 +94,7 @@ QWidget* ConsoleDialog::create_control(const ControlSpec& spec) {
       edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
       edit->setTabChangesFocus(true);
       edit->document()->setDocumentMargin(1);  // a one-line box shows its line whole
+      typing_.watch(edit.get());
       if (reports_every_event(id)) {
         connect(edit.get(), &QPlainTextEdit::textChanged, this, [this, id] { route(id, CommandKind::other); });
         connect(edit->verticalScrollBar(), &QScrollBar::valueChanged, this,
@@ -146,10 +147,14 @@ bool ConsoleDialog::eventFilter(QObject* watched, QEvent* event) {
 
 template <typename Work>
 void ConsoleDialog::on_window_thread(Work&& work) {
-  if (QThread::currentThread() == thread()) {
+  auto in_order = [this, &work] {
+    typing_.flush();
     work();
+  };
+  if (QThread::currentThread() == thread()) {
+    in_order();
   } else {
-    QMetaObject::invokeMethod(this, std::forward<Work>(work), Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(this, in_order, Qt::BlockingQueuedConnection);
   }
 }
 
@@ -225,17 +230,21 @@ void ConsoleDialog::type_char(int id, char c) {
   // Other control bytes would be editing keys (backspace, paste), not text;
   // what the adapter sends must never remove or pull in text.
   if (byte < 0x20 && !new_line && c != '\t') return;
-  const QString typed = new_line ? QStringLiteral("\n") : QString(QChar(byte));
-  on_window_thread([&] {
+  const QChar typed = new_line ? QChar(u'\n') : QChar(byte);
+  auto work = [&] {
     if (QPlainTextEdit* edit = box(id)) {
-      // The box's own caret, not the focus: the operator may be elsewhere.
-      QTextCursor cursor = edit->textCursor();
-      cursor.insertText(typed);
-      edit->setTextCursor(cursor);
+      typing_.type(edit, typed);
     } else if (QLineEdit* edit_line = line(id)) {
+      typing_.flush();
       if (!new_line) edit_line->insert(typed);
     }
-  });
+  };
+  // Not through on_window_thread: a character joins the typing queued before it.
+  if (QThread::currentThread() == thread()) {
+    work();
+  } else {
+    QMetaObject::invokeMethod(this, work, Qt::BlockingQueuedConnection);
+  }
 }
 
 void ConsoleDialog::list_append(int id, const std::string& entry) {

@@ -13,6 +13,7 @@
 #include "console/console_handlers.h"
 #include "console/console_view.h"
 #include "console/qt/console_layout.h"
+#include "console/qt/typing_buffer.h"
 
 class QLabel;
 class QLineEdit;
@@ -61,6 +62,7 @@ class ConsoleDialog final : public QDialog, public ConsoleView {
  private:
   QWidget* create_control(const ControlSpec& spec);
   void route(int control_id, CommandKind kind);
+  // Runs the work on the window's thread, after any typing still queued.
   template <typename Work>
   void on_window_thread(Work&& work);
 
@@ -69,6 +71,7 @@ class ConsoleDialog final : public QDialog, public ConsoleView {
   QListWidget* list(int id) const;
 
   CommandHandler handler_;
+  TypingBuffer typing_;
   DisplayPump pump_;
   std::unique_ptr<QValidator> digits_only_;
   std::map<int, QWidget*> controls_;
