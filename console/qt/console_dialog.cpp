@@ -154,14 +154,11 @@ void ConsoleDialog::on_window_thread(Work&& work) {
   if (QThread::currentThread() == thread()) {
     in_order();
   } else {
-    QMetaObject::invokeMethod(this, in_order, Qt::BlockingQueuedConnection);
+    bridge_.call(in_order);
   }
 }
 
-void ConsoleDialog::pump_display_requests() {
-  // The receive thread's requests are the only calls queued on the dialog.
-  QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
-}
+void ConsoleDialog::pump_display_requests() { bridge_.serve(); }
 
 QWidget* ConsoleDialog::control(int id) const {
   const auto found = controls_.find(id);
@@ -243,7 +240,7 @@ void ConsoleDialog::type_char(int id, char c) {
   if (QThread::currentThread() == thread()) {
     work();
   } else {
-    QMetaObject::invokeMethod(this, work, Qt::BlockingQueuedConnection);
+    bridge_.call(work);
   }
 }
 

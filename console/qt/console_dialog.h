@@ -14,6 +14,7 @@
 #include "console/console_view.h"
 #include "console/qt/console_layout.h"
 #include "console/qt/typing_buffer.h"
+#include "console/qt/window_thread_bridge.h"
 
 class QLabel;
 class QLineEdit;
@@ -72,6 +73,7 @@ class ConsoleDialog final : public QDialog, public ConsoleView {
 
   CommandHandler handler_;
   TypingBuffer typing_;
+  WindowThreadBridge bridge_;
   DisplayPump pump_;
   std::unique_ptr<QValidator> digits_only_;
   std::map<int, QWidget*> controls_;
