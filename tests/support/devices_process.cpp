@@ -63,6 +63,16 @@ std::optional<std::string> DevicesProcess::wait_for_line(const std::string& text
   }
 }
 
+bool DevicesProcess::wait_for_count(const std::string& text, std::size_t count,
+                                    std::chrono::milliseconds limit) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  while (count_lines(text) < count) {
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    collect(std::chrono::milliseconds(20));
+  }
+  return true;
+}
+
 std::size_t DevicesProcess::count_lines(const std::string& text) {
   collect(std::chrono::milliseconds(0));
   std::size_t n = 0;

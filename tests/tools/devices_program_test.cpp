@@ -95,11 +95,13 @@ TEST_F(DevicesProgramTest, ScriptedHeaderFollowsEachInitWhileTheConsoleHoldsTheP
     write_port(adapter, frame({0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0xC9, 0x00}));
     EXPECT_EQ(read_port(adapter, header.size()), header) << "START " << start + 1;
     close_port_like_console(adapter);
-    ASSERT_TRUE(devices.wait_for_line("COM3 closed"));
+    ASSERT_TRUE(devices.wait_for_count("COM3 closed", start + 1));
   }
+  const std::string header_line =
+      "-> HEADER MY=\"QR3XYZ X\" UR=\"CQCQCQ  \" RPT1=\"QR3KTA A\" RPT2=\"QR3KTG G\" (script)";
+  EXPECT_TRUE(devices.wait_for_count(header_line, 2));
   EXPECT_EQ(devices.count_lines("DV  INIT"), 2u);
-  EXPECT_EQ(devices.count_lines("-> HEADER MY=\"QR3XYZ X\" UR=\"CQCQCQ  \" RPT1=\"QR3KTA A\" RPT2=\"QR3KTG G\" (script)"),
-            2u);
+  EXPECT_EQ(devices.count_lines(header_line), 2u);
 }
 
 TEST_F(DevicesProgramTest, HeaderDueWhileNobodyListensIsNotQueuedForTheNextOpen) {
