@@ -21,6 +21,7 @@
 #include "adapter/receive_loop.h"
 #include "console/console_handlers.h"
 #include "support/process_census.h"
+#include "support/adapter_on_air.h"
 #include "support/pty_device.h"
 #include "support/station_fixture.h"
 #include "support/wait_until.h"
@@ -30,61 +31,6 @@ namespace {
 using namespace std::chrono_literals;
 using Bytes = std::vector<std::uint8_t>;
 using Clock = std::chrono::steady_clock;
-
-const Bytes kHeaderReport = Bytes{0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x04} +
-                            bytes_of("QR3KTG GQR3KTA ACQCQCQ  QR3XYZ X") + Bytes{0x00, 0xFD};
-const Bytes kStatusRpt = {0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x00, 0x00, 0x00, 0x01, 0xFD};
-const std::string kHeaderLine = "QR3XYZ X CQCQCQ   QR3KTA A QR3KTG G";
-
-// Four settings files are saved, flushed to disk, at every STOP; on a memory
-// folder a thousand STOPs take seconds instead of a minute of disk flushes.
-std::string memory_folder() { return std::filesystem::exists("/dev/shm") ? "/dev/shm" : ""; }
-
-// The adapter reports a header every millisecond and a status in between;
-// both far ends are drained so the console's writes never stall.
-class AdapterOnAir {
- public:
-  AdapterOnAir(PtyDevice& adapter, PtyDevice& radio)
-      : thread_([this, &adapter, &radio] {
-          while (on_air_) {
-            send(adapter.far_fd(), kHeaderReport);
-            drain(adapter.far_fd());
-            drain(radio.far_fd());
-            std::this_thread::sleep_for(500us);
-            send(adapter.far_fd(), kStatusRpt);
-            std::this_thread::sleep_for(500us);
-          }
-        }) {}
-  ~AdapterOnAir() {
-    on_air_ = false;
-    thread_.join();
-  }
-  std::int64_t headers_sent() const { return headers_; }
-
- private:
-  // Nobody listens between STOP and START: a frame that finds the line full
-  // is not sent, but one that has begun is finished, as a device would.
-  void send(int fd, const Bytes& frame) {
-    ssize_t n = ::write(fd, frame.data(), frame.size());
-    if (n <= 0) return;
-    std::size_t done = static_cast<std::size_t>(n);
-    while (done < frame.size() && on_air_) {
-      n = ::write(fd, frame.data() + done, frame.size() - done);
-      if (n > 0) done += static_cast<std::size_t>(n);
-      else std::this_thread::sleep_for(100us);
-    }
-    if (frame[5] == 0x04) ++headers_;
-  }
-  static void drain(int fd) {
-    std::uint8_t buf[4096];
-    while (::read(fd, buf, sizeof buf) > 0) {
-    }
-  }
-
-  std::atomic<bool> on_air_{true};
-  std::atomic<std::int64_t> headers_{0};
-  std::thread thread_;
-};
 
 class SoakTest : public StationTest {
  protected:
@@ -130,11 +76,11 @@ class SoakTest : public StationTest {
     int bad = 0;
     while (pos < text.size()) {
       ASSERT_EQ(text.compare(pos, 2, "\r\n"), 0) << "at " << pos;
-      if (text.compare(pos + 2, kHeaderLine.size(), kHeaderLine) != 0) {
-        ADD_FAILURE() << "line at " << pos << ": " << text.substr(pos + 2, kHeaderLine.size());
+      if (text.compare(pos + 2, kOnAirHeaderLine.size(), kOnAirHeaderLine) != 0) {
+        ADD_FAILURE() << "line at " << pos << ": " << text.substr(pos + 2, kOnAirHeaderLine.size());
         ++bad;
       }
-      pos += 2 + kHeaderLine.size();
+      pos += 2 + kOnAirHeaderLine.size();
     }
     EXPECT_EQ(bad, 0);
   }
