@@ -48,6 +48,17 @@ void apply_adapter_field(ConsoleView& view, int i, std::string_view field) {
   }
 }
 
+// The repeater's tuning, shown in the TRX frequency and shift fields.
+void store_frequency(ConsoleView& view, std::string_view field) {
+  set_text(station.frequency_khz, field);
+  view.set_text(ctl::frequency, as_string(station.frequency_khz.view()));
+}
+
+void store_shift(ConsoleView& view, std::string_view field) {
+  set_text(station.shift_khz, field);
+  view.set_text(ctl::shift, as_string(station.shift_khz.view()));
+}
+
 void apply_transceiver_field(ConsoleView& view, int i, std::string_view field) {
   switch (i) {
     case 0:
@@ -55,12 +66,10 @@ void apply_transceiver_field(ConsoleView& view, int i, std::string_view field) {
       view.set_text(ctl::transceiver_port, as_string(station.transceiver_port.view()));
       break;
     case 1:
-      set_text(station.frequency_khz, field);
-      view.set_text(ctl::frequency, as_string(station.frequency_khz.view()));
+      store_frequency(view, field);
       break;
     case 2:
-      set_text(station.shift_khz, field);
-      view.set_text(ctl::shift, as_string(station.shift_khz.view()));
+      store_shift(view, field);
       break;
     case 3:
       set_text(station.mode, field);
@@ -73,12 +82,10 @@ void apply_transceiver_field(ConsoleView& view, int i, std::string_view field) {
 void apply_my_repeater_field(ConsoleView& view, int i, std::string_view field) {
   switch (i) {
     case 1:
-      set_text(station.frequency_khz, field);
-      view.set_text(ctl::frequency, as_string(station.frequency_khz.view()));
+      store_frequency(view, field);
       break;
     case 2:
-      set_text(station.shift_khz, field);
-      view.set_text(ctl::shift, as_string(station.shift_khz.view()));
+      store_shift(view, field);
       break;
     case 3:
       set_fixed(station.my_repeater, field);

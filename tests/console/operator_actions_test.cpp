@@ -22,12 +22,7 @@ const std::string kThreeHeardLines =
 
 class OperatorActionsTest : public ConsoleTest {
  protected:
-  void SetUp() override {
-    write_station_files();
-    open_window();
-    view.set_text(ctl::adapter_port, "7");
-    view.set_text(ctl::transceiver_port, "8");
-  }
+  void SetUp() override { open_window_with_station_files(); }
   void start_link() {
     press(ctl::start_stop);
     ASSERT_TRUE(adapter_open);

@@ -13,13 +13,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 class StartStopTest : public ConsoleTest {
  protected:
-  // The window as the operator finds it after start-up with saved settings.
-  void SetUp() override {
-    write_station_files();
-    open_window();
-    view.set_text(ctl::adapter_port, "7");
-    view.set_text(ctl::transceiver_port, "8");
-  }
+  void SetUp() override { open_window_with_station_files(); }
   void forget_saved_files() {
     for (const char* f : {"D-STAR_DV_config.txt", "D-STAR_my_rpt.txt", "D-STAR_his_rpt.txt",
                           "D-STAR_tranceiver_config.txt"}) {

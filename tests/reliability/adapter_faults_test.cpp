@@ -40,12 +40,7 @@ Clock::duration time_of(Action action) {
 
 class AdapterFaultsTest : public ConsoleTest {
  protected:
-  void SetUp() override {
-    write_station_files();
-    open_window();
-    view.set_text(ctl::adapter_port, "7");
-    view.set_text(ctl::transceiver_port, "8");
-  }
+  void SetUp() override { open_window_with_station_files(); }
 };
 
 TEST_F(AdapterFaultsTest, AdapterUnpluggedWhileRunningNeitherSpinsNorBlocksStopOrTheNextStart) {

@@ -28,6 +28,13 @@ void ConsoleTest::write_station_files(const std::string& adapter_line,
 
 void ConsoleTest::open_window() { on_window_created(view); }
 
+void ConsoleTest::open_window_with_station_files() {
+  write_station_files();
+  open_window();
+  view.set_text(ctl::adapter_port, "7");
+  view.set_text(ctl::transceiver_port, "8");
+}
+
 void ConsoleTest::press(int id) { on_command(view, id, CommandKind::other, pump); }
 
 bool ConsoleTest::press_exit() { return on_command(view, ctl::exit_button, CommandKind::other, pump); }
