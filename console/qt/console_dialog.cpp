@@ -48,12 +48,12 @@ ConsoleDialog::ConsoleDialog(CommandHandler handler, const CreationHook& on_crea
   setFixedSize(du_to_px_x(units, console_width_du), du_to_px_y(units, console_height_du));
   move(du_to_px_x(units, console_left_du), du_to_px_y(units, console_top_du));
 
-  for (const ControlSpec& spec : console_controls) {
-    QWidget* widget = create_control(spec);
-    widget->setObjectName(object_name_for(spec.id));
-    widget->setAccessibleName(QString::fromLatin1(spec.accessible_name));
-    widget->setGeometry(du_rect(units, spec.x, spec.y, spec.w, spec.h));
-    controls_[spec.id] = widget;
+  for (const ControlSpec& placed : console_controls) {
+    QWidget* widget = create_control(placed);
+    widget->setObjectName(object_name_for(placed.id));
+    widget->setAccessibleName(QString::fromLatin1(placed.accessible_name));
+    widget->setGeometry(du_rect(units, placed.x, placed.y, placed.w, placed.h));
+    controls_[placed.id] = widget;
   }
   for (std::size_t i = 1; i < console_tab_order.size(); ++i) {
     setTabOrder(control(console_tab_order[i - 1]), control(console_tab_order[i]));
@@ -68,15 +68,15 @@ ConsoleDialog::~ConsoleDialog() {
   handler_ = nullptr;
 }
 
-QWidget* ConsoleDialog::create_control(const ControlSpec& spec) {
-  const int id = spec.id;
-  const QString caption = QString::fromLatin1(spec.caption);
-  switch (spec.kind) {
+QWidget* ConsoleDialog::create_control(const ControlSpec& placed) {
+  const int id = placed.id;
+  const QString caption = QString::fromLatin1(placed.caption);
+  switch (placed.kind) {
     case ControlKind::label:
     case ControlKind::right_label: {
       auto label = std::make_unique<QLabel>(caption, this);
       label->setTextFormat(Qt::PlainText);
-      label->setAlignment((spec.kind == ControlKind::right_label ? Qt::AlignRight : Qt::AlignLeft) |
+      label->setAlignment((placed.kind == ControlKind::right_label ? Qt::AlignRight : Qt::AlignLeft) |
                           Qt::AlignTop);
       owned_controls_.push_back(std::move(label));
       break;
@@ -84,7 +84,7 @@ QWidget* ConsoleDialog::create_control(const ControlSpec& spec) {
     case ControlKind::digits_edit:
     case ControlKind::line_edit: {
       auto edit = std::make_unique<QLineEdit>(this);
-      if (spec.kind == ControlKind::digits_edit) edit->setValidator(digits_only_.get());
+      if (placed.kind == ControlKind::digits_edit) edit->setValidator(digits_only_.get());
       owned_controls_.push_back(std::move(edit));
       break;
     }
@@ -107,7 +107,7 @@ QWidget* ConsoleDialog::create_control(const ControlSpec& spec) {
     case ControlKind::button:
     case ControlKind::default_button: {
       auto button = std::make_unique<QPushButton>(caption, this);
-      if (spec.kind == ControlKind::default_button) button->setDefault(true);
+      if (placed.kind == ControlKind::default_button) button->setDefault(true);
       connect(button.get(), &QPushButton::clicked, this, [this, id] { route(id, CommandKind::other); });
       owned_controls_.push_back(std::move(button));
       break;

@@ -61,7 +61,7 @@ class ConsoleDialog final : public QDialog, public ConsoleView {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  QWidget* create_control(const ControlSpec& spec);
+  QWidget* create_control(const ControlSpec& placed);
   void route(int control_id, CommandKind kind);
   // Runs the work on the window's thread, after any typing still queued.
   template <typename Work>
