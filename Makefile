@@ -52,7 +52,9 @@ PREFIX ?= /usr/local
 run-display-check:
 	@sh tools/run_demo.sh check-display
 
-run: run-display-check deps build
+# Only the two programs, so a first run does not wait for the tests to build.
+run: run-display-check deps build/build.ninja
+	cmake --build build -j $(JOBS) --target kestrel8 kestrel8-devices
 	@sh tools/run_demo.sh build
 
 # The program, the virtual devices, a menu entry and an icon under $(PREFIX).

@@ -100,7 +100,9 @@ TEST_F(ConsoleLayout, controls_are_created_in_order_with_kind_caption_and_names)
     if (auto* label = qobject_cast<QLabel*>(widget)) {
       // Value fields are named for what they show, captions for themselves.
       const bool value = e.id == 120 || e.id == 390 || e.id == 410 || e.id == 430;
-      if (!value) EXPECT_EQ(widget->accessibleName(), label->text());
+      if (!value) {
+        EXPECT_EQ(widget->accessibleName(), label->text());
+      }
       const bool right = e.id == 390 || e.id == 410 || e.id == 430;
       EXPECT_EQ(bool(label->alignment() & Qt::AlignRight), right);
     }
