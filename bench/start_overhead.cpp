@@ -14,9 +14,9 @@
 #include "adapter/link_state.h"
 #include "adapter/pacing.h"
 #include "bench/bench_report.h"
+#include "bench/station_files.h"
 #include "bench/bench_view.h"
 #include "console/console_handlers.h"
-#include "settings/settings_files.h"
 #include "support/pty_device.h"
 #include "support/temp_workdir.h"
 
@@ -48,21 +48,12 @@ double thread_cpu_ms() {
   return static_cast<double>(ts.tv_sec) * 1e3 + static_cast<double>(ts.tv_nsec) / 1e6;
 }
 
-void write_station_files(const TempWorkdir& dir) {
-  dir.write_file(kAdapterSettingsFile, "QR3WMN D,F817,JP1,QR3KTA A,QR3KTA B,7");
-  dir.write_file(kTransceiverSettingsFile, "FT-817,8,439310,-5000,PKT,Dummy ");
-  dir.write_file(kMyRepeaterFile, "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G");
-  dir.write_file(kRepeaterListFile,
-                 "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G\n"
-                 "JP1,Hilltop1200(NI12),1291570,-20000,QR3KTA B,QR3KTG G\n");
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
   const BenchOptions options = parse_bench_options(argc, argv);
   TempWorkdir dir;
-  write_station_files(dir);
+  write_typical_station_files(dir);
   PtyDevice adapter(7);
   PtyDevice radio(8);
   BenchView view;
