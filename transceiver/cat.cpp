@@ -34,10 +34,12 @@ constexpr std::int64_t kBeforeDirection = 1000000000;
 constexpr double kHighestFrequencyKhz = 460000;
 constexpr double kLargestOffsetKhz = 5000;
 
+// Writes the command, then gives the radio time to act on it.
 void send_command(const CatCommand& command) {
   std::uint8_t bytes[5] = {command.parameters[0], command.parameters[1], command.parameters[2],
                            command.parameters[3], command.opcode};
   write_bytes(transceiver_port_handle, bytes, sizeof bytes);
+  spin_wait(kAfterCommand);
 }
 
 bool is_white_space(char c) {
@@ -110,7 +112,6 @@ void send_cat_frequency(ConsoleView& view, std::string_view text) {
                         to_bcd(static_cast<int>(whole % 100)), cat_byte::unused};
   command.opcode = cat_byte::set_frequency;
   send_command(command);
-  spin_wait(kAfterCommand);
 }
 
 void send_cat_offset(std::string_view text) {
@@ -131,7 +132,6 @@ void send_cat_offset(std::string_view text) {
                         cat_byte::unused};
   command.opcode = cat_byte::repeater_offset;
   send_command(command);
-  spin_wait(kAfterCommand);
 }
 
 void send_cat_direction(std::string_view text) {
@@ -154,7 +154,6 @@ void send_cat_direction(std::string_view text) {
   command.parameters = {direction, cat_byte::unused, cat_byte::unused, cat_byte::unused};
   command.opcode = cat_byte::shift_direction;
   send_command(command);
-  spin_wait(kAfterCommand);
 }
 
 void send_cat_mode(std::string_view text) {
@@ -171,7 +170,6 @@ void send_cat_mode(std::string_view text) {
   command.parameters = {mode, cat_byte::mode_filler, cat_byte::mode_filler, cat_byte::mode_filler};
   command.opcode = cat_byte::set_mode;
   send_command(command);
-  spin_wait(kAfterCommand);
 }
 
 void tune_transceiver(ConsoleView& view) {
