@@ -83,6 +83,7 @@ void on_window_created(ConsoleView& view) {
     parse_settings_line(view, trx_line, SettingsKind::transceiver);
     for (const char* model : kTransceiverModels) view.list_append(ctl::transceiver_model, model);
   }
+  restore_chosen_repeater_lines();
   adapter_open = false;
   transceiver_active = false;
 }

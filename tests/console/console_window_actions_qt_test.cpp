@@ -252,6 +252,25 @@ TEST_F(WindowActions, first_run_port_typed_by_the_operator_then_start_and_stop_w
   next_run.click(ctl::exit_button);
 }
 
+TEST_F(WindowActions, restart_sends_the_stored_route_and_stop_keeps_the_stored_lines) {
+  // What the last run left: Harbour430 as my repeater, Riverside as his.
+  write_station_files("QR3WMN D,F817,JP2,QR3HBR A,QR3RVS A,7", "FT-817,8,439550,-5000,PKT,Dummy ");
+  dir.write_file("D-STAR_my_rpt.txt", "JP2,Harbour430,439550,-5000,QR3HBR A,QR3HBR G // coast");
+  dir.write_file("D-STAR_his_rpt.txt", kRiverside);
+  ASSERT_TRUE(window.open());
+  EXPECT_TRUE(answerer.boxes().empty());
+
+  window.click(ctl::start_stop);
+  ASSERT_TRUE(adapter_open);
+  const Bytes sent = adapter.read_count(kRepeaterConfiguration.size());
+  ASSERT_EQ(sent.size(), kRepeaterConfiguration.size());
+  EXPECT_EQ(Bytes(sent.end() - 31, sent.end()), route_frame("QR3HBR G", "QR3HBR A", "/QR3RVSA"));
+
+  window.click(ctl::start_stop);
+  EXPECT_EQ(dir.read_file("D-STAR_my_rpt.txt"), kHarbour);
+  EXPECT_EQ(dir.read_file("D-STAR_his_rpt.txt"), kRiverside);
+}
+
 // --- START, STOP and EXIT --------------------------------------------------
 
 TEST_F(WindowActions, start_stop_then_exit_sends_the_bytes_and_writes_the_files_once) {
