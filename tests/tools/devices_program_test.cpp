@@ -173,4 +173,29 @@ TEST_F(DevicesProgramTest, ScriptThatIsNoShortTextFileIsRefused) {
   }
 }
 
+// Operators read STOP and START trouble from the log: twenty quick cycles
+// are twenty "opened" and twenty "closed" lines, none merged or missed.
+TEST_F(DevicesProgramTest, EveryQuickStopAndStartIsLogged) {
+  DevicesProcess devices(KESTREL8_DEVICES_PROGRAM, args({}));
+  ASSERT_TRUE(devices.wait_for_line("ready"));
+  for (int cycle = 0; cycle < 20; ++cycle) {
+    const int adapter = open_port_like_console(com(7));
+    ASSERT_GE(adapter, 0);
+    close_port_like_console(adapter);
+  }
+  EXPECT_TRUE(devices.wait_for_count("COM7 closed", 20));
+  EXPECT_EQ(devices.count_lines("COM7 opened by the console"), 20u);
+  EXPECT_EQ(devices.count_lines("COM7 closed"), 20u);
+
+  // Still answering afterwards, with nothing left over from the cycles.
+  const int adapter = open_port_like_console(com(7));
+  ASSERT_GE(adapter, 0);
+  write_port(adapter, frame({0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0x05}, "QR3KTG GQR3KTA ACQCQCQ  "));
+  EXPECT_EQ(read_port(adapter, 10),
+            (Bytes{0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x00, 0x00, 0x00, 0x00, 0xFD}));
+  close_port_like_console(adapter);
+  EXPECT_TRUE(devices.wait_for_count("COM7 closed", 21));
+  EXPECT_EQ(devices.count_lines("COM7 opened by the console"), 21u);
+}
+
 }  // namespace
