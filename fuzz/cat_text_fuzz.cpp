@@ -10,9 +10,9 @@
 #include <pty.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <cmath>
 #include <cstdlib>
 #include <limits>
 #include <string>
@@ -139,8 +139,7 @@ constexpr double kHair = 1e-6;  // kHz
 
 // Frequency: the nearest 10 Hz, half a step up, refused from 460.000 MHz
 // after rounding; a negative frequency is refused (a minus zero may go either way).
-void expect_frequency(const Reading& r, const std::vector<Command>& sent, bool boxed,
-                      bool active) {
+void expect_frequency(const Reading& r, const std::vector<Command>& sent, bool boxed, bool active) {
   FUZZ_REQUIRE(active == (sent.size() == 1));
   if (!r.found) {
     FUZZ_REQUIRE(sent.empty() && !boxed);
