@@ -24,11 +24,7 @@ struct LinePiece {
   std::size_t size = 0;
 
   // Text ends at a stray NUL byte, as everywhere else in the settings.
-  std::string_view text() const {
-    std::string_view all(bytes.data(), size);
-    std::size_t nul = all.find('\0');
-    return nul == std::string_view::npos ? all : all.substr(0, nul);
-  }
+  std::string_view text() const { return up_to_nul({bytes.data(), size}); }
 };
 
 // Reads up to a line feed, the end of the file or Limit characters. After a
@@ -110,8 +106,7 @@ void fill_my_repeater_list(ConsoleView& view, const std::string& file_name,
     return;
   }
   view.list_remove(ctl::my_repeater, 0);
-  std::size_t nul = area.find('\0');
-  if (nul != std::string_view::npos) area = area.substr(0, nul);
+  area = up_to_nul(area);
 
   LinePiece<kMyLineChunk> piece;
   int added = 0;
