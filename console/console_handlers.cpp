@@ -63,6 +63,7 @@ void on_window_created(ConsoleView& view) {
   if (!line.empty()) {
     parse_settings_line(view, line, SettingsKind::adapter);
     for (const char* area : kCallAreas) view.list_append(ctl::call_area, area);
+    append_call_areas_of_list(view, kCallAreas, station.call_area.view());
     fill_my_repeater_list(view, kMyRepeaterFile, station.call_area.view());
     if (is_simplex()) {
       clear_list(view, ctl::his_repeater);
