@@ -3,7 +3,7 @@
 
 PACKAGES := g++ cmake ninja-build pkg-config qt6-base-dev fonts-dejavu-core \
             googletest libgmock-dev libgtest-dev libbenchmark-dev \
-            clang libclang-rt-14-dev xvfb xauth x11-utils imagemagick
+            clang libclang-rt-14-dev xvfb xauth x11-utils imagemagick xdotool
 JOBS ?= $(shell nproc)
 CMAKE_GEN := -G Ninja
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
