@@ -20,7 +20,8 @@ class SerialPort {
   SerialPort& operator=(const SerialPort&) = delete;
 
   // Opens an existing device exclusively, raw, 9600 baud 8N1 or 8N2.
-  // Returns an invalid port when the device is missing or already held.
+  // Returns an invalid port when the device is missing, already held, or not
+  // a serial device at all (a file, a pipe, /dev/null).
   static SerialPort open(const std::string& path, StopBits stop_bits);
 
   bool is_open() const { return fd_ >= 0; }

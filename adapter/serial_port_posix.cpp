@@ -25,7 +25,7 @@ int ms_until(Clock::time_point deadline) {
 
 void apply_line_settings(int fd, StopBits stop_bits) {
   termios tio{};
-  if (tcgetattr(fd, &tio) != 0) return;  // not a terminal: nothing to set
+  if (tcgetattr(fd, &tio) != 0) return;  // the driver's settings stay
   cfmakeraw(&tio);
   cfsetispeed(&tio, B9600);
   cfsetospeed(&tio, B9600);
@@ -48,6 +48,19 @@ void wait_until_sent(int fd, Clock::time_point deadline) {
   }
 }
 
+// Only a terminal can be a serial port. A COMn link to a file, a pipe or
+// /dev/null would take the frames and show a link with no device behind it.
+// A file or a pipe is turned away before it is even opened.
+bool is_terminal(int fd) {
+  termios tio{};
+  return isatty(fd) && tcgetattr(fd, &tio) == 0;
+}
+
+bool may_be_terminal(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISCHR(st.st_mode);
+}
+
 }  // namespace
 
 SerialPort::~SerialPort() { close(); }
@@ -64,16 +77,21 @@ SerialPort& SerialPort::operator=(SerialPort&& other) noexcept {
 }
 
 SerialPort SerialPort::open(const std::string& path, StopBits stop_bits) {
-  if (path.empty()) return SerialPort();
+  if (path.empty() || !may_be_terminal(path)) return SerialPort();
+  // Not the program's controlling terminal, ever: a hang-up must not end it.
   int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return SerialPort();
+  if (!is_terminal(fd)) {
+    ::close(fd);
+    return SerialPort();
+  }
   // Exclusive: the lock keeps out every other open, root's included; the
   // terminal flag also keeps out programs that do not lock.
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
     ::close(fd);
     return SerialPort();
   }
-  if (isatty(fd)) ioctl(fd, TIOCEXCL);
+  ioctl(fd, TIOCEXCL);
   apply_line_settings(fd, stop_bits);
   return SerialPort(fd);
 }
@@ -82,7 +100,7 @@ void SerialPort::close() {
   if (fd_ < 0) return;
   // Give the exclusivity back first: on a pseudo-terminal whose far end stays
   // open the flag would otherwise outlive the descriptor.
-  if (isatty(fd_)) ioctl(fd_, TIOCNXCL);
+  ioctl(fd_, TIOCNXCL);
   flock(fd_, LOCK_UN);
   ::close(fd_);
   fd_ = -1;
