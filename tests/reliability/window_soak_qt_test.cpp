@@ -1,6 +1,8 @@
 // The real window worked for a long session: a thousand START/STOP clicks
 // while the adapter reports a header every millisecond. Run under
 // AddressSanitizer it shows nothing leaks or is used after it is gone.
+// On a loaded machine a STOP waits for the line under way to be shown, so
+// the clicks are cut short after a while, never below 200.
 
 #include <gtest/gtest.h>
 
@@ -21,6 +23,11 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+constexpr int kMostCycles = 1000;
+constexpr int kLeastCycles = 200;
+// Unloaded, the thousand clicks take a few seconds.
+constexpr auto kEnoughTime = std::chrono::seconds(20);
 
 class WindowSoakTest : public StationTest {
  protected:
@@ -67,7 +74,9 @@ TEST_F(WindowSoakTest, ThousandStartStopClicksWhileHeadersArriveEveryMillisecond
     AdapterOnAir far_end(adapter, radio);
     int lines_shown = 0;
     const auto began = Clock::now();
-    for (int cycle = 0; cycle < 1000; ++cycle) {
+    int cycle = 0;
+    for (; cycle < kMostCycles; ++cycle) {
+      if (cycle >= kLeastCycles && Clock::now() - began > kEnoughTime) break;
       window.click(ctl::start_stop);
       ASSERT_TRUE(adapter_open) << "cycle " << cycle;
       if (cycle % 50 == 0) {
@@ -84,10 +93,12 @@ TEST_F(WindowSoakTest, ThousandStartStopClicksWhileHeadersArriveEveryMillisecond
     }
     EXPECT_EQ(window.text(ctl::start_stop), "START");
     EXPECT_GE(lines_shown, 20);
-    std::printf("[ soak    ] 1000 window cycles in %lld ms, %d header lines shown, %lld headers sent\n",
-                static_cast<long long>(
-                    std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - began).count()),
-                lines_shown, static_cast<long long>(far_end.headers_sent()));
+    std::printf(
+        "[ soak    ] %d window cycles in %lld ms, %d header lines shown, %lld headers sent\n",
+        cycle,
+        static_cast<long long>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - began).count()),
+        lines_shown, static_cast<long long>(far_end.headers_sent()));
     window.click(ctl::exit_button);
   }
   EXPECT_EQ(memory.read_file("D-STAR_DV_config.txt"), "QR3WMN D,F817,JP1,QR3KTA A,QR3KTA B,7");
