@@ -160,7 +160,9 @@ TEST_F(ReceiveLoopTest, UnpluggedAdapterNeitherSpinsNorDelaysTheStop) {
 
   const auto stop_began = Clock::now();
   stop_receive_loop({});
-  EXPECT_LT(Clock::now() - stop_began, 100ms);
+  // A loop stuck on the dead port would never end; 1 s is generous for a
+  // loaded machine.
+  EXPECT_LT(Clock::now() - stop_began, 1s);
   EXPECT_FALSE(receive_loop_running());
   close_adapter_link();
 }
