@@ -8,7 +8,7 @@ JOBS ?= $(shell nproc)
 CMAKE_GEN := -G Ninja
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps build test sanitize sanitize-address sanitize-thread run run-display-check bench fuzz install clean
+.PHONY: all deps build test test-loaded sanitize sanitize-address sanitize-thread run run-display-check bench fuzz install clean
 
 all: build
 
@@ -29,6 +29,13 @@ build: build/build.ninja
 
 test: deps build
 	cd build && ctest --output-on-failure -j $(JOBS)
+
+# The suite with LOAD_LOOPS busy loops beside it: no test may depend on
+# having the processors to itself. CI does not run it.
+LOAD_LOOPS ?= 4
+
+test-loaded: deps build
+	sh tests/run_loaded.sh build $(LOAD_LOOPS) -j $(JOBS)
 
 # AddressSanitizer and UndefinedBehaviorSanitizer over every test, then
 # ThreadSanitizer over the tests that do not load Qt (Qt is not instrumented).
