@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "adapter/heard_log_writer.h"
 #include "settings/station_settings.h"
 
 AdapterFrameParser adapter_parser;
@@ -65,6 +66,7 @@ std::string status_text(std::uint8_t code) {
 
 void end_of_frame(AdapterFrameParser& parser, ConsoleView& view) {
   if (parser.subcommand == kHeaderReport) {
+    log_heard_header(station.received_header);
     show_header_line(view);
   } else {
     view.set_text(ctl::response, status_text(parser.status_code));
