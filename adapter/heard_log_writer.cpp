@@ -26,6 +26,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
+std::atomic<bool> log_on{true};
 std::atomic<HeardClock> clock_source{nullptr};
 std::atomic<HeardLogNotice> notice{nullptr};
 std::atomic<bool> told{false};
@@ -144,6 +145,7 @@ Queue start_writer() {
 }  // namespace
 
 void log_heard_header(const std::array<std::uint8_t, 33>& header) {
+  if (!log_on.load(std::memory_order_relaxed)) return;
   const HeardClock now = clock_source.load();
   const std::string line = heard_log_line(now ? now() : std::chrono::system_clock::now(), header);
   static const Queue queue = start_writer();
@@ -161,6 +163,8 @@ void log_heard_header(const std::array<std::uint8_t, 33>& header) {
                               : reason_of(error));
   }
 }
+
+void set_heard_log_on(bool on) { log_on = on; }
 
 void set_heard_log_clock(HeardClock clock) { clock_source = clock; }
 

@@ -13,6 +13,10 @@
 // line and hands it over; returns at once, whatever the disk is doing.
 void log_heard_header(const std::array<std::uint8_t, 33>& header);
 
+// On from program start; off only where the parser itself is measured or
+// fuzzed, at rates no adapter reaches.
+void set_heard_log_on(bool on);
+
 // The time source for the stamps; nullptr means the system clock.
 using HeardClock = HeardTime (*)();
 void set_heard_log_clock(HeardClock clock);
