@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 #include "adapter/frame_parser.h"
 #include "adapter/link_state.h"
@@ -18,14 +19,28 @@ std::thread receive_thread;
 // window's thread knows when a join can no longer wait on a display request.
 std::atomic<bool> loop_running{false};
 
+// The loop sleeps until a byte arrives or STOP wakes it. Should the flag ever
+// be cleared without the wake-up, it is still seen within this time.
+constexpr auto kFlagCheckInterval = std::chrono::seconds(1);
+
 // Long enough not to busy the window's thread, short enough that a header
 // line of 36 typed characters drains in a few milliseconds.
 constexpr auto kPumpInterval = std::chrono::microseconds(200);
 
+ExitHook before_exit_stop;
+
 // Last resort when the program ends without a STOP: no thread may outlive
 // main. Registered after the port's own static object was built, so it runs
 // before that object is destroyed.
-void stop_at_exit() { stop_receive_loop({}); }
+void stop_at_exit() {
+  if (before_exit_stop) before_exit_stop();
+  stop_receive_loop({});
+}
+
+void register_stop_at_exit() {
+  static const bool registered = std::atexit(stop_at_exit) == 0;
+  (void)registered;
+}
 
 }  // namespace
 
@@ -33,8 +48,8 @@ int adapter_receive_loop(ConsoleView& view) {
   adapter_parser.state = 0;
   while (adapter_open) {
     if (adapter_parser.state == 0) adapter_parser.state = 1;
-    // Waits at most 10 ms, even on an unplugged adapter, so the flag is seen.
-    auto b = read_byte(adapter_port_handle);
+    // Sleeps while the adapter is silent or unplugged; STOP wakes it.
+    auto b = adapter_port_handle.read_until_woken(kFlagCheckInterval);
     if (!b) continue;
     feed_byte(adapter_parser, view, *b);
   }
@@ -42,8 +57,7 @@ int adapter_receive_loop(ConsoleView& view) {
 }
 
 void start_receive_loop(ConsoleView& view) {
-  static const bool exit_hook = std::atexit(stop_at_exit) == 0;
-  (void)exit_hook;
+  register_stop_at_exit();
   if (receive_thread.joinable()) {
     // The earlier loop still runs: it keeps serving, never a second one.
     if (loop_running) return;
@@ -61,7 +75,9 @@ void start_receive_loop(ConsoleView& view) {
 }
 
 void stop_receive_loop(const DisplayPump& pump) {
+  // The flag first: once woken, the loop must find it cleared.
   adapter_open = false;
+  adapter_port_handle.wake_reader();
   if (!receive_thread.joinable()) return;
   // The loop may be waiting for the window to carry out a display request;
   // keep carrying them out until it has seen the flag and ended.
@@ -73,3 +89,8 @@ void stop_receive_loop(const DisplayPump& pump) {
 }
 
 bool receive_loop_running() { return loop_running; }
+
+void set_before_exit_stop(ExitHook hook) {
+  register_stop_at_exit();
+  before_exit_stop = std::move(hook);
+}

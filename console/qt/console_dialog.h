@@ -12,6 +12,7 @@
 #include "adapter/receive_loop.h"
 #include "console/console_handlers.h"
 #include "console/console_view.h"
+#include "console/qt/caret_rest.h"
 #include "console/qt/console_layout.h"
 #include "console/qt/typing_buffer.h"
 #include "console/qt/window_thread_bridge.h"
@@ -52,6 +53,9 @@ class ConsoleDialog final : public QDialog, public ConsoleView {
   // out the loop's pending display requests and nothing else, so no click or
   // key can start another STOP or EXIT meanwhile.
   void pump_display_requests();
+  // The window's thread will never carry out display requests again: the
+  // receive thread's waiting request is released and later ones do nothing.
+  void close_display_requests();
 
   QWidget* control(int id) const;
 
@@ -73,6 +77,7 @@ class ConsoleDialog final : public QDialog, public ConsoleView {
 
   CommandHandler handler_;
   TypingBuffer typing_;
+  CaretRest caret_rest_;
   WindowThreadBridge bridge_;
   DisplayPump pump_;
   std::unique_ptr<QValidator> digits_only_;
