@@ -3,6 +3,7 @@
 #include <string>
 
 #include "adapter/adapter_bytes.h"
+#include "adapter/heard_log_writer.h"
 #include "settings/station_settings.h"
 
 AdapterFrameParser adapter_parser;
@@ -58,6 +59,7 @@ std::string status_text(std::uint8_t code) {
 
 void end_of_frame(AdapterFrameParser& parser, ConsoleView& view) {
   if (parser.subcommand == adapter_byte::header_report) {
+    log_heard_header(station.received_header);
     show_header_line(view);
   } else {
     view.set_text(ctl::response, status_text(parser.status_code));

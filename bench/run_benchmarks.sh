@@ -65,8 +65,15 @@ if [ -x "$bin/receive_latency" ]; then
   p99=$(result "$work/latency.out" latency_p99_ms)
   row "Receive latency (window, pty, 1000 header reports)" \
       "p50 $(fmt "$p50" '%.2f') ms, p99 $(fmt "$p99" '%.2f') ms" "p99 < 5 ms" "$(judge "$p99" lt 5 "$(why "$work/latency.out")")"
+  logged=$(result "$work/latency.out" heard_log_lines)
+  met=$(judge "$p99" lt 5 "$(why "$work/latency.out")")
+  [ "$met" = yes ] && met=$(judge "$logged" ge 1000)
+  row "Receive latency with the heard log on (same run, every line also in D-STAR_heard_YYYY-MM.csv)" \
+      "p99 $(fmt "$p99" '%.2f') ms, $(fmt "$logged" '%.0f') of 1000 lines logged" \
+      "p99 < 5 ms, every line logged" "$met"
 else
   pending "Receive latency (window, pty, 1000 header reports)" "p99 < 5 ms"
+  pending "Receive latency with the heard log on" "p99 < 5 ms, every line logged"
 fi
 
 # START overhead with real pauses.
