@@ -1,11 +1,17 @@
 // Kestrel8: the console window is the whole program; closing it ends the run.
 
 #include <QApplication>
+#include <cstdio>
 
+#include "app/display_check.h"
 #include "console/console_handlers.h"
 #include "console/qt/console_dialog.h"
 
 int main(int argc, char* argv[]) {
+  if (!display_available(argc, argv)) {
+    std::fputs("no display: set DISPLAY or run under a desktop\n", stderr);
+    return 1;
+  }
   // No application display name: Qt would append it to every window title.
   QApplication app(argc, argv);
   ConsoleDialog dialog(on_command, on_window_created);
