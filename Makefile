@@ -54,13 +54,13 @@ PREFIX ?= /usr/local
 run-display-check:
 	@sh tools/run_demo.sh check-display
 
-# Only the two programs, so a first run does not wait for the tests to build.
+# Only the programs, so a first run does not wait for the tests to build.
 run: run-display-check deps build/build.ninja
-	cmake --build build -j $(JOBS) --target kestrel8 kestrel8-devices
+	cmake --build build -j $(JOBS) --target kestrel8 kestrel8-devices kestrel8-repeaters
 	@sh tools/run_demo.sh build
 
-# The programs (not the tests), the virtual devices, a menu entry, an icon,
-# man pages and examples under $(PREFIX).
+# The programs (not the tests): the console, the repeater list importer, the
+# virtual devices, a menu entry, icons, man pages and examples under $(PREFIX).
 install: build/build.ninja
 	cmake --build build -j $(JOBS) --target programs
 	@if [ -w "$(PREFIX)" ] || { [ ! -e "$(PREFIX)" ] && [ -w "$$(dirname "$(PREFIX)")" ]; }; then \

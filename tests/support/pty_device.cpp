@@ -67,18 +67,7 @@ std::vector<std::uint8_t> PtyDevice::read_count(std::size_t count, std::chrono::
   return out;
 }
 
-void PtyDevice::write(const std::vector<std::uint8_t>& bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t n = ::write(far_fd_, bytes.data() + done, bytes.size() - done);
-    if (n > 0) {
-      done += static_cast<std::size_t>(n);
-    } else {
-      pollfd pfd{far_fd_, POLLOUT, 0};
-      poll(&pfd, 1, 10);
-    }
-  }
-}
+void PtyDevice::write(const std::vector<std::uint8_t>& bytes) { write_port(far_fd_, bytes); }
 
 void PtyDevice::write(const std::string& bytes) { write(bytes_of(bytes)); }
 
@@ -96,4 +85,17 @@ std::vector<std::uint8_t> bytes_of(const std::string& s) { return {s.begin(), s.
 std::vector<std::uint8_t> operator+(std::vector<std::uint8_t> a, const std::vector<std::uint8_t>& b) {
   a.insert(a.end(), b.begin(), b.end());
   return a;
+}
+
+void write_port(int fd, const std::vector<std::uint8_t>& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n > 0) {
+      done += static_cast<std::size_t>(n);
+    } else {
+      pollfd pfd{fd, POLLOUT, 0};
+      poll(&pfd, 1, 10);
+    }
+  }
 }

@@ -43,3 +43,7 @@ class PtyDevice {
 // Bytes from a string literal, for expected frames written as text + hex.
 std::vector<std::uint8_t> bytes_of(const std::string& s);
 std::vector<std::uint8_t> operator+(std::vector<std::uint8_t> a, const std::vector<std::uint8_t>& b);
+
+// Every byte to a far end, waiting while the line is full: a test's device
+// never drops what it sends.
+void write_port(int fd, const std::vector<std::uint8_t>& bytes);
