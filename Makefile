@@ -3,7 +3,7 @@
 
 PACKAGES := g++ cmake ninja-build pkg-config qt6-base-dev fonts-dejavu-core \
             googletest libgmock-dev libgtest-dev libbenchmark-dev \
-            clang libclang-rt-14-dev xvfb xauth x11-utils imagemagick \
+            clang libclang-rt-14-dev xvfb xauth x11-utils imagemagick xdotool \
             dpkg-dev lintian desktop-file-utils appstream librsvg2-bin
 JOBS ?= $(shell nproc)
 CMAKE_GEN := -G Ninja

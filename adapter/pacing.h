@@ -7,5 +7,10 @@
 
 void spin_wait(std::int64_t count);
 
+// The program is ending (a stop signal): the pause under way and every later
+// one end at once, so START's sequence cannot hold the window's thread for a
+// second. Safe to call from a signal handler.
+void cut_pauses_short();
+
 // Tests shorten every pause by this divisor; the program never calls it.
 void set_pacing_divisor_for_tests(std::int64_t divisor);

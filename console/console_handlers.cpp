@@ -5,6 +5,7 @@
 
 #include "adapter/adapter_frames.h"
 #include "adapter/link_state.h"
+#include "console/stderr_view.h"
 #include "settings/repeater_lists.h"
 #include "settings/settings_files.h"
 #include "settings/station_settings.h"
@@ -137,6 +138,11 @@ void on_start_stop(ConsoleView& view, const DisplayPump& pump) {
 void on_exit(ConsoleView& view, const DisplayPump& pump) {
   stop_adapter_side(view, pump);
   stop_transceiver_side(view);
+}
+
+void on_exit_without_window() {
+  StderrView no_window;
+  on_exit(no_window, {});
 }
 
 void on_call_area_chosen(ConsoleView& view) {

@@ -102,6 +102,10 @@ int DevicesProcess::wait_for_exit(std::chrono::milliseconds limit) {
   }
 }
 
+void DevicesProcess::send_signal(int signal_number) {
+  if (pid_ >= 0) kill(pid_, signal_number);
+}
+
 int DevicesProcess::stop() {
   if (pid_ < 0) return status_;
   kill(pid_, SIGTERM);
