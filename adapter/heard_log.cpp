@@ -42,7 +42,7 @@ std::string heard_log_line(HeardTime heard, const std::array<std::uint8_t, 33>& 
   const std::time_t t = system_clock::to_time_t(whole);
   std::tm utc{};
   gmtime_r(&t, &utc);
-  char stamp[40];
+  char stamp[96];  // room for any int, so the compiler can see nothing is cut
   std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", utc.tm_year + 1900,
                 utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec,
                 static_cast<int>((ms - whole).count()));
