@@ -3,10 +3,9 @@
 #include <cstdio>
 #include <ctime>
 
-namespace {
+#include "adapter/frame_parser.h"
 
-// A callsign from the air is shown, never obeyed: the same rule as the box.
-std::uint8_t shown(std::uint8_t b) { return b < 0x20 || b == 0x7F ? '.' : b; }
+namespace {
 
 void append_latin1(std::string& out, std::uint8_t b) {
   if (b < 0x80) {
@@ -26,7 +25,7 @@ void append_field(std::string& out, const std::array<std::uint8_t, 33>& header, 
   out += ',';
   if (quote) out += '"';
   for (std::size_t i = first; i < first + 8; ++i) {
-    const std::uint8_t b = shown(header[i]);
+    const std::uint8_t b = shown_from_air(header[i]);
     if (b == '"') out += '"';
     append_latin1(out, b);
   }
@@ -42,7 +41,7 @@ std::string heard_log_line(HeardTime heard, const std::array<std::uint8_t, 33>& 
   const std::time_t t = system_clock::to_time_t(whole);
   std::tm utc{};
   gmtime_r(&t, &utc);
-  char stamp[40];
+  char stamp[96];  // room for any int, so the compiler can see nothing is cut
   std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", utc.tm_year + 1900,
                 utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec,
                 static_cast<int>((ms - whole).count()));

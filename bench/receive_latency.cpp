@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -33,10 +32,7 @@ int heard_log_lines() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  int reports = 1000;
-  for (int i = 1; i + 1 < argc; ++i) {
-    if (std::string(argv[i]) == "--reports") reports = std::max(1, std::atoi(argv[i + 1]));
-  }
+  const int reports = parse_bench_options(argc, argv).reports;
   use_offscreen_platform();
   int qt_argc = 1;
   QApplication app(qt_argc, argv);
