@@ -3,9 +3,13 @@
 // nanosecond, so 1000000000 is one second. The thread sleeps rather than
 // spinning, so a pause costs no CPU.
 
+#include <chrono>
 #include <cstdint>
 
 void spin_wait(std::int64_t count);
+
+// Each platform's own sleep, never shorter than asked.
+void sleep_at_least(std::chrono::nanoseconds pause);
 
 // Tests shorten every pause by this divisor; the program never calls it.
 void set_pacing_divisor_for_tests(std::int64_t divisor);
