@@ -38,6 +38,8 @@ const char* device_usage() {
          "                       replays it) instead of from program start\n"
          "  --every SECONDS      a header from a fictional station this often (default 30, 0 = off)\n"
          "  --hex                also print the raw bytes\n"
+         "  --assume-open        count both ports as held by the console all the time: a\n"
+         "                       console under Wine opens them without claiming the terminal\n"
          "  --help               this text\n"
          "Reports are sent only while the console holds the adapter port (START to STOP).\n";
 }
@@ -61,7 +63,8 @@ bool parse_device_options(const std::vector<std::string>& args, DeviceOptions& o
       value = args[++i];
       return true;
     };
-    const bool is_flag = name == "--hex" || name == "--help" || name == "-h" || name == "--script-after-init";
+    const bool is_flag = name == "--hex" || name == "--help" || name == "-h" || name == "--script-after-init" ||
+                         name == "--assume-open";
     if (is_flag && has_value) {
       error = name + " takes no value";
       return false;
@@ -70,6 +73,8 @@ bool parse_device_options(const std::vector<std::string>& args, DeviceOptions& o
       o.hex = true;
     } else if (name == "--help" || name == "-h") {
       o.help = true;
+    } else if (name == "--assume-open") {
+      o.assume_open = true;
     } else if (name == "--script-after-init") {
       o.script_after_init = true;
     } else if (name == "--dir" || name == "--repeaters" || name == "--script") {
