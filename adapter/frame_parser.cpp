@@ -2,19 +2,12 @@
 
 #include <string>
 
+#include "adapter/adapter_bytes.h"
 #include "settings/station_settings.h"
 
 AdapterFrameParser adapter_parser;
 
 namespace {
-
-constexpr std::uint8_t kPreamble = 0xFE;
-constexpr std::uint8_t kEndOfFrame = 0xFD;
-constexpr std::uint8_t kComputer = 0x7F;  // we are the destination
-constexpr std::uint8_t kAdapter = 0x01;   // the adapter is the source
-constexpr std::uint8_t kCommand = 0x1D;
-constexpr std::uint8_t kStatusReport = 0x00;
-constexpr std::uint8_t kHeaderReport = 0x04;
 
 // Parser states.
 constexpr int kIdle = 0;
@@ -64,7 +57,7 @@ std::string status_text(std::uint8_t code) {
 }
 
 void end_of_frame(AdapterFrameParser& parser, ConsoleView& view) {
-  if (parser.subcommand == kHeaderReport) {
+  if (parser.subcommand == adapter_byte::header_report) {
     show_header_line(view);
   } else {
     view.set_text(ctl::response, status_text(parser.status_code));
@@ -74,10 +67,10 @@ void end_of_frame(AdapterFrameParser& parser, ConsoleView& view) {
 
 // Status bytes: an end byte ends the frame early, a preamble starts a new one.
 void after_status_byte(AdapterFrameParser& parser, ConsoleView& view, std::uint8_t b, int next) {
-  if (b == kEndOfFrame) {
+  if (b == adapter_byte::end_of_frame) {
     end_of_frame(parser, view);
   } else {
-    parser.state = b == kPreamble ? kSecondPreamble : next;
+    parser.state = b == adapter_byte::preamble ? kSecondPreamble : next;
   }
 }
 
@@ -86,39 +79,41 @@ void after_status_byte(AdapterFrameParser& parser, ConsoleView& view, std::uint8
 void feed_byte(AdapterFrameParser& parser, ConsoleView& view, std::uint8_t b) {
   switch (parser.state) {
     case kSecondPreamble:
-      parser.state = b == kPreamble ? kDestination : kFirstPreamble;
+      parser.state = b == adapter_byte::preamble ? kDestination : kFirstPreamble;
       break;
     case kDestination:
-      parser.state = b == kComputer ? kSource : kSkipToEnd;
+      // Reports come to us, the computer, from the adapter.
+      parser.state = b == adapter_byte::computer_address ? kSource : kSkipToEnd;
       break;
     case kSource:
-      parser.state = b == kAdapter ? kCommandByte : kSkipToEnd;
+      parser.state = b == adapter_byte::adapter_address ? kCommandByte : kSkipToEnd;
       break;
     case kCommandByte:
-      if (b == kCommand) {
+      if (b == adapter_byte::command) {
         parser.state = kSubcommandByte;
-      } else if (b == kEndOfFrame) {
+      } else if (b == adapter_byte::end_of_frame) {
         end_of_frame(parser, view);
       } else {
-        parser.state = b == kPreamble ? kSecondPreamble : kSkipToEnd;
+        parser.state = b == adapter_byte::preamble ? kSecondPreamble : kSkipToEnd;
       }
       break;
     case kSubcommandByte:
       parser.subcommand = b;
-      if (b == kEndOfFrame) {
+      if (b == adapter_byte::end_of_frame) {
         end_of_frame(parser, view);
         break;
       }
       parser.header_count = 0;
-      if (b == kPreamble) {
+      if (b == adapter_byte::preamble) {
         parser.state = kSecondPreamble;
       } else {
-        parser.state = b == kStatusReport || b == kHeaderReport ? kPayload : kSkipToEnd;
+        const bool report = b == adapter_byte::status_report || b == adapter_byte::header_report;
+        parser.state = report ? kPayload : kSkipToEnd;
       }
       break;
     case kPayload:
-      if (parser.subcommand == kHeaderReport) {
-        if (b == kEndOfFrame) {
+      if (parser.subcommand == adapter_byte::header_report) {
+        if (b == adapter_byte::end_of_frame) {
           end_of_frame(parser, view);
         } else if (parser.header_count >= static_cast<int>(station.received_header.size())) {
           parser.state = kSkipToEnd;  // longer than any header: keep what fits
@@ -139,16 +134,16 @@ void feed_byte(AdapterFrameParser& parser, ConsoleView& view, std::uint8_t b) {
       after_status_byte(parser, view, b, kSkipToEnd);
       break;
     case kSkipToEnd:
-      if (b == kEndOfFrame) {
+      if (b == adapter_byte::end_of_frame) {
         end_of_frame(parser, view);
-      } else if (b == kPreamble) {
+      } else if (b == adapter_byte::preamble) {
         parser.state = kSecondPreamble;
       }
       break;
     case kIdle:  // the loop moves an idle parser on before each read
     case kFirstPreamble:
     default:
-      parser.state = b == kPreamble ? kSecondPreamble : kFirstPreamble;
+      parser.state = b == adapter_byte::preamble ? kSecondPreamble : kFirstPreamble;
       break;
   }
 }

@@ -1,27 +1,88 @@
 #include "bench/bench_report.h"
 
+#include <getopt.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <sstream>
 
+namespace {
+
+// The whole word must be a number in range: atoi would read "3x" as 3 and
+// "x" as 0.
+bool whole_number(const char* text, long low, long high, long& out) {
+  if (text[0] < '0' || text[0] > '9') return false;
+  char* end = nullptr;
+  errno = 0;
+  const long n = std::strtol(text, &end, 10);
+  if (errno != 0 || *end != '\0' || n < low || n > high) return false;
+  out = n;
+  return true;
+}
+
+bool seconds_in_range(const char* text, double& out) {
+  if (!((text[0] >= '0' && text[0] <= '9') || text[0] == '.')) return false;
+  char* end = nullptr;
+  const double v = std::strtod(text, &end);
+  if (*end != '\0' || !std::isfinite(v) || v < 0.01 || v > 86400) return false;
+  out = v;
+  return true;
+}
+
+[[noreturn]] void refuse(const char* program, const std::string& why) {
+  std::fprintf(stderr, "%s: %s\nusage: %s [--runs N] [--divisor N] [--seconds S]\n", program,
+               why.c_str(), program);
+  std::exit(2);
+}
+
+}  // namespace
+
 BenchOptions parse_bench_options(int argc, char** argv) {
+  static const option kOptions[] = {
+      {"runs", required_argument, nullptr, 'r'},
+      {"divisor", required_argument, nullptr, 'd'},
+      {"seconds", required_argument, nullptr, 's'},
+      {nullptr, 0, nullptr, 0},
+  };
   BenchOptions options;
-  for (int i = 1; i < argc; ++i) {
-    const bool has_value = i + 1 < argc;
-    if (has_value && std::strcmp(argv[i], "--runs") == 0) {
-      options.runs = std::max(1, std::atoi(argv[++i]));
-    } else if (has_value && std::strcmp(argv[i], "--divisor") == 0) {
-      options.pacing_divisor = std::max(1L, std::atol(argv[++i]));
-    } else if (has_value && std::strcmp(argv[i], "--seconds") == 0) {
-      options.seconds = std::max(0.01, std::atof(argv[++i]));
-    } else {
-      std::fprintf(stderr, "usage: %s [--runs N] [--divisor N] [--seconds S]\n", argv[0]);
-      std::exit(2);
+  opterr = 0;  // our own messages
+  for (;;) {
+    // "+": stop at the first non-option and leave argv in order for Qt.
+    const int word = std::min(optind, argc - 1);
+    const int key = getopt_long(argc, argv, "+:", kOptions, nullptr);
+    if (key == -1) break;
+    long n = 0;
+    switch (key) {
+      case 'r':
+        if (!whole_number(optarg, 1, 100000, n))
+          refuse(argv[0], std::string("--runs needs a whole number from 1 to 100000, not \"") +
+                              optarg + '"');
+        options.runs = static_cast<int>(n);
+        break;
+      case 'd':
+        if (!whole_number(optarg, 1, 1000000000, n))
+          refuse(argv[0],
+                 std::string("--divisor needs a whole number from 1 to 1000000000, not \"") +
+                     optarg + '"');
+        options.pacing_divisor = n;
+        break;
+      case 's':
+        if (!seconds_in_range(optarg, options.seconds))
+          refuse(argv[0],
+                 std::string("--seconds needs a number of seconds from 0.01 to 86400, not \"") +
+                     optarg + '"');
+        break;
+      case ':':
+        refuse(argv[0], std::string(argv[word]) + " needs a value");
+      default:
+        refuse(argv[0], std::string("unknown option ") + argv[word]);
     }
   }
+  if (optind < argc) refuse(argv[0], std::string("unknown option ") + argv[optind]);
   return options;
 }
 

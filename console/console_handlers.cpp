@@ -29,14 +29,21 @@ void clear_list(ConsoleView& view, int id) {
   for (int n = view.list_count(id); n > 0; --n) view.list_remove(id, 0);
 }
 
+bool is_line_break(char c) { return c == '\r' || c == '\n'; }
+
+// These split the adapter settings line: inside the callsign or the suffix
+// they would move every later field up a place at the next start.
+bool separates_settings_fields(char c) { return c == ',' || c == '\t' || is_line_break(c); }
+
 // The characters from start to end - 1 that lie within the text, without
-// line-break characters, at most `limit` of them.
-std::string selected_characters(std::string_view text, EditSelection sel, std::size_t limit) {
+// the dropped ones, at most `limit` of them.
+std::string selected_characters(std::string_view text, EditSelection sel, std::size_t limit,
+                                bool (*dropped)(char)) {
   std::string out;
   for (int i = sel.start; i < sel.end && out.size() < limit; ++i) {
     if (i < 0 || i >= static_cast<int>(text.size())) continue;
     char c = text[static_cast<std::size_t>(i)];
-    if (c == '\r' || c == '\n') continue;
+    if (dropped(c)) continue;
     out.push_back(c);
   }
   return out;
@@ -51,7 +58,7 @@ void take_selected_callsign(ConsoleView& view, int id, FixedField<Width>& field)
   EditSelection sel = view.get_selection(id);
   if (sel.start >= sel.end) return;
   std::string text = view.get_text(id, kCallsignTextChars);
-  set_fixed(field, selected_characters(text, sel, text.size()));
+  set_fixed(field, selected_characters(text, sel, text.size(), separates_settings_fields));
 }
 
 }  // namespace
@@ -76,6 +83,7 @@ void on_window_created(ConsoleView& view) {
     parse_settings_line(view, trx_line, SettingsKind::transceiver);
     for (const char* model : kTransceiverModels) view.list_append(ctl::transceiver_model, model);
   }
+  restore_chosen_repeater_lines();
   adapter_open = false;
   transceiver_active = false;
 }
@@ -197,7 +205,7 @@ void on_call_back(ConsoleView& view) {
   if (sel.start >= sel.end) return;
   // Read as far as the selection reaches, however many lines came before it.
   std::string text = view.get_text(ctl::receiving, sel.end);
-  set_fixed(station.callback_callsign, selected_characters(text, sel, 8));
+  set_fixed(station.callback_callsign, selected_characters(text, sel, 8, is_line_break));
   view.set_text(ctl::callback_callsign, std::string(station.callback_callsign.view()));
   if (adapter_open) {
     send_callback_route();

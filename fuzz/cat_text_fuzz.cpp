@@ -1,6 +1,7 @@
 // Any frequency, shift or mode text, as a settings file or a repeater line may
 // hold it: whatever reaches the radio's CAT port is whole 5-byte commands with
-// a known opcode and BCD digits where the radio expects them. The port is a
+// a known opcode and BCD digits where the radio expects them, and the values
+// agree with the oracle's own reading of the text below. The port is a
 // real pseudo-terminal; after each call a marker byte that no CAT command
 // holds is sent behind it, so the bytes up to the marker are that call's.
 
@@ -9,6 +10,7 @@
 #include <pty.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -57,17 +59,22 @@ std::vector<Command> sent_commands() {
 bool is_bcd(std::uint8_t b) { return (b >> 4) <= 9 && (b & 0x0F) <= 9; }
 int bcd_value(std::uint8_t b) { return (b >> 4) * 10 + (b & 0x0F); }
 
+// P1..P4 as BCD pairs from 100 MHz down to 10 Hz, in 10 Hz steps.
+long bcd_10hz(const Command& c) {
+  return ((bcd_value(c[0]) * 100L + bcd_value(c[1])) * 100L + bcd_value(c[2])) * 100L +
+         bcd_value(c[3]);
+}
+
 void check_frequency(const Command& c) {
   FUZZ_REQUIRE(c[4] == 0x01);
-  FUZZ_REQUIRE(is_bcd(c[0]) && is_bcd(c[1]) && is_bcd(c[2]) && c[3] == 0x00);
-  const long khz = bcd_value(c[0]) * 10000L + bcd_value(c[1]) * 100L + bcd_value(c[2]);
-  FUZZ_REQUIRE(khz < 460000);
+  FUZZ_REQUIRE(is_bcd(c[0]) && is_bcd(c[1]) && is_bcd(c[2]) && is_bcd(c[3]));
+  FUZZ_REQUIRE(bcd_10hz(c) < 46000000);  // below 460.000 MHz
 }
 
 void check_offset(const Command& c) {
   FUZZ_REQUIRE(c[4] == 0xF9);
-  FUZZ_REQUIRE(c[0] == 0x00 && is_bcd(c[1]) && bcd_value(c[1]) <= 50);
-  FUZZ_REQUIRE(c[2] == 0x00 && c[3] == 0x00);
+  FUZZ_REQUIRE(c[0] == 0x00 && is_bcd(c[1]) && is_bcd(c[2]) && c[3] == 0x00);
+  FUZZ_REQUIRE(bcd_10hz(c) <= 500000);  // at most 5 MHz, in whole kHz
 }
 
 void check_direction(const Command& c) {
@@ -80,6 +87,118 @@ void check_mode(const Command& c) {
   FUZZ_REQUIRE(c[4] == 0x07);
   FUZZ_REQUIRE(c[0] == 0x08 || c[0] == 0x0C);
   FUZZ_REQUIRE(c[1] == 0x6D && c[2] == 0x6D && c[3] == 0x6D);
+}
+
+// The oracle's own reading of the number a text starts with: the longest
+// prefix of white space, sign, digits, fraction and exponent, handed to
+// strtod (the fuzzer runs in the "C" locale). strtod rounds to a double, so
+// the checks below allow a hair's breadth where the exact decimal sits on a
+// rounding edge.
+struct Reading {
+  bool found = false;
+  bool minus = false;
+  double khz = 0;
+};
+
+bool is_space(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+std::string_view after_space(std::string_view text) {
+  while (!text.empty() && is_space(text.front())) text.remove_prefix(1);
+  return text;
+}
+
+Reading read_number(std::string_view text) {
+  text = after_space(text);
+  Reading r;
+  std::size_t i = 0;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) r.minus = text[i++] == '-';
+  std::size_t digits = 0;
+  while (i < text.size() && is_digit(text[i])) ++i, ++digits;
+  if (i < text.size() && text[i] == '.') {
+    for (++i; i < text.size() && is_digit(text[i]); ++i) ++digits;
+  }
+  if (digits == 0) return r;
+  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    std::size_t j = i + 1;
+    if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
+    if (j < text.size() && is_digit(text[j])) {
+      while (j < text.size() && is_digit(text[j])) ++j;
+      i = j;
+    }
+  }
+  const std::string number(text.substr(0, i));
+  r.found = true;
+  r.khz = std::strtod(number.c_str(), nullptr);
+  return r;
+}
+
+constexpr double kHair = 1e-6;  // kHz
+
+// Frequency: the nearest 10 Hz, half a step up, refused from 460.000 MHz
+// after rounding; a negative frequency is refused (a minus zero may go either way).
+void expect_frequency(const Reading& r, const std::vector<Command>& sent, bool boxed, bool active) {
+  FUZZ_REQUIRE(active == (sent.size() == 1));
+  if (!r.found) {
+    FUZZ_REQUIRE(sent.empty() && !boxed);
+    return;
+  }
+  const double khz = std::fabs(r.khz);
+  if (r.minus && khz >= 0.001) {
+    FUZZ_REQUIRE(sent.empty() && !boxed);
+    return;
+  }
+  if (r.minus && sent.empty()) {
+    FUZZ_REQUIRE(!boxed);
+    return;
+  }
+  if (boxed) {
+    FUZZ_REQUIRE(sent.empty() && khz >= 459999.995 - kHair);
+    return;
+  }
+  FUZZ_REQUIRE(sent.size() == 1 && khz < 459999.995 + kHair);
+  FUZZ_REQUIRE(std::fabs(bcd_10hz(sent[0]) / 100.0 - khz) <= 0.005 + kHair);
+}
+
+// Offset: whole kHz, fractions cut off, refused above 5 MHz.
+void expect_offset(const Reading& r, const std::vector<Command>& sent, bool active) {
+  FUZZ_REQUIRE(active == (sent.size() == 1));
+  if (!r.found) {
+    FUZZ_REQUIRE(sent.empty());
+    return;
+  }
+  const double khz = std::fabs(r.khz);
+  if (sent.empty()) {
+    FUZZ_REQUIRE(khz >= 5001 - kHair);
+    return;
+  }
+  const double offset = bcd_10hz(sent[0]) / 100.0;
+  FUZZ_REQUIRE(offset <= khz + kHair && offset > khz - 1 - kHair);
+}
+
+// Direction: "SIMPLEX"; a first character at or below "+" (an empty text
+// too) is plus, "," or "-" minus; an unsigned number is plus, or simplex when
+// it is under 1 kHz; a text without any of these sends nothing and clears the flag.
+void expect_direction(std::string_view text, const std::vector<Command>& sent, bool active) {
+  text = after_space(text);
+  const unsigned first = text.empty() ? 0 : static_cast<unsigned char>(text.front());
+  const Reading r = read_number(text);
+  if (text.substr(0, 7) == "SIMPLEX") {
+    FUZZ_REQUIRE(sent.size() == 1 && sent[0][0] == 0x89);
+  } else if (first <= '+') {
+    FUZZ_REQUIRE(sent.size() == 1 && sent[0][0] == 0x49);
+  } else if (first == ',' || first == '-') {
+    FUZZ_REQUIRE(sent.size() == 1 && sent[0][0] == 0x09);
+  } else if (r.found) {
+    FUZZ_REQUIRE(sent.size() == 1);
+    if (r.khz < 1 - kHair) FUZZ_REQUIRE(sent[0][0] == 0x89);
+    if (r.khz >= 1 + kHair) FUZZ_REQUIRE(sent[0][0] == 0x49);
+  } else {
+    FUZZ_REQUIRE(sent.empty());
+  }
+  FUZZ_REQUIRE(active == (sent.size() == 1));
 }
 
 // The only box tuning may raise is the 460 MHz one, owned by the window.
@@ -108,6 +227,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   reset_station_settings();
+  const Reading number = read_number(text);
 
   {
     CallLogView view;
@@ -118,7 +238,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const Command& c : sent) check_frequency(c);
     check_boxes(view);
     FUZZ_REQUIRE(view.calls.size() + sent.size() <= 1);
-    FUZZ_REQUIRE(transceiver_active == (sent.size() == 1));
+    expect_frequency(number, sent, !view.calls.empty(), transceiver_active);
   }
   {
     transceiver_active = true;
@@ -126,7 +246,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto sent = sent_commands();
     FUZZ_REQUIRE(sent.size() <= 1);
     for (const Command& c : sent) check_offset(c);
-    FUZZ_REQUIRE(transceiver_active == (sent.size() == 1));
+    expect_offset(number, sent, transceiver_active);
   }
   {
     transceiver_active = true;
@@ -134,9 +254,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto sent = sent_commands();
     FUZZ_REQUIRE(sent.size() <= 1);
     for (const Command& c : sent) check_direction(c);
-    if (text.substr(0, 7) == "SIMPLEX") FUZZ_REQUIRE(sent.size() == 1 && sent[0][0] == 0x89);
-    if (text.empty()) FUZZ_REQUIRE(sent.size() == 1 && sent[0][0] == 0x49);
-    FUZZ_REQUIRE(transceiver_active);  // the direction never clears the flag
+    expect_direction(text, sent, transceiver_active);
   }
   {
     transceiver_active = true;

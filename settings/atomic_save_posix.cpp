@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 namespace {
@@ -56,36 +55,57 @@ void flush_folder(const std::string& folder) {
 }
 
 // A settings file kept elsewhere through a symbolic link is saved where the
-// link points, so the link stays.
+// link points, so the link stays; a link whose target does not exist yet gets
+// it, as opening the name for writing would. Empty after too many links.
 std::string resolved_target(const char* file_name) {
-  struct stat st {};
-  if (::lstat(file_name, &st) == 0 && S_ISLNK(st.st_mode)) {
-    char resolved[PATH_MAX];
-    if (::realpath(file_name, resolved) != nullptr) return resolved;
+  constexpr int kMaxLinks = 40;
+  std::string path = file_name;
+  for (int hop = 0; hop < kMaxLinks; ++hop) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    char to[PATH_MAX];
+    ssize_t n = ::readlink(path.c_str(), to, sizeof to);
+    if (n <= 0 || static_cast<std::size_t>(n) == sizeof to) return {};
+    std::string next(to, static_cast<std::size_t>(n));
+    path = next[0] == '/' ? next : folder_of(path) + "/" + next;
   }
-  return file_name;
+  return {};
+}
+
+// The new file goes to the old file's owner and group. False when the
+// process may not give it away, as only root may hand a file to another user.
+bool hand_to_owner(int fd, const struct stat& old) {
+  struct stat now {};
+  if (::fstat(fd, &now) != 0) return false;
+  if (now.st_uid == old.st_uid && now.st_gid == old.st_gid) return true;
+  return ::fchown(fd, old.st_uid, old.st_gid) == 0;
+}
+
+// Someone else's file that we may write but not replace is written over
+// where it stands, so it stays theirs.
+bool write_in_place(Fd& file, std::string_view bytes) {
+  bool written = write_all(file.get(), bytes) &&
+                 ::ftruncate(file.get(), static_cast<off_t>(bytes.size())) == 0 &&
+                 ::fsync(file.get()) == 0;
+  return file.close_checked() && written;
 }
 
 }  // namespace
 
 bool save_file_whole(const char* file_name, std::string_view bytes) {
   const std::string target = resolved_target(file_name);
+  if (target.empty()) return false;
 
   // Try the existing file for writing without truncating it, so that a file
   // that may not be written is never replaced behind the operator's back.
-  mode_t mode = 0666;
-  bool keep_mode = false;
-  {
-    Fd existing(::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
-    if (existing.get() >= 0) {
-      struct stat st {};
-      if (::fstat(existing.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-      mode = st.st_mode & 07777;
-      keep_mode = true;
-    } else if (errno != ENOENT) {
-      return false;
-    }
+  Fd existing(::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+  struct stat old {};
+  if (existing.get() >= 0) {
+    if (::fstat(existing.get(), &old) != 0 || !S_ISREG(old.st_mode)) return false;
+  } else if (errno != ENOENT) {
+    return false;
   }
+  const bool replaces = existing.get() >= 0;
 
   static std::atomic<unsigned> serial{0};
   std::string temp;
@@ -99,7 +119,14 @@ bool save_file_whole(const char* file_name, std::string_view bytes) {
   if (temp_fd < 0) return false;
   Fd out(temp_fd);
 
-  bool written = write_all(out.get(), bytes) && (!keep_mode || ::fchmod(out.get(), mode) == 0) &&
+  if (replaces && !hand_to_owner(out.get(), old)) {
+    out.close_checked();
+    ::unlink(temp.c_str());
+    return write_in_place(existing, bytes);
+  }
+  // After the owner: a change of owner clears the set-id bits.
+  bool written = write_all(out.get(), bytes) &&
+                 (!replaces || ::fchmod(out.get(), old.st_mode & 07777) == 0) &&
                  ::fsync(out.get()) == 0;
   written = out.close_checked() && written;
   if (!written || ::rename(temp.c_str(), target.c_str()) != 0) {

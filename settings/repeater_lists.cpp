@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "settings/settings_files.h"
+#include "settings/station_settings.h"
 #include "settings/text_file_reader.h"
 
 namespace {
@@ -65,6 +66,19 @@ bool area_matches(std::string_view first_field, std::string_view area) {
   return true;
 }
 
+// The first line of a one-line repeater file that is not empty once its
+// comment is cut off, read as the "My repeater" list reads it; empty when
+// the file is missing or holds no such line.
+std::string stored_repeater_line(const char* file_name) {
+  TextFileReader file(file_name);
+  LinePiece<kMyLineChunk> piece;
+  while (read_piece(file, piece)) {
+    std::string_view line = strip_comment(piece.text());
+    if (!line.empty()) return std::string(line);
+  }
+  return {};
+}
+
 }  // namespace
 
 std::string_view strip_comment(std::string_view line) {
@@ -109,4 +123,18 @@ void fill_my_repeater_list(ConsoleView& view, const std::string& file_name,
     view.list_append(ctl::my_repeater, std::string(line));
     ++added;
   }
+}
+
+void restore_chosen_repeater_lines() {
+  const std::string my_line = stored_repeater_line(kMyRepeaterFile);
+  if (!my_line.empty()) {
+    set_text(station.my_repeater_line, my_line);
+    // The stored gateway belongs to the stored repeater only.
+    const auto fields = split_fields(my_line);
+    if (fields.size() > 5 && FixedField<8>(fields[4]) == station.my_repeater) {
+      set_fixed(station.gateway, fields[5]);
+    }
+  }
+  const std::string his_line = stored_repeater_line(kHisRepeaterFile);
+  if (!his_line.empty()) set_text(station.his_repeater_line, his_line);
 }

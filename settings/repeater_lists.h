@@ -14,3 +14,8 @@ void fill_his_repeater_list(ConsoleView& view);
 
 // Removes the first "My repeater" entry, then appends the lines of the area.
 void fill_my_repeater_list(ConsoleView& view, const std::string& file_name, std::string_view area);
+
+// The repeater lines chosen in an earlier run become the current ones again,
+// so that START sends the stored route and STOP writes back what was read.
+// A missing or empty file leaves its line as it was, without a word.
+void restore_chosen_repeater_lines();

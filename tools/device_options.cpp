@@ -1,24 +1,55 @@
 #include "device_options.h"
 
+#include <getopt.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 
 namespace {
 
+// Whole text only: strtol alone would take "7x", " 7" or "+7".
 bool to_port(const std::string& text, int& out) {
+  if (text.empty() || text[0] < '0' || text[0] > '9') return false;
   char* end = nullptr;
+  errno = 0;
   const long n = std::strtol(text.c_str(), &end, 10);
-  if (text.empty() || *end != '\0' || n < 1 || n > 999) return false;
+  if (errno != 0 || *end != '\0' || n < 1 || n > 999) return false;
   out = static_cast<int>(n);
   return true;
 }
 
+// A day at most: a longer spell is a typing slip, not a test plan.
 bool to_seconds(const std::string& text, double& out) {
+  if (text.empty() || !((text[0] >= '0' && text[0] <= '9') || text[0] == '.')) return false;
   char* end = nullptr;
   const double v = std::strtod(text.c_str(), &end);
-  if (text.empty() || *end != '\0' || !std::isfinite(v) || v < 0) return false;
+  if (*end != '\0' || !std::isfinite(v) || v < 0 || v > 86400) return false;
   out = v;
   return true;
+}
+
+enum : int { kDir = 256, kDvPort, kTrxPort, kRepeaters, kScript, kScriptAfterInit, kEvery, kHex, kAssumeOpen };
+
+const option kOptions[] = {
+    {"dir", required_argument, nullptr, kDir},
+    {"dv-port", required_argument, nullptr, kDvPort},
+    {"trx-port", required_argument, nullptr, kTrxPort},
+    {"repeaters", required_argument, nullptr, kRepeaters},
+    {"script", required_argument, nullptr, kScript},
+    {"script-after-init", no_argument, nullptr, kScriptAfterInit},
+    {"every", required_argument, nullptr, kEvery},
+    {"hex", no_argument, nullptr, kHex},
+    {"assume-open", no_argument, nullptr, kAssumeOpen},
+    {"help", no_argument, nullptr, 'h'},
+    {nullptr, 0, nullptr, 0},
+};
+
+// The option as the operator typed it, for the message.
+std::string typed(char* const* argv, int index) {
+  std::string word = argv[index];
+  return word.substr(0, word.find('='));
 }
 
 }  // namespace
@@ -44,62 +75,71 @@ const char* device_usage() {
          "Reports are sent only while the console holds the adapter port (START to STOP).\n";
 }
 
-bool parse_device_options(const std::vector<std::string>& args, DeviceOptions& o, std::string& error) {
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    std::string name = args[i];
-    std::string value;
-    bool has_value = false;
-    if (const auto eq = name.find('='); name.rfind("--", 0) == 0 && eq != std::string::npos) {
-      value = name.substr(eq + 1);
-      name = name.substr(0, eq);
-      has_value = true;
-    }
-    const auto take_value = [&]() {
-      if (has_value) return true;
-      if (i + 1 >= args.size()) {
+bool parse_device_options(const std::vector<std::string>& args, DeviceOptions& o,
+                          std::string& error) {
+  std::vector<std::string> words = {"kestrel8-devices"};
+  words.insert(words.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  const int argc = static_cast<int>(words.size());
+
+  optind = 0;  // start afresh: the parser may run more than once
+  opterr = 0;  // our own messages below
+  for (;;) {
+    const int before = std::min(optind == 0 ? 1 : optind, argc - 1);
+    const int key = getopt_long(argc, argv.data(), "+:h", kOptions, nullptr);
+    if (key == -1) break;
+    const std::string name = typed(argv.data(), before);
+    const std::string value = optarg != nullptr ? optarg : "";
+    switch (key) {
+      case kHex:
+        o.hex = true;
+        break;
+      case 'h':
+        o.help = true;
+        break;
+      case kAssumeOpen:
+        o.assume_open = true;
+        break;
+      case kScriptAfterInit:
+        o.script_after_init = true;
+        break;
+      case kDir:
+      case kRepeaters:
+      case kScript:
+        if (value.empty()) {
+          error = name + " needs a non-empty value";
+          return false;
+        }
+        (key == kDir ? o.folder : key == kRepeaters ? o.repeaters : o.script) = value;
+        break;
+      case kDvPort:
+      case kTrxPort:
+        if (!to_port(value, key == kDvPort ? o.dv_port : o.trx_port)) {
+          error = name + " needs a port number from 1 to 999, not \"" + value + '"';
+          return false;
+        }
+        break;
+      case kEvery:
+        if (!to_seconds(value, o.every_seconds)) {
+          error = "--every needs a number of seconds from 0 (off) to 86400, not \"" + value + '"';
+          return false;
+        }
+        break;
+      case ':':
         error = name + " needs a value";
         return false;
-      }
-      value = args[++i];
-      return true;
-    };
-    const bool is_flag = name == "--hex" || name == "--help" || name == "-h" || name == "--script-after-init" ||
-                         name == "--assume-open";
-    if (is_flag && has_value) {
-      error = name + " takes no value";
-      return false;
+      default:
+        // A known flag given a value, or an unknown or ambiguous word.
+        error = optopt != 0 && name != argv[before] ? name + " takes no value"
+                                                    : "unknown option " + std::string(argv[before]);
+        return false;
     }
-    if (name == "--hex") {
-      o.hex = true;
-    } else if (name == "--help" || name == "-h") {
-      o.help = true;
-    } else if (name == "--assume-open") {
-      o.assume_open = true;
-    } else if (name == "--script-after-init") {
-      o.script_after_init = true;
-    } else if (name == "--dir" || name == "--repeaters" || name == "--script") {
-      if (!take_value()) return false;
-      if (value.empty()) {
-        error = name + " needs a non-empty value";
-        return false;
-      }
-      (name == "--dir" ? o.folder : name == "--repeaters" ? o.repeaters : o.script) = value;
-    } else if (name == "--dv-port" || name == "--trx-port") {
-      if (!take_value()) return false;
-      if (!to_port(value, name == "--dv-port" ? o.dv_port : o.trx_port)) {
-        error = name + " needs a port number from 1 to 999, not \"" + value + '"';
-        return false;
-      }
-    } else if (name == "--every") {
-      if (!take_value()) return false;
-      if (!to_seconds(value, o.every_seconds)) {
-        error = "--every needs a number of seconds (0 turns it off), not \"" + value + '"';
-        return false;
-      }
-    } else {
-      error = "unknown option " + args[i];
-      return false;
-    }
+  }
+  if (optind < argc) {
+    error = "unknown option " + std::string(argv[static_cast<std::size_t>(optind)]);
+    return false;
   }
   if (o.dv_port == o.trx_port) {
     error = "the adapter and the radio need different port numbers";

@@ -83,8 +83,8 @@ struct Devices {
   AdapterState adapter;
   cat::Assembler cat_assembler;
   cat::RadioState radio;
-  bool dv_held = false;
-  bool trx_held = false;
+  int dv_holders = 0;  // programs that have the port open
+  int trx_holders = 0;
   Clock::time_point started = Clock::now();
   bool script_running = false;
   Clock::time_point script_base = started;
@@ -159,14 +159,27 @@ void read_radio(Devices& d) {
   }
 }
 
-void watch_port(const PtyLink& link, bool& held, const char* side, const std::function<void()>& on_close) {
-  const bool now_held = link.held_by_console();
-  if (now_held == held) return;
-  held = now_held;
-  log_line(side, link.link_path() + (held ? " opened by the console" : " closed"));
-  if (!held) {
-    link.drop_unread_input();
-    on_close();
+// Every open and close is logged, however quickly STOP and START follow each
+// other: operators read link trouble from these lines. A second program that
+// opens the port while the console holds it (another console, refused) is
+// told apart from the console itself.
+void watch_port(PtyLink& link, int& holders, const char* side,
+                const std::function<void()>& on_close) {
+  for (const PortEvent event : link.take_port_events()) {
+    if (event == PortEvent::opened) {
+      ++holders;
+      log_line(side, link.link_path() + (holders == 1 ? " opened by the console"
+                                                      : " opened by another program too"));
+    } else if (holders > 0) {
+      --holders;
+      if (holders > 0) {
+        log_line(side, link.link_path() + " closed by one program, still open");
+        continue;
+      }
+      log_line(side, link.link_path() + " closed");
+      link.drop_unread_input();
+      on_close();
+    }
   }
 }
 
@@ -182,7 +195,7 @@ void play_timers(Devices& d) {
   }
   if (d.options.every_seconds > 0 && now >= d.next_station) {
     d.next_station = now + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(d.options.every_seconds));
-    if (d.dv_held) {
+    if (d.dv_holders > 0) {
       const bool simplex = !d.adapter.repeater_mode;
       const bool routed = !d.adapter.rpt1.empty() && d.adapter.rpt1 != std::string(8, ' ');
       const std::string rpt1 = simplex ? "DIRECT" : routed ? d.adapter.rpt1 : "QR3KTA A";
@@ -223,14 +236,17 @@ int run(Devices& d) {
   d.started = d.script_base = Clock::now();
   d.next_station = d.started + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(d.options.every_seconds));
   while (!stop_requested) {
-    pollfd fds[2] = {{d.dv_link.far_fd(), POLLIN, 0}, {d.trx_link.far_fd(), POLLIN, 0}};
-    poll(fds, 2, 50);
+    pollfd fds[4] = {{d.dv_link.far_fd(), POLLIN, 0},
+                     {d.trx_link.far_fd(), POLLIN, 0},
+                     {d.dv_link.watch_fd(), POLLIN, 0},
+                     {d.trx_link.watch_fd(), POLLIN, 0}};
+    poll(fds, 4, 50);
     if (stop_requested) break;
-    watch_port(d.dv_link, d.dv_held, "DV", [&d] {
+    watch_port(d.dv_link, d.dv_holders, "DV", [&d] {
       if (d.dv_decoder.step != dv::FrameDecoder::Step::hunting) log_line("DV", "unfinished frame dropped");
       d.dv_decoder = dv::FrameDecoder{};
     });
-    watch_port(d.trx_link, d.trx_held, "TRX", [] {});
+    watch_port(d.trx_link, d.trx_holders, "TRX", [] {});
     read_adapter(d);
     read_radio(d);
     report_stale_cat(cat::expire(d.cat_assembler, ms_since_start(d)));

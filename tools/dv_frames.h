@@ -12,6 +12,8 @@
 
 namespace dv {
 
+// Our own copy of the bytes, on purpose: the independent far end, never adapter/.
+
 inline constexpr std::uint8_t kPreamble = 0xFE;
 inline constexpr std::uint8_t kEnd = 0xFD;
 inline constexpr std::uint8_t kAdapterAddress = 0x01;

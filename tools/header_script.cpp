@@ -3,10 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 #include "dv_frames.h"
+#include "small_file.h"
 
 namespace {
 
@@ -45,6 +44,11 @@ HeaderScript parse_header_script(std::string_view text) {
   for (int number = 1; start < text.size(); ++number) {
     std::size_t end = text.find('\n', start);
     if (end == std::string_view::npos) end = text.size();
+    if (end - start > kMaxScriptLineBytes) {
+      script.error = "line " + std::to_string(number) + ": longer than " +
+                     std::to_string(kMaxScriptLineBytes) + " bytes";
+      return script;
+    }
     const std::string_view line = trimmed(text.substr(start, end - start));
     start = end + 1;
     if (line.empty() || line.starts_with("//") || line.starts_with("#")) continue;
@@ -75,13 +79,8 @@ HeaderScript parse_header_script(std::string_view text) {
 }
 
 HeaderScript load_header_script(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    HeaderScript script;
-    script.error = "cannot read";
-    return script;
-  }
-  std::ostringstream text;
-  text << in.rdbuf();
-  return parse_header_script(text.str());
+  HeaderScript script;
+  std::string text;
+  if (!read_small_file(path, kMaxScriptBytes, text, script.error)) return script;
+  return parse_header_script(text);
 }

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <pty.h>
+#include <sys/inotify.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -26,6 +27,7 @@ PtyLink::~PtyLink() {
   if (!link_path_.empty() && link_target(link_path_) == near_path_) unlink(link_path_.c_str());
   if (far_fd_ >= 0) close(far_fd_);
   if (near_fd_ >= 0) close(near_fd_);
+  if (watch_fd_ >= 0) close(watch_fd_);
 }
 
 bool PtyLink::open(const std::string& folder, int com_number, std::string& error) {
@@ -53,6 +55,13 @@ bool PtyLink::open(const std::string& folder, int com_number, std::string& error
   cfmakeraw(&tio);
   tcsetattr(near_fd_, TCSANOW, &tio);
   near_path_ = name;
+  // The terminal never hangs up, since we hold its near end; the kernel's
+  // open and close notices are how we see each START and STOP.
+  watch_fd_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  if (watch_fd_ >= 0 && inotify_add_watch(watch_fd_, name, IN_OPEN | IN_CLOSE) < 0) {
+    close(watch_fd_);
+    watch_fd_ = -1;
+  }
   if (symlink(near_path_.c_str(), path.c_str()) != 0) {
     error = "cannot create " + path + ": " + std::strerror(errno);
     return false;
@@ -70,3 +79,25 @@ bool PtyLink::held_by_console() const {
 }
 
 void PtyLink::drop_unread_input() const { tcflush(near_fd_, TCIFLUSH); }
+
+std::vector<PortEvent> PtyLink::take_port_events() {
+  std::vector<PortEvent> events;
+  if (watch_fd_ < 0) {
+    const bool held = held_by_console();
+    if (held != sampled_held_) events.push_back(held ? PortEvent::opened : PortEvent::closed);
+    sampled_held_ = held;
+    return events;
+  }
+  alignas(inotify_event) char buffer[4096];
+  for (;;) {
+    const ssize_t n = read(watch_fd_, buffer, sizeof buffer);
+    if (n <= 0) break;
+    for (ssize_t at = 0; at < n;) {
+      const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+      if (event->mask & IN_OPEN) events.push_back(PortEvent::opened);
+      if (event->mask & IN_CLOSE) events.push_back(PortEvent::closed);
+      at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+    }
+  }
+  return events;
+}

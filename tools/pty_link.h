@@ -4,6 +4,9 @@
 // this program reads and writes the far end.
 
 #include <string>
+#include <vector>
+
+enum class PortEvent { opened, closed };
 
 class PtyLink {
  public:
@@ -31,11 +34,20 @@ class PtyLink {
   // Drops bytes sent to the port that nobody read.
   void drop_unread_input() const;
 
+  // Readable when a program has opened or closed the port; -1 where the
+  // kernel cannot report that, and the hold is then sampled instead.
+  int watch_fd() const { return watch_fd_; }
+  // Every open and close of the port since the last call, in order, however
+  // quickly they followed each other.
+  std::vector<PortEvent> take_port_events();
+
  private:
   int far_fd_ = -1;
   // Kept open so the console can close and reopen the port as often as it
   // likes without the terminal hanging up.
   int near_fd_ = -1;
+  int watch_fd_ = -1;
+  bool sampled_held_ = false;
   std::string near_path_;
   std::string link_path_;
   bool assume_held_ = false;

@@ -1,10 +1,9 @@
 #include "repeater_book.h"
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 
 #include "dv_frames.h"
+#include "small_file.h"
 
 namespace {
 
@@ -50,14 +49,12 @@ RepeaterBook repeater_book_from_text(std::string_view text) {
 }
 
 bool load_repeater_book(const std::string& path, RepeaterBook& book, std::string& error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error = "cannot read the repeater list " + path;
+  std::string text;
+  if (!read_small_file(path, kMaxRepeaterListBytes, text, error)) {
+    error = "the repeater list " + path + ": " + error;
     return false;
   }
-  std::ostringstream text;
-  text << in.rdbuf();
-  book = repeater_book_from_text(text.str());
+  book = repeater_book_from_text(text);
   return true;
 }
 

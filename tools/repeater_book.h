@@ -2,6 +2,7 @@
 // The repeaters the virtual adapter knows, read from a repeater list file
 // (area,name,frequency,shift,RPT1,RPT2 per line, "//" comments).
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,6 +16,9 @@ struct RepeaterBook {
 // The repeater callsign (RPT1 field) of one list line, padded to 8; none for
 // comment, blank or short lines.
 std::optional<std::string> repeater_callsign_of_line(std::string_view line);
+
+// Far more than any real list; a bigger file is the wrong file.
+inline constexpr std::size_t kMaxRepeaterListBytes = 4 * 1024 * 1024;
 
 // Reads a list file; on failure leaves `book` alone and says why in `error`.
 bool load_repeater_book(const std::string& path, RepeaterBook& book, std::string& error);

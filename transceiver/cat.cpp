@@ -1,7 +1,6 @@
 #include "transceiver/cat.h"
 
-#include <charconv>
-#include <cmath>
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 
@@ -12,8 +11,10 @@
 namespace {
 
 namespace cat_byte {
+// Frequency and offset: P1..P4 are BCD digit pairs from 100 MHz down to
+// 10 Hz (430.43750 MHz is 43 04 37 50).
 constexpr std::uint8_t set_frequency = 0x01;    // operating frequency
-constexpr std::uint8_t repeater_offset = 0xF9;  // repeater offset
+constexpr std::uint8_t repeater_offset = 0xF9;  // repeater offset, 1 kHz steps used
 constexpr std::uint8_t shift_direction = 0x09;  // repeater shift direction
 constexpr std::uint8_t set_mode = 0x07;         // operating mode
 constexpr std::uint8_t shift_minus = 0x09;      // transmit below the receive frequency
@@ -31,8 +32,12 @@ constexpr std::int64_t kAfterCommand = 100000000;
 constexpr std::int64_t kBeforeDirection = 1000000000;
 
 // The FT-817/FT-897 cover nothing from 460 MHz up, and offsets of at most 5 MHz.
-constexpr double kHighestFrequencyKhz = 460000;
-constexpr double kLargestOffsetKhz = 5000;
+constexpr std::int64_t kHighestFrequency10Hz = 46000000;  // 460.000 MHz
+constexpr std::int64_t kLargestOffsetKhz = 5000;
+
+// Numbers far beyond any radio stop growing here, so no text overflows.
+constexpr std::int64_t kBeyondAnyRadioHz = 1000000000000000;  // 1e12 kHz
+constexpr int kBeyondAnyExponent = 100000;
 
 // Writes the command, then gives the radio time to act on it.
 void send_command(const CatCommand& command) {
@@ -46,41 +51,74 @@ bool is_white_space(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
 std::string_view skip_white_space(std::string_view text) {
   std::size_t i = 0;
   while (i < text.size() && is_white_space(text[i])) ++i;
   return text.substr(i);
 }
 
+// A kHz number as the text writes it, cut to whole Hz: the radio steps in
+// 10 Hz, so the digits below 1 Hz can never decide a rounding.
+struct KhzText {
+  bool negative = false;
+  bool nonzero = false;  // any digit other than 0, even below 1 Hz
+  std::int64_t hz = 0;   // magnitude, at most kBeyondAnyRadioHz
+};
+
 // The kHz number at the start of a frequency or shift text: white space, a
 // sign, digits with a fraction and exponent, as strtod reads them but always
-// with "." as the decimal point, whatever the operator's locale says. "inf",
-// "nan" and hex are not frequencies and count as no number. A value beyond a
-// double reads as infinite (so the range checks refuse it) or, with a large
-// negative exponent, as zero.
-std::optional<double> read_khz(std::string_view text) {
+// with "." as the decimal point, whatever the operator's locale says. It is
+// read digit by digit, so "430437.5" is exactly 430437500 Hz. "inf", "nan"
+// and hex are not frequencies and count as no number.
+std::optional<KhzText> read_khz(std::string_view text) {
   text = skip_white_space(text);
-  bool negative = false;
-  if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
-    negative = text.front() == '-';
-    text.remove_prefix(1);
+  KhzText number;
+  std::size_t i = 0;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) number.negative = text[i++] == '-';
+  const std::size_t digits_from = i;
+  std::size_t whole_digits = 0;
+  while (i < text.size() && is_digit(text[i])) ++i, ++whole_digits;
+  const std::size_t whole_end = i;
+  std::size_t fraction_digits = 0;
+  if (i < text.size() && text[i] == '.') {
+    ++i;
+    while (i < text.size() && is_digit(text[i])) ++i, ++fraction_digits;
   }
-  if (text.empty() || !((text.front() >= '0' && text.front() <= '9') || text.front() == '.')) {
-    return std::nullopt;
+  if (whole_digits + fraction_digits == 0) return std::nullopt;
+  const std::size_t mantissa_end = i;
+  // An exponent counts only when at least one digit follows its sign.
+  int exponent = 0;
+  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    std::size_t j = i + 1;
+    const bool exponent_negative = j < text.size() && text[j] == '-';
+    if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
+    if (j < text.size() && is_digit(text[j])) {
+      for (; j < text.size() && is_digit(text[j]); ++j) {
+        exponent = std::min(exponent * 10 + (text[j] - '0'), kBeyondAnyExponent);
+      }
+      if (exponent_negative) exponent = -exponent;
+    }
   }
-  double value = 0;
-  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value,
-                                      std::chars_format::general);
-  if (error == std::errc::invalid_argument) return std::nullopt;
-  if (error == std::errc::result_out_of_range) {
-    std::string_view number(text.data(), static_cast<std::size_t>(end - text.data()));
-    const std::size_t exponent = number.find_first_of("eE");
-    const bool tiny = exponent != std::string_view::npos && exponent + 1 < number.size() &&
-                      number[exponent + 1] == '-';
-    value = tiny ? 0.0 : HUGE_VAL;
+  // Digits that land at or above the 1 Hz place: the whole kHz digits, the
+  // exponent's shift, and three more for kHz to Hz.
+  const std::int64_t hz_places = static_cast<std::int64_t>(whole_digits) + exponent + 3;
+  std::int64_t place = 0;
+  for (std::size_t k = digits_from; k < mantissa_end; ++k) {
+    if (k == whole_end) continue;  // the decimal point
+    const int digit = text[k] - '0';
+    if (digit != 0) number.nonzero = true;
+    if (place++ < hz_places) number.hz = std::min(number.hz * 10 + digit, kBeyondAnyRadioHz);
   }
-  return negative ? -value : value;
+  for (; place < hz_places && number.hz != 0 && number.hz < kBeyondAnyRadioHz; ++place) {
+    number.hz = std::min(number.hz * 10, kBeyondAnyRadioHz);
+  }
+  return number;
 }
+
+// The offset in whole kHz, fractions cut off: the radio takes 1 kHz steps.
+std::int64_t offset_khz(const KhzText& khz) { return khz.hz / 1000; }
 
 }  // namespace
 
@@ -92,43 +130,38 @@ std::uint8_t to_bcd(int v) {
 }
 
 void send_cat_frequency(ConsoleView& view, std::string_view text) {
-  std::optional<double> khz = read_khz(text);
+  const std::optional<KhzText> khz = read_khz(text);
   // A negative frequency has no BCD form; refuse it like text without a number.
-  if (!khz || *khz < 0) {
+  if (!khz || (khz->negative && khz->nonzero)) {
     transceiver_active = false;
     return;
   }
-  if (*khz >= kHighestFrequencyKhz) {
+  // The radio tunes in 10 Hz steps; a half step goes up. The limit is checked
+  // on the rounded value, so 459999.995 is refused rather than sent as 460.000 MHz.
+  const std::int64_t steps = (khz->hz + 5) / 10;
+  if (steps >= kHighestFrequency10Hz) {
     view.message_box("More than 460MHz can not handle by the Tranceiver.", "Error : ",
                      BoxOwner::window);
     transceiver_active = false;
     return;
   }
-  // Only whole kHz reach the radio.
-  const long whole = static_cast<long>(std::floor(*khz));
   CatCommand command;
-  command.parameters = {to_bcd(static_cast<int>(whole / 10000)),
-                        to_bcd(static_cast<int>(whole % 10000 / 100)),
-                        to_bcd(static_cast<int>(whole % 100)), cat_byte::unused};
+  command.parameters = {
+      to_bcd(static_cast<int>(steps / 1000000)), to_bcd(static_cast<int>(steps / 10000 % 100)),
+      to_bcd(static_cast<int>(steps / 100 % 100)), to_bcd(static_cast<int>(steps % 100))};
   command.opcode = cat_byte::set_frequency;
   send_command(command);
 }
 
 void send_cat_offset(std::string_view text) {
-  std::optional<double> khz = read_khz(text);
-  if (!khz) {
+  const std::optional<KhzText> khz = read_khz(text);
+  if (!khz || offset_khz(*khz) > kLargestOffsetKhz) {
     transceiver_active = false;
     return;
   }
-  const double magnitude = std::trunc(std::fabs(*khz));
-  if (magnitude > kLargestOffsetKhz) {
-    transceiver_active = false;
-    return;
-  }
-  // The radio takes the offset in 100 kHz steps; tens and units of kHz are dropped.
-  const int whole = static_cast<int>(magnitude);
+  const int whole = static_cast<int>(offset_khz(*khz));
   CatCommand command;
-  command.parameters = {to_bcd(whole / 10000), to_bcd(whole % 10000 / 100), cat_byte::unused,
+  command.parameters = {to_bcd(whole / 10000), to_bcd(whole / 100 % 100), to_bcd(whole % 100),
                         cat_byte::unused};
   command.opcode = cat_byte::repeater_offset;
   send_command(command);
@@ -143,11 +176,17 @@ void send_cat_direction(std::string_view text) {
   if (text.substr(0, 7) == "SIMPLEX") {
     direction = cat_byte::shift_simplex;
   } else if (first <= '+') {
+    // Also an empty shift and any mark below "+": lists written for earlier
+    // runs tune as they always have.
     direction = cat_byte::shift_plus;
   } else if (first == ',' || first == '-') {
     direction = cat_byte::shift_minus;
+  } else if (const std::optional<KhzText> khz = read_khz(text)) {
+    // An unsigned shift is a plus shift; an offset of zero is simplex.
+    direction = offset_khz(*khz) == 0 ? cat_byte::shift_simplex : cat_byte::shift_plus;
   } else {
-    // An unsigned shift leaves the radio's direction as it was.
+    // No shift at all: the radio would keep whatever direction it had.
+    transceiver_active = false;
     return;
   }
   CatCommand command;

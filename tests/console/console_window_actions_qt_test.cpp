@@ -252,6 +252,51 @@ TEST_F(WindowActions, first_run_port_typed_by_the_operator_then_start_and_stop_w
   next_run.click(ctl::exit_button);
 }
 
+TEST_F(WindowActions, restart_sends_the_stored_route_and_stop_keeps_the_stored_lines) {
+  // What the last run left: Harbour430 as my repeater, Riverside as his.
+  write_station_files("QR3WMN D,F817,JP2,QR3HBR A,QR3RVS A,7", "FT-817,8,439550,-5000,PKT,Dummy ");
+  dir.write_file("D-STAR_my_rpt.txt", "JP2,Harbour430,439550,-5000,QR3HBR A,QR3HBR G // coast");
+  dir.write_file("D-STAR_his_rpt.txt", kRiverside);
+  ASSERT_TRUE(window.open());
+  EXPECT_TRUE(answerer.boxes().empty());
+
+  window.click(ctl::start_stop);
+  ASSERT_TRUE(adapter_open);
+  const Bytes sent = adapter.read_count(kRepeaterConfiguration.size());
+  ASSERT_EQ(sent.size(), kRepeaterConfiguration.size());
+  EXPECT_EQ(Bytes(sent.end() - 31, sent.end()), route_frame("QR3HBR G", "QR3HBR A", "/QR3RVSA"));
+
+  window.click(ctl::start_stop);
+  EXPECT_EQ(dir.read_file("D-STAR_my_rpt.txt"), kHarbour);
+  EXPECT_EQ(dir.read_file("D-STAR_his_rpt.txt"), kRiverside);
+}
+
+TEST_F(WindowActions, comma_typed_into_the_suffix_does_not_shift_the_saved_settings) {
+  open_with_station_files();
+  window.retype(ctl::adapter_port, "7");
+  window.retype(ctl::my_suffix, "F,17");
+  QTest::keyClick(window.box(ctl::my_suffix), Qt::Key_A, Qt::ControlModifier);
+  window.click(ctl::start_stop);  // the suffix edit loses the focus with "F,17" selected
+  ASSERT_TRUE(adapter_open);
+  const Bytes suffix_frame =
+      Bytes{0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0xDC} + bytes_of("F17 ") + Bytes{0xFD};
+  const Bytes sent = adapter.read_count(kRepeaterConfiguration.size());
+  EXPECT_EQ(Bytes(sent.begin() + 25, sent.begin() + 36), suffix_frame);
+  window.click(ctl::start_stop);
+  EXPECT_EQ(dir.read_file("D-STAR_DV_config.txt"), "QR3WMN D,F17 ,JP1,QR3KTA A,QR3KTA B,7");
+  window.click(ctl::exit_button);
+
+  reset_program_state();
+  RealConsoleWindow next_run;
+  ASSERT_TRUE(next_run.open());
+  EXPECT_EQ(next_run.text(ctl::adapter_port), "7");
+  EXPECT_EQ(next_run.text(ctl::my_suffix), "F17 ");
+  EXPECT_EQ(next_run.entries(ctl::call_area), first_then("JP1", kTwelveAreas));
+  next_run.click(ctl::start_stop);
+  EXPECT_TRUE(adapter_open);
+  next_run.click(ctl::exit_button);
+}
+
 // --- START, STOP and EXIT --------------------------------------------------
 
 TEST_F(WindowActions, start_stop_then_exit_sends_the_bytes_and_writes_the_files_once) {

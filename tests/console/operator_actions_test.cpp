@@ -127,6 +127,31 @@ TEST_F(OperatorActionsTest, SuffixSelectionIsCutToFourAndLineBreaksAreDropped) {
   EXPECT_EQ(station.my_suffix.view(), "Z   ");
 }
 
+// A comma or tab in the callsign or suffix would split the settings line
+// and move every later field up a place at the next start.
+TEST_F(OperatorActionsTest, FieldSeparatorsNeverEnterTheCallsignOrSuffix) {
+  struct Case {
+    int edit;
+    std::string typed;
+    int start, end;
+    std::string callsign, suffix;
+  };
+  const Case cases[] = {
+      {ctl::my_suffix, "F,17", 0, 4, "QR3WMN D", "F17 "},
+      {ctl::my_suffix, "\tF1\r\n7", 0, 6, "QR3WMN D", "F17 "},
+      {ctl::my_callsign, "QR3,WMN\tD", 0, 9, "QR3WMND ", "F817"},
+      {ctl::my_callsign, "QR3WMN,D", 6, 8, "D       ", "F817"},
+  };
+  for (const Case& c : cases) {
+    reset_station_settings();
+    view.set_text(c.edit, c.typed);
+    view.select_text(c.edit, c.start, c.end);
+    press(c.edit);
+    EXPECT_EQ(station.my_callsign.view(), c.callsign) << c.typed;
+    EXPECT_EQ(station.my_suffix.view(), c.suffix) << c.typed;
+  }
+}
+
 TEST_F(OperatorActionsTest, CallBackRoutesToTheSelectedStation) {
   start_link();
   view.set_text(ctl::receiving, kThreeHeardLines);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <optional>
 
 #include "adapter/link_state.h"
 #include "settings/station_settings.h"
@@ -104,6 +105,87 @@ TEST_F(WindowCreationTest, ALoneLineEndStillListsAreasAndReadsTheTransceiverLine
   EXPECT_EQ(view.list(ctl::transceiver_model).size(), 4u);
   EXPECT_EQ(view.set_text_count(ctl::my_callsign), 0);
   EXPECT_EQ(station.my_callsign.view(), "QR3WMN D");
+}
+
+// The repeaters chosen in the last run are the route of this one: their
+// stored lines become current, and the gateway with them when the stored
+// repeater is still the station's repeater.
+TEST_F(WindowCreationTest, StoredRepeaterLinesBecomeTheCurrentRoute) {
+  const std::string kHilltop430 = "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G";
+  const std::string kHilltop1200 = "JP1,Hilltop1200(NI12),1291570,-20000,QR3KTA B,QR3KTG G";
+  // Exactly 100 characters, ending inside the gateway field.
+  const std::string kLong100 = "JP1," + std::string(68, 'n') + ",439310,-5000,QR3KTA A,QR3KT";
+  struct Case {
+    const char* name;
+    std::optional<std::string> adapter_line, my_rpt, his_rpt;  // none: the file is missing
+    std::string my_line, his_line, gateway;
+    std::vector<RecordedBox> boxes;
+  };
+  const RecordedBox no_adapter_file{"D-STAR_DV_config.txt", "Error! the file could not open",
+                                    BoxOwner::none};
+  const Case cases[] = {
+      {"stored repeater in another area",
+       "QR3WMN D,F817,JP1,QR3HBR A,QR3KTA B,7",
+       "JP2,Harbour430,439550,-5000,QR3HBR A,QR3HBR G // coast",
+       "JP1,Riverside,434550,+600,QR3RVS A,None",
+       "JP2,Harbour430,439550,-5000,QR3HBR A,QR3HBR G ",
+       "JP1,Riverside,434550,+600,QR3RVS A,None",
+       "QR3HBR G",
+       {}},
+      {"stored line of another repeater keeps the gateway",
+       "QR3WMN D,F817,JP1,QR3KTA A,QR3KTA B,7",
+       "JP2,Harbour430,439550,-5000,QR3HBR A,QR3HBR G",
+       std::nullopt,
+       "JP2,Harbour430,439550,-5000,QR3HBR A,QR3HBR G",
+       kHilltop1200,
+       "QR3KTG G",
+       {}},
+      {"no adapter file",
+       std::nullopt,
+       "// header\r\nJP1,Riverside,434550,+600,QR3KTA A,None\r\n",
+       "JP2,Harbour430,439550,-5000,QR3HBR A,QR3HBR G",
+       "JP1,Riverside,434550,+600,QR3KTA A,None",
+       "JP2,Harbour430,439550,-5000,QR3HBR A,QR3HBR G",
+       "None    ",
+       {no_adapter_file}},
+      {"empty and comment-only files",
+       "QR3WMN D,F817,JP1,QR3KTA A,QR3KTA B,7",
+       "",
+       "// none yet",
+       kHilltop430,
+       kHilltop1200,
+       "QR3KTG G",
+       {}},
+      {"a line is read 100 characters at a time",
+       "QR3WMN D,F817,JP1,QR3KTA A,QR3KTA B,7",
+       kLong100 + "ZY G",
+       std::nullopt,
+       kLong100.substr(0, 71),
+       kHilltop1200,
+       "QR3KT   ",
+       {}},
+  };
+  for (const Case& c : cases) {
+    reset_program_state();
+    RecordingView view;
+    write_station_files();
+    for (auto [name, text] : {std::pair{"D-STAR_DV_config.txt", c.adapter_line},
+                              {"D-STAR_my_rpt.txt", c.my_rpt},
+                              {"D-STAR_his_rpt.txt", c.his_rpt}}) {
+      if (text)
+        dir.write_file(name, *text);
+      else
+        std::remove(name);
+    }
+    on_window_created(view);
+    EXPECT_EQ(station.my_repeater_line.view(), c.my_line) << c.name;
+    EXPECT_EQ(station.his_repeater_line.view(), c.his_line) << c.name;
+    EXPECT_EQ(station.gateway.view(), c.gateway) << c.name;
+    EXPECT_EQ(view.boxes(), c.boxes) << c.name;
+    // Tuning still comes from the transceiver file or the compiled-in values.
+    EXPECT_EQ(station.frequency_khz.view(), "439310") << c.name;
+    EXPECT_EQ(station.shift_khz.view(), "-5000") << c.name;
+  }
 }
 
 }  // namespace

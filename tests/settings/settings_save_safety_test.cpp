@@ -2,6 +2,7 @@
 // leave a file alone that the operator's system does not let us write.
 
 #include <gtest/gtest.h>
+#include <grp.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -14,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "settings/atomic_save.h"
 #include "settings/settings_files.h"
 #include "settings/station_settings.h"
 #include "support/station_fixture.h"
@@ -161,6 +163,90 @@ TEST_F(SaveSafetyTest, FolderWithoutWritePermissionGetsNoNewSettingsFile) {
             "Could not open|D-STAR_DV_config.txt\n");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 0);
   ::chmod(dir.path().c_str(), 0700);
+}
+
+// A run as root, or an operator saving a shared file, must not take the file
+// away from its owner: the next run of its owner could not save any more.
+TEST_F(SaveSafetyTest, SavedFileKeepsItsOwnerGroupAndMode) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to hand files to other users";
+  struct Case {
+    const char* name;
+    uid_t owner;
+    gid_t group;
+    mode_t mode;
+    uid_t saver;  // saves as this user and group, with no other groups
+    bool saved;
+  };
+  const Case cases[] = {
+      {"root saves a user's file", 65534, 65534, 0640, 0, true},
+      {"root saves a user's set-group-id file", 65534, 65534, 02750, 0, true},
+      {"a user saves root's world-writable file", 0, 0, 0666, 65534, true},
+      {"a user saves a file of root's that their group may write", 0, 65534, 0660, 65534, true},
+      {"a user saves their own file", 65534, 65534, 0600, 65534, true},
+      {"a user may not write root's file", 0, 0, 0644, 65534, false},
+  };
+  ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);
+  const std::string file = dir.path() + "/D-STAR_my_rpt.txt";
+  for (const Case& c : cases) {
+    dir.write_file("D-STAR_my_rpt.txt", "an old line that is longer than the new one");
+    ASSERT_EQ(::chown(file.c_str(), c.owner, c.group), 0);
+    ASSERT_EQ(::chmod(file.c_str(), c.mode), 0);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      if (c.saver != 0 &&
+          (::setgroups(0, nullptr) != 0 || ::setresgid(c.saver, c.saver, c.saver) != 0 ||
+           ::setresuid(c.saver, c.saver, c.saver) != 0)) {
+        _exit(2);
+      }
+      _exit(save_file_whole("D-STAR_my_rpt.txt", "new line") ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status)) << c.name;
+    EXPECT_EQ(WEXITSTATUS(status), c.saved ? 0 : 1) << c.name;
+    struct stat st {};
+    ASSERT_EQ(::stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, c.owner) << c.name;
+    EXPECT_EQ(st.st_gid, c.group) << c.name;
+    EXPECT_EQ(st.st_mode & 07777, c.mode) << c.name;
+    EXPECT_EQ(dir.read_file("D-STAR_my_rpt.txt"),
+              c.saved ? "new line" : "an old line that is longer than the new one")
+        << c.name;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1) << c.name;
+  }
+}
+
+// A settings file kept elsewhere through a link that points at nothing yet
+// gets its target, as opening the name for writing would; the link stays.
+TEST_F(SaveSafetyTest, DanglingLinkGetsItsTargetCreated) {
+  struct Case {
+    const char* name;
+    std::vector<std::pair<std::string, std::string>> links;  // name, where it points
+    const char* saved_in;                                    // nullptr: nothing may be saved
+  };
+  const Case cases[] = {
+      {"link into a folder", {{"D-STAR_DV_config.txt", "stored/dv.txt"}}, "stored/dv.txt"},
+      {"link to a link",
+       {{"D-STAR_DV_config.txt", "stored/next"}, {"stored/next", "dv.txt"}},
+       "stored/dv.txt"},
+      {"link into a missing folder", {{"D-STAR_DV_config.txt", "nowhere/dv.txt"}}, nullptr},
+      {"links in a loop",
+       {{"D-STAR_DV_config.txt", "stored/a"}, {"stored/a", "../D-STAR_DV_config.txt"}},
+       nullptr},
+  };
+  for (const Case& c : cases) {
+    std::filesystem::remove_all("stored");
+    std::filesystem::remove("D-STAR_DV_config.txt");
+    std::filesystem::create_directory("stored");
+    for (const auto& [name, to] : c.links) std::filesystem::create_symlink(to, name);
+    EXPECT_EQ(save_file_whole("D-STAR_DV_config.txt", "QR3WMN D,F817"), c.saved_in != nullptr)
+        << c.name;
+    EXPECT_TRUE(std::filesystem::is_symlink("D-STAR_DV_config.txt")) << c.name;
+    if (c.saved_in) {
+      EXPECT_EQ(dir.read_file(c.saved_in), "QR3WMN D,F817") << c.name;
+    }
+  }
 }
 
 }  // namespace

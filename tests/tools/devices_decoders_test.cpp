@@ -245,8 +245,10 @@ TEST(DevicesRadio, CatCommandsReadAsTheRadioTakesThem) {
       {cmd(0x43, 0x93, 0x10, 0x00, 0x01), "frequency 439.310 MHz"},
       {cmd(0x45, 0x99, 0x99, 0x00, 0x01), "frequency 459.999 MHz"},
       {cmd(0x14, 0x52, 0x00, 0x12, 0x01), "frequency 145.20012 MHz"},
+      {cmd(0x43, 0x04, 0x37, 0x50, 0x01), "frequency 430.43750 MHz"},
       {cmd(0x00, 0x50, 0x00, 0x00, 0xF9), "offset 5.000 MHz"},
       {cmd(0x00, 0x06, 0x00, 0x00, 0xF9), "offset 0.600 MHz"},
+      {cmd(0x00, 0x06, 0x50, 0x00, 0xF9), "offset 0.650 MHz"},
       {cmd(0x00, 0x00, 0x00, 0x00, 0xF9), "offset 0.000 MHz"},
       {cmd(0x09, 0x00, 0x00, 0x00, 0x09), "shift minus"},
       {cmd(0x49, 0x00, 0x00, 0x00, 0x09), "shift plus"},
@@ -358,14 +360,29 @@ TEST(DevicesOptions, CommandLineIsReadOrRefusedPlainly) {
   } cases[] = {
       {{"--dv-port", "0"}, "--dv-port needs a port number from 1 to 999, not \"0\""},
       {{"--trx-port", "7"}, "the adapter and the radio need different port numbers"},
-      {{"--every", "-1"}, "--every needs a number of seconds (0 turns it off), not \"-1\""},
+      {{"--every", "-1"}, "--every needs a number of seconds from 0 (off) to 86400, not \"-1\""},
       {{"--script"}, "--script needs a value"},
       {{"--hex=1"}, "--hex takes no value"},
       {{"-x"}, "unknown option -x"},
+      // Numbers are read whole: no garbage, trailing junk, sign or overflow.
+      {{"--dv-port", "x"}, "--dv-port needs a port number from 1 to 999, not \"x\""},
+      {{"--dv-port", "7x"}, "--dv-port needs a port number from 1 to 999, not \"7x\""},
+      {{"--trx-port", "-8"}, "--trx-port needs a port number from 1 to 999, not \"-8\""},
+      {{"--trx-port=1000"}, "--trx-port needs a port number from 1 to 999, not \"1000\""},
+      {{"--dv-port", " 7"}, "--dv-port needs a port number from 1 to 999, not \" 7\""},
+      {{"--dv-port", "99999999999999999999"},
+       "--dv-port needs a port number from 1 to 999, not \"99999999999999999999\""},
+      {{"--every", "30s"}, "--every needs a number of seconds from 0 (off) to 86400, not \"30s\""},
+      {{"--every", "nan"}, "--every needs a number of seconds from 0 (off) to 86400, not \"nan\""},
+      {{"--every", "1e300"}, "--every needs a number of seconds from 0 (off) to 86400, not \"1e300\""},
+      {{"--every", ""}, "--every needs a number of seconds from 0 (off) to 86400, not \"\""},
+      {{"--dir="}, "--dir needs a non-empty value"},
+      {{"--colour"}, "unknown option --colour"},
+      {{"COM7"}, "unknown option COM7"},
   };
   for (const auto& c : cases) {
     DeviceOptions fresh;
-    EXPECT_FALSE(parse_device_options(c.args, fresh, error));
+    EXPECT_FALSE(parse_device_options(c.args, fresh, error)) << c.error;
     EXPECT_EQ(error, c.error);
   }
 }

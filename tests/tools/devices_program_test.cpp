@@ -143,4 +143,59 @@ TEST_F(DevicesProgramTest, BadOptionsAreRefusedWithUsage) {
   EXPECT_TRUE(devices.wait_for_line("usage: kestrel8-devices"));
 }
 
+// An endless or huge file given as a script is refused at once instead of
+// being read until memory runs out; a script at the size limit still plays.
+TEST_F(DevicesProgramTest, ScriptThatIsNoShortTextFileIsRefused) {
+  dir.write_file("huge.txt", std::string(1024 * 1024 + 1, '\n'));
+  dir.write_file("long_line.txt",
+                 "0.1,QR3XYZ X,CQCQCQ,QR3KTA A,QR3KTG G\n# " + std::string(600, 'x') + "\n");
+  dir.write_file("at_limit.txt", std::string(1024 * 1024, '\n'));
+  const struct {
+    std::string script;
+    std::string message;  // empty: accepted
+  } cases[] = {
+      {"/dev/zero", "/dev/zero: not a regular file"},
+      {".", ".: not a regular file"},
+      {"huge.txt", "huge.txt: larger than 1048576 bytes"},
+      {"long_line.txt", "long_line.txt: line 2: longer than 512 bytes"},
+      {"missing.txt", "missing.txt: cannot read"},
+      {"at_limit.txt", ""},
+  };
+  for (const auto& c : cases) {
+    DevicesProcess devices(KESTREL8_DEVICES_PROGRAM, args({"--script", c.script}));
+    if (c.message.empty()) {
+      EXPECT_TRUE(devices.wait_for_line("header script at_limit.txt: 0 reports"));
+      EXPECT_EQ(devices.stop(), 0);
+      continue;
+    }
+    EXPECT_EQ(devices.wait_for_exit(), 2) << c.script;
+    EXPECT_TRUE(devices.wait_for_line("kestrel8-devices: " + c.message)) << c.script;
+  }
+}
+
+// Operators read STOP and START trouble from the log: twenty quick cycles
+// are twenty "opened" and twenty "closed" lines, none merged or missed.
+TEST_F(DevicesProgramTest, EveryQuickStopAndStartIsLogged) {
+  DevicesProcess devices(KESTREL8_DEVICES_PROGRAM, args({}));
+  ASSERT_TRUE(devices.wait_for_line("ready"));
+  for (int cycle = 0; cycle < 20; ++cycle) {
+    const int adapter = open_port_like_console(com(7));
+    ASSERT_GE(adapter, 0);
+    close_port_like_console(adapter);
+  }
+  EXPECT_TRUE(devices.wait_for_count("COM7 closed", 20));
+  EXPECT_EQ(devices.count_lines("COM7 opened by the console"), 20u);
+  EXPECT_EQ(devices.count_lines("COM7 closed"), 20u);
+
+  // Still answering afterwards, with nothing left over from the cycles.
+  const int adapter = open_port_like_console(com(7));
+  ASSERT_GE(adapter, 0);
+  write_port(adapter, frame({0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0x05}, "QR3KTG GQR3KTA ACQCQCQ  "));
+  EXPECT_EQ(read_port(adapter, 10),
+            (Bytes{0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x00, 0x00, 0x00, 0x00, 0xFD}));
+  close_port_like_console(adapter);
+  EXPECT_TRUE(devices.wait_for_count("COM7 closed", 21));
+  EXPECT_EQ(devices.count_lines("COM7 opened by the console"), 21u);
+}
+
 }  // namespace

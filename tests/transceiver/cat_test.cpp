@@ -11,6 +11,7 @@
 #include "adapter/link_state.h"
 #include "adapter/pacing.h"
 #include "settings/station_settings.h"
+#include "support/console_fixture.h"
 #include "support/pty_device.h"
 #include "support/station_fixture.h"
 
@@ -70,14 +71,18 @@ TEST_F(CatTest, TuningFollowsTheChosenRepeaterAndRecordsRefusals) {
        false},
       {"plus shift", "JP1", "FT-897", "439310", "+600",
        k439310 + hex({0x00, 0x06, 0x00, 0x00, 0xF9}) + kPlus + kPktMode, true, false},
-      {"unsigned shift keeps the radio's direction", "JP1", "FT-817", "439310", "600",
-       k439310 + hex({0x00, 0x06, 0x00, 0x00, 0xF9}) + kPktMode, true, false},
-      {"tens of kHz of the offset are dropped", "JP1", "FT-817", "439310", "-650",
-       k439310 + hex({0x00, 0x06, 0x00, 0x00, 0xF9}) + kMinus + kPktMode, true, false},
+      {"unsigned shift is a plus shift", "JP1", "FT-817", "439310", "600",
+       k439310 + hex({0x00, 0x06, 0x00, 0x00, 0xF9}) + kPlus + kPktMode, true, false},
+      {"unsigned zero shift is simplex", "JP1", "FT-817", "439310", "000000",
+       k439310 + kNoOffset + kSimplex + kPktMode, true, false},
+      {"shift that holds no number", "JP1", "FT-817", "439310", "none", k439310 + kPktMode, false,
+       false},
+      {"tens of kHz of the offset reach the radio", "JP1", "FT-817", "439310", "-650",
+       k439310 + hex({0x00, 0x06, 0x50, 0x00, 0xF9}) + kMinus + kPktMode, true, false},
       {"largest offset", "JP1", "FT-817", "439310", "-5000",
        k439310 + hex({0x00, 0x50, 0x00, 0x00, 0xF9}) + kMinus + kPktMode, true, false},
-      {"offset above 5 MHz", "JP1", "FT-817", "439310", "-5001", k439310 + kMinus + kPktMode,
-       false, false},
+      {"offset above 5 MHz", "JP1", "FT-817", "439310", "-5001", k439310 + kMinus + kPktMode, false,
+       false},
       {"shift without a number", "JP1", "FT-817", "439310", "", k439310 + kPlus + kPktMode, false,
        false},
       {"shift after white space", "JP1", "FT-817", "439310", " -5000",
@@ -90,7 +95,9 @@ TEST_F(CatTest, TuningFollowsTheChosenRepeaterAndRecordsRefusals) {
       {"460 MHz", "JP1", "FT-817", "460000", "-5000",
        hex({0x00, 0x50, 0x00, 0x00, 0xF9}) + kMinus + kPktMode, false, true},
       {"fraction of a kHz", "JP1", "FT-817", "439310.9", "-5000",
-       k439310 + hex({0x00, 0x50, 0x00, 0x00, 0xF9}) + kMinus + kPktMode, true, false},
+       hex({0x43, 0x93, 0x10, 0x90, 0x01}) + hex({0x00, 0x50, 0x00, 0x00, 0xF9}) + kMinus +
+           kPktMode,
+       true, false},
       {"frequency after white space", "JP1", "FT-817", " \t439310", "-5000",
        k439310 + hex({0x00, 0x50, 0x00, 0x00, 0xF9}) + kMinus + kPktMode, true, false},
       {"frequency with a unit", "JP1", "FT-817", "145000kHz", "-600",
@@ -113,8 +120,8 @@ TEST_F(CatTest, TuningFollowsTheChosenRepeaterAndRecordsRefusals) {
        true, false},
       {"offset beyond any number", "JP1", "FT-817", "439310", "-1e400", k439310 + kMinus + kPktMode,
        false, false},
-      {"offset not a number", "JP1", "FT-817", "439310", "-nan", k439310 + kMinus + kPktMode,
-       false, false},
+      {"offset not a number", "JP1", "FT-817", "439310", "-nan", k439310 + kMinus + kPktMode, false,
+       false},
   };
   for (const auto& c : cases) {
     set_text(station.call_area, c.call_area);
@@ -162,21 +169,66 @@ TEST_F(CatTest, ModeCommandFillsItsUnusedPlacesWithLetterM) {
   }
 }
 
-TEST_F(CatTest, ShiftDirectionIsReadFromTheFirstCharacter) {
+TEST_F(CatTest, ShiftDirectionIsReadFromTheSignOrTheNumber) {
   struct Case {
     std::string shift;
     Bytes sent;
+    bool active;
   } cases[] = {
-      {"SIMPLEX", kSimplex}, {"SIMPLEXX", kSimplex}, {"SIMPLE", kNothing},
-      {"+600", kPlus},       {"", kPlus},            {"*", kPlus},
-      {"-5000", kMinus},     {",", kMinus},          {"600", kNothing},
-      {"\xB0", kNothing},    {"  +600", kPlus},      {"  600", kNothing},
+      {"SIMPLEX", kSimplex, true}, {"SIMPLEXX", kSimplex, true},
+      {"SIMPLE", kNothing, false}, {"+600", kPlus, true},
+      {"", kPlus, true},           {"*", kPlus, true},
+      {"-5000", kMinus, true},     {",", kMinus, true},
+      {" -5000", kMinus, true},    {"600", kPlus, true},
+      {"  600", kPlus, true},      {"650kHz", kPlus, true},
+      {"0", kSimplex, true},       {"000000", kSimplex, true},
+      {"0.0", kSimplex, true},     {"\xB0", kNothing, false},
+      {"  +600", kPlus, true},     {"none", kNothing, false},
   };
   for (const auto& c : cases) {
     transceiver_active = true;
     send_cat_direction(c.shift);
     EXPECT_EQ(radio.read_all(), c.sent) << c.shift;
-    EXPECT_TRUE(transceiver_active) << c.shift;
+    EXPECT_EQ(transceiver_active, c.active) << c.shift;
+  }
+}
+
+TEST_F(CatTest, RepeatersOffAWholeKilohertzAreTunedTo10HzAndTheirOffsetTo1kHz) {
+  struct Case {
+    std::string text;
+    Bytes sent;
+    bool box_460;
+  };
+  const Case frequencies[] = {
+      {"430437.5", hex({0x43, 0x04, 0x37, 0x50, 0x01}), false},
+      {"145612.5", hex({0x14, 0x56, 0x12, 0x50, 0x01}), false},
+      {"430437.499999", hex({0x43, 0x04, 0x37, 0x50, 0x01}), false},
+      {"430437.494", hex({0x43, 0x04, 0x37, 0x49, 0x01}), false},
+      {"145612.005", hex({0x14, 0x56, 0x12, 0x01, 0x01}), false},
+      {"4304375e-1", hex({0x43, 0x04, 0x37, 0x50, 0x01}), false},
+      {"439310", k439310, false},
+      {"459999.99", hex({0x45, 0x99, 0x99, 0x99, 0x01}), false},
+      // Rounded up to 460.000 MHz, which the radio cannot take.
+      {"459999.995", kNothing, true},
+  };
+  const Case offsets[] = {
+      {"650", hex({0x00, 0x06, 0x50, 0x00, 0xF9}), false},
+      {"-1600", hex({0x00, 0x16, 0x00, 0x00, 0xF9}), false},
+      {"+7.6", hex({0x00, 0x00, 0x07, 0x00, 0xF9}), false},
+      {"-5000", hex({0x00, 0x50, 0x00, 0x00, 0xF9}), false},
+      {"4999.99", hex({0x00, 0x49, 0x99, 0x00, 0xF9}), false},
+  };
+  for (const auto& c : frequencies) {
+    view.clear_boxes();
+    send_cat_frequency(view, c.text);
+    EXPECT_EQ(radio.read_all(), c.sent) << c.text;
+    EXPECT_EQ(view.boxes(),
+              c.box_460 ? std::vector<RecordedBox>{k460Box} : std::vector<RecordedBox>{})
+        << c.text;
+  }
+  for (const auto& c : offsets) {
+    send_cat_offset(c.text);
+    EXPECT_EQ(radio.read_all(), c.sent) << c.text;
   }
 }
 
@@ -184,7 +236,7 @@ TEST_F(CatTest, ShiftDirectionWaitsForTheRadioEvenWhenNothingIsSent) {
   // A pause of 1000000000 counts becomes 50 ms here.
   set_pacing_divisor_for_tests(20);
   const auto start = std::chrono::steady_clock::now();
-  send_cat_direction("600");
+  send_cat_direction("none");
   EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(50));
 }
 
@@ -205,6 +257,20 @@ TEST_F(CatTest, FrequencyReadsAPointAsTheDecimalPointInAnyLocale) {
   unsetenv("LOCPATH");
   if (!german) GTEST_SKIP() << "no German locale on this machine";
   EXPECT_EQ(radio.read_all(), k439310);
+  EXPECT_TRUE(transceiver_active);
+}
+
+class CatStartTest : public ConsoleTest {};
+
+TEST_F(CatStartTest, StartTunesA12_5kHzChannelRepeaterWithItsOffsetToTheKilohertz) {
+  write_station_files("QR3WMN D,F817,JP1,QR3KTA A,QR3KTA B,7", "FT-817,8,430437.5,650,PKT,Dummy ");
+  open_window();
+  view.set_text(ctl::adapter_port, "7");
+  view.set_text(ctl::transceiver_port, "8");
+  press(ctl::start_stop);
+  const Bytes tuning =
+      hex({0x43, 0x04, 0x37, 0x50, 0x01}) + hex({0x00, 0x06, 0x50, 0x00, 0xF9}) + kPlus + kPktMode;
+  EXPECT_EQ(radio.read_count(tuning.size()), tuning);
   EXPECT_TRUE(transceiver_active);
 }
 
