@@ -1,7 +1,7 @@
 #pragma once
 // Pauses between commands. A count is a length of time: one count is one
 // nanosecond, so 1000000000 is one second. The thread sleeps rather than
-// spinning, so a pause costs no CPU.
+// spinning, so a pause costs (next to) no CPU.
 
 #include <chrono>
 #include <cstdint>
