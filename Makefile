@@ -3,7 +3,7 @@
 
 PACKAGES := g++ cmake ninja-build pkg-config qt6-base-dev fonts-dejavu-core \
             googletest libgmock-dev libgtest-dev libbenchmark-dev \
-            clang libclang-rt-14-dev xvfb xauth x11-utils imagemagick
+            clang libclang-rt-14-dev xvfb xauth x11-utils imagemagick xdotool
 # The Windows program is cross-compiled and tested under Wine: `make deps-windows`.
 WINDOWS_PACKAGES := g++ cmake ninja-build googletest libgtest-dev \
                     g++-mingw-w64-x86-64-posix wine64 xvfb xauth
@@ -62,12 +62,13 @@ PREFIX ?= /usr/local
 run-display-check:
 	@sh tools/run_demo.sh check-display
 
-# Only the two programs, so a first run does not wait for the tests to build.
+# Only the programs, so a first run does not wait for the tests to build.
 run: run-display-check deps build/build.ninja
-	cmake --build build -j $(JOBS) --target kestrel8 kestrel8-devices
+	cmake --build build -j $(JOBS) --target kestrel8 kestrel8-devices kestrel8-repeaters
 	@sh tools/run_demo.sh build
 
-# The program, the virtual devices, a menu entry and an icon under $(PREFIX).
+# The program, the repeater list importer, the virtual devices, a menu entry
+# and an icon under $(PREFIX).
 install: build
 	@if [ -w "$(PREFIX)" ] || { [ ! -e "$(PREFIX)" ] && [ -w "$$(dirname "$(PREFIX)")" ]; }; then \
 	  cmake --install build --prefix "$(PREFIX)"; \

@@ -16,8 +16,6 @@ void send_frame(std::uint8_t subcommand, std::string_view payload) {
   write_bytes(adapter_port_handle, frame.bytes.data(), frame.size);
 }
 
-bool has_no_gateway() { return station.gateway.view().substr(0, 4) == "None"; }
-
 void send_route_frame(std::string_view rpt2, std::string_view rpt1, std::string_view ur) {
   std::string payload;
   payload.reserve(24);

@@ -8,6 +8,11 @@
 
 void spin_wait(std::int64_t count);
 
+// The program is ending (a stop signal): the pause under way and every later
+// one end at once, so START's sequence cannot hold the window's thread for a
+// second. Safe to call from a signal handler.
+void cut_pauses_short();
+
 // Each platform's own sleep, never shorter than asked.
 void sleep_at_least(std::chrono::nanoseconds pause);
 

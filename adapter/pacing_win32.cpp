@@ -5,19 +5,19 @@
 #include "adapter/pacing.h"
 
 // Sleep() counts whole timer ticks (1 ms with the period the program takes)
-// and would turn the 10 us and 100 us pauses into none at all. It takes the
-// long part; the last two milliseconds at most pass yielding to other threads.
+// and would turn the 10 us and 100 us pauses into none at all: those, and
+// the last moment of a longer one that woke early, pass yielding to other
+// threads instead.
 void sleep_at_least(std::chrono::nanoseconds pause) {
   using Clock = std::chrono::steady_clock;
   const auto end = Clock::now() + pause;
   for (;;) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now());
-    if (left.count() >= 2) {
-      Sleep(static_cast<DWORD>(left.count() - 1));
-    } else if (Clock::now() < end) {
-      std::this_thread::yield();
+    const auto left = end - Clock::now();
+    if (left <= Clock::duration::zero()) return;
+    if (left >= std::chrono::milliseconds(2)) {
+      Sleep(static_cast<DWORD>(std::chrono::ceil<std::chrono::milliseconds>(left).count()));
     } else {
-      return;
+      std::this_thread::yield();
     }
   }
 }

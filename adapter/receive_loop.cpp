@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 #include "adapter/frame_parser.h"
 #include "adapter/link_state.h"
@@ -22,10 +23,20 @@ std::atomic<bool> loop_running{false};
 // line of 36 typed characters drains in a few milliseconds.
 constexpr auto kPumpInterval = std::chrono::microseconds(200);
 
+ExitHook before_exit_stop;
+
 // Last resort when the program ends without a STOP: no thread may outlive
 // main. Registered after the port's own static object was built, so it runs
 // before that object is destroyed.
-void stop_at_exit() { stop_receive_loop({}); }
+void stop_at_exit() {
+  if (before_exit_stop) before_exit_stop();
+  stop_receive_loop({});
+}
+
+void register_stop_at_exit() {
+  static const bool registered = std::atexit(stop_at_exit) == 0;
+  (void)registered;
+}
 
 }  // namespace
 
@@ -42,8 +53,7 @@ int adapter_receive_loop(ConsoleView& view) {
 }
 
 void start_receive_loop(ConsoleView& view) {
-  static const bool exit_hook = std::atexit(stop_at_exit) == 0;
-  (void)exit_hook;
+  register_stop_at_exit();
   if (receive_thread.joinable()) {
     // The earlier loop still runs: it keeps serving, never a second one.
     if (loop_running) return;
@@ -73,3 +83,8 @@ void stop_receive_loop(const DisplayPump& pump) {
 }
 
 bool receive_loop_running() { return loop_running; }
+
+void set_before_exit_stop(ExitHook hook) {
+  register_stop_at_exit();
+  before_exit_stop = std::move(hook);
+}

@@ -25,3 +25,11 @@ void start_receive_loop(ConsoleView& view);
 void stop_receive_loop(const DisplayPump& pump);
 
 bool receive_loop_running();
+
+// What must run when the program ends by exit() without EXIT (the toolkit
+// exits on its own when its display is lost) before the loop is waited for:
+// it must release whatever display request the loop may be waiting on, and
+// may stop the link. Runs however the exit handlers are ordered. An empty
+// one removes it.
+using ExitHook = std::function<void()>;
+void set_before_exit_stop(ExitHook hook);

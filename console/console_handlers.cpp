@@ -5,6 +5,7 @@
 
 #include "adapter/adapter_frames.h"
 #include "adapter/link_state.h"
+#include "console/stderr_view.h"
 #include "settings/repeater_lists.h"
 #include "settings/settings_files.h"
 #include "settings/station_settings.h"
@@ -20,10 +21,6 @@ constexpr const char* kTransceiverModels[] = {"None", "FT-817", "FT-897"};
 constexpr int kPortTextChars = 9;
 constexpr int kCallsignTextChars = 9;
 constexpr int kMessageChars = 20;
-
-bool starts_with(std::string_view text, std::string_view prefix) {
-  return text.substr(0, prefix.size()) == prefix;
-}
 
 void clear_list(ConsoleView& view, int id) {
   for (int n = view.list_count(id); n > 0; --n) view.list_remove(id, 0);
@@ -49,8 +46,6 @@ std::string selected_characters(std::string_view text, EditSelection sel, std::s
   return out;
 }
 
-bool has_no_gateway() { return starts_with(station.gateway.view(), "None"); }
-
 // What is selected in a callsign edit becomes the field; plain typing,
 // with nothing selected, leaves the field alone.
 template <std::size_t Width>
@@ -69,11 +64,12 @@ void on_window_created(ConsoleView& view) {
   if (!line.empty()) {
     parse_settings_line(view, line, SettingsKind::adapter);
     for (const char* area : kCallAreas) view.list_append(ctl::call_area, area);
+    append_call_areas_of_list(view, kCallAreas, station.call_area.view());
     fill_my_repeater_list(view, kMyRepeaterFile, station.call_area.view());
     if (is_simplex()) {
       clear_list(view, ctl::his_repeater);
       fill_my_repeater_list(view, kMyRepeaterFile, station.call_area.view());
-    } else if (starts_with(station.his_repeater.view(), "None")) {
+    } else if (station.his_repeater.view().starts_with("None")) {
       clear_list(view, ctl::his_repeater);
       view.list_append(ctl::his_repeater, std::string(station.my_repeater.view()));
     } else {
@@ -144,12 +140,17 @@ void on_exit(ConsoleView& view, const DisplayPump& pump) {
   stop_transceiver_side(view);
 }
 
+void on_exit_without_window() {
+  StderrView no_window;
+  on_exit(no_window, {});
+}
+
 void on_call_area_chosen(ConsoleView& view) {
   std::optional<std::string> entry = view.list_selected_text(ctl::call_area);
   if (!entry) return;
   fill_my_repeater_list(view, kRepeaterListFile, *entry);
   set_text(station.call_area, *entry);
-  if (starts_with(*entry, "Simplex")) {
+  if (entry->starts_with("Simplex")) {
     clear_list(view, ctl::my_repeater);
     clear_list(view, ctl::his_repeater);
     fill_my_repeater_list(view, kRepeaterListFile, *entry);

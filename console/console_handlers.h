@@ -17,6 +17,11 @@ void on_start_stop(ConsoleView& view, const DisplayPump& pump);
 void stop_adapter_side(ConsoleView& view, const DisplayPump& pump);
 void stop_transceiver_side(ConsoleView& view);
 void on_exit(ConsoleView& view, const DisplayPump& pump);
+// EXIT's work once the window can show nothing any more: the same files
+// saved and both ports closed, failures reported on standard error. The
+// window's display requests must have been released first: nothing serves
+// them while the receive loop is waited for.
+void on_exit_without_window();
 
 void on_call_area_chosen(ConsoleView& view);
 void on_my_repeater_chosen(ConsoleView& view);

@@ -1,7 +1,9 @@
 #include "settings/repeater_lists.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
+#include <vector>
 
 #include "settings/settings_files.h"
 #include "settings/station_settings.h"
@@ -16,6 +18,8 @@ constexpr std::size_t kHisLineChunk = 256;
 constexpr std::size_t kMyLineChunk = 100;
 // Call areas are told apart on their first 7 characters.
 constexpr std::size_t kAreaLength = 7;
+// Call areas the repeater list may add to the window's own.
+constexpr std::size_t kMaxListAreas = 64;
 
 // One line piece of at most Limit characters, without its line feed.
 template <std::size_t Limit>
@@ -24,11 +28,7 @@ struct LinePiece {
   std::size_t size = 0;
 
   // Text ends at a stray NUL byte, as everywhere else in the settings.
-  std::string_view text() const {
-    std::string_view all(bytes.data(), size);
-    std::size_t nul = all.find('\0');
-    return nul == std::string_view::npos ? all : all.substr(0, nul);
-  }
+  std::string_view text() const { return up_to_nul({bytes.data(), size}); }
 };
 
 // Reads up to a line feed, the end of the file or Limit characters. After a
@@ -110,8 +110,7 @@ void fill_my_repeater_list(ConsoleView& view, const std::string& file_name,
     return;
   }
   view.list_remove(ctl::my_repeater, 0);
-  std::size_t nul = area.find('\0');
-  if (nul != std::string_view::npos) area = area.substr(0, nul);
+  area = up_to_nul(area);
 
   LinePiece<kMyLineChunk> piece;
   int added = 0;
@@ -137,4 +136,27 @@ void restore_chosen_repeater_lines() {
   }
   const std::string his_line = stored_repeater_line(kHisRepeaterFile);
   if (!his_line.empty()) set_text(station.his_repeater_line, his_line);
+}
+
+void append_call_areas_of_list(ConsoleView& view, std::span<const char* const> listed_areas,
+                               std::string_view stored_area) {
+  TextFileReader file(kRepeaterListFile);
+  if (!file.is_open()) return;
+  auto area_of = [](std::string_view text) {
+    return std::string(text.substr(0, std::min(text.find('\0'), kAreaLength)));
+  };
+  std::vector<std::string> known(listed_areas.begin(), listed_areas.end());
+  known.push_back(area_of(stored_area));
+  std::size_t added = 0;
+  // Read as the "My repeater" list reads, so every area offered has lines.
+  LinePiece<kMyLineChunk> piece;
+  while (added < kMaxListAreas && read_piece(file, piece)) {
+    const auto fields = split_fields(strip_comment(piece.text()));
+    if (fields.empty()) continue;
+    std::string area = area_of(fields[0]);
+    if (std::find(known.begin(), known.end(), area) != known.end()) continue;
+    view.list_append(ctl::call_area, area);
+    known.push_back(std::move(area));
+    ++added;
+  }
 }

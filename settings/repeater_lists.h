@@ -1,6 +1,7 @@
 #pragma once
 // Repeaters are picked from lines of the repeater list, never typed in.
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -19,3 +20,10 @@ void fill_my_repeater_list(ConsoleView& view, const std::string& file_name, std:
 // so that START sends the stored route and STOP writes back what was read.
 // A missing or empty file leaves its line as it was, without a word.
 void restore_chosen_repeater_lines();
+
+// Offers, after the window's own call areas, every other area the repeater
+// list names: first fields cut to 7 characters, in the list's order, each
+// once, at most 64. A missing list adds nothing and is not reported here:
+// the repeater lists tell the operator when they are filled.
+void append_call_areas_of_list(ConsoleView& view, std::span<const char* const> listed_areas,
+                               std::string_view stored_area);

@@ -12,13 +12,6 @@ namespace {
 // A settings line is at most this long; the rest of a longer line is not read.
 constexpr std::size_t kFirstLineLimit = 99;
 
-// A stray NUL byte in a file ends the text of its line: nothing after it
-// could be told apart from the end of the field anyway.
-std::string_view up_to_nul(std::string_view text) {
-  std::size_t nul = text.find('\0');
-  return nul == std::string_view::npos ? text : text.substr(0, nul);
-}
-
 bool is_delimiter(char c) { return c == ',' || c == '\t' || c == '\n'; }
 
 std::string as_string(std::string_view text) { return std::string(text); }

@@ -8,6 +8,12 @@
 #include <cstdint>
 #include <string_view>
 
+// Text ends at a NUL byte, as a C string would: whatever follows could not be
+// told apart from the end of the field anyway.
+constexpr std::string_view up_to_nul(std::string_view text) {
+  return text.substr(0, text.find('\0'));
+}
+
 // Exactly Width bytes, right-padded with spaces. No path can store fewer.
 template <std::size_t Width>
 class FixedField {
@@ -18,8 +24,9 @@ class FixedField {
   // Copies at most Width bytes (stopping at a NUL, as the text ends there),
   // then pads with spaces.
   void assign(std::string_view text) {
+    text = up_to_nul(text);
     std::size_t n = 0;
-    for (; n < Width && n < text.size() && text[n] != '\0'; ++n) bytes_[n] = text[n];
+    for (; n < Width && n < text.size(); ++n) bytes_[n] = text[n];
     for (; n < Width; ++n) bytes_[n] = ' ';
   }
   std::string_view view() const { return {bytes_.data(), Width}; }
@@ -41,8 +48,9 @@ class BoundedText {
 
   // Copies up to the capacity, stopping at a NUL as the text ends there.
   void assign(std::string_view text) {
+    text = up_to_nul(text);
     std::size_t n = 0;
-    for (; n < Capacity && n < text.size() && text[n] != '\0'; ++n) bytes_[n] = text[n];
+    for (; n < Capacity && n < text.size(); ++n) bytes_[n] = text[n];
     size_ = n;
   }
   std::string_view view() const { return {bytes_.data(), size_}; }
@@ -98,6 +106,9 @@ void set_text(BoundedText<Capacity>& field, std::string_view text) {
 
 // "Simplex" as the call area selects simplex operation (case-sensitive).
 bool is_simplex();
+
+// A gateway that starts with "None": the repeater has no gateway.
+bool has_no_gateway();
 
 // Back to the compiled-in values, as at program start.
 void reset_station_settings();

@@ -160,6 +160,8 @@ void ConsoleDialog::on_window_thread(Work&& work) {
 
 void ConsoleDialog::pump_display_requests() { bridge_.serve(); }
 
+void ConsoleDialog::close_display_requests() { bridge_.close(); }
+
 QWidget* ConsoleDialog::control(int id) const {
   const auto found = controls_.find(id);
   return found == controls_.end() ? nullptr : found->second;

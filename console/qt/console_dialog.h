@@ -52,6 +52,9 @@ class ConsoleDialog final : public QDialog, public ConsoleView {
   // out the loop's pending display requests and nothing else, so no click or
   // key can start another STOP or EXIT meanwhile.
   void pump_display_requests();
+  // The window's thread will never carry out display requests again: the
+  // receive thread's waiting request is released and later ones do nothing.
+  void close_display_requests();
 
   QWidget* control(int id) const;
 

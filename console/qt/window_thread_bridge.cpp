@@ -15,7 +15,8 @@ constexpr auto kSpinForAnswer = std::chrono::microseconds(300);
 
 void WindowThreadBridge::call(const std::function<void()>& request) {
   std::unique_lock lock(mutex_);
-  finished_.wait(lock, [this] { return pending_.load() == nullptr; });
+  finished_.wait(lock, [this] { return closed_ || pending_.load() == nullptr; });
+  if (closed_) return;
   pending_.store(&request);
   const std::uint64_t ticket = ++issued_;
   const bool wake = !serving_ && !wake_posted_;
@@ -26,19 +27,29 @@ void WindowThreadBridge::call(const std::function<void()>& request) {
   const auto spin_end = Clock::now() + kSpinForAnswer;
   while (completed_.load() < ticket && Clock::now() < spin_end) std::this_thread::yield();
   lock.lock();
-  finished_.wait(lock, [&] { return completed_.load() >= ticket; });
+  finished_.wait(lock, [&] { return closed_ || completed_.load() >= ticket; });
+}
+
+void WindowThreadBridge::close() {
+  {
+    std::lock_guard lock(mutex_);
+    closed_ = true;
+    pending_.store(nullptr);
+  }
+  finished_.notify_all();
 }
 
 void WindowThreadBridge::serve() {
   // A request may run a nested event loop (a message box); the request
   // under way must not be started a second time from there.
   if (inside_serve_) return;
-  inside_serve_ = true;
   {
     std::lock_guard lock(mutex_);
+    if (closed_) return;
     serving_ = true;
     wake_posted_ = false;
   }
+  inside_serve_ = true;
   auto last = Clock::now();
   for (;;) {
     if (const std::function<void()>* request = pending_.load()) {

@@ -21,6 +21,10 @@ class WindowThreadBridge final : public QObject {
   // On the window's thread: carries out the waiting requests. Also what the
   // window's thread runs while it waits for the receive loop to end.
   void serve();
+  // On the window's thread, when it will never serve again (its display is
+  // lost, the program is ending): every waiting request is released without
+  // running, later ones return at once, and serve() does nothing.
+  void close();
 
  private:
   std::mutex mutex_;
@@ -28,6 +32,7 @@ class WindowThreadBridge final : public QObject {
   std::atomic<const std::function<void()>*> pending_{nullptr};
   std::atomic<std::uint64_t> completed_{0};
   std::uint64_t issued_ = 0;
+  bool closed_ = false;
   bool serving_ = false;      // the window's thread is in serve()
   bool wake_posted_ = false;  // a serve() is queued on the window's thread
   bool inside_serve_ = false;  // window's thread only

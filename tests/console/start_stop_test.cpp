@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdio>
 
 #include "adapter/link_state.h"
@@ -73,6 +75,21 @@ TEST_F(StartStopTest, ExitWhileRunningSavesBothSidesAndReleasesThePorts) {
   EXPECT_TRUE(press_exit());
   EXPECT_EQ(dir.read_file("D-STAR_DV_config.txt"), "QR3WMN D,F817,JP1,QR3KTA A,QR3KTA B,7");
   EXPECT_EQ(dir.read_file("D-STAR_tranceiver_config.txt"), "FT-817,8,439310,-5000,PKT,Dummy ");
+  EXPECT_FALSE(adapter_port_handle.is_open());
+  EXPECT_FALSE(transceiver_port_handle.is_open());
+}
+
+TEST_F(StartStopTest, WithTheWindowGoneExitStillSavesAndReportsAFailedSaveOnStandardError) {
+  press(ctl::start_stop);
+  forget_saved_files();
+  ASSERT_EQ(mkdir("D-STAR_DV_config.txt", 0755), 0);  // cannot be replaced by a file
+  testing::internal::CaptureStderr();
+  on_exit_without_window();
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "kestrel8: D-STAR_DV_config.txt: Could not open\n");
+  EXPECT_TRUE(view.boxes().empty());
+  EXPECT_EQ(dir.read_file("D-STAR_tranceiver_config.txt"), "FT-817,8,439310,-5000,PKT,Dummy ");
+  EXPECT_FALSE(receive_loop_running());
   EXPECT_FALSE(adapter_port_handle.is_open());
   EXPECT_FALSE(transceiver_port_handle.is_open());
 }

@@ -102,6 +102,10 @@ int DevicesProcess::wait_for_exit(std::chrono::milliseconds limit) {
   }
 }
 
+void DevicesProcess::send_signal(int signal_number) {
+  if (pid_ >= 0) kill(pid_, signal_number);
+}
+
 int DevicesProcess::stop() {
   if (pid_ < 0) return status_;
   kill(pid_, SIGTERM);
@@ -139,15 +143,3 @@ std::vector<unsigned char> read_port(int fd, std::size_t count, std::chrono::mil
   return out;
 }
 
-void write_port(int fd, const std::vector<unsigned char>& bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-    if (n > 0) {
-      done += static_cast<std::size_t>(n);
-    } else {
-      pollfd pfd{fd, POLLOUT, 0};
-      poll(&pfd, 1, 10);
-    }
-  }
-}

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "support/pty_device.h"
+
 class DevicesProcess {
  public:
   // Starts `program` with `args`; its stdout and stderr become the log.
@@ -27,6 +29,8 @@ class DevicesProcess {
   std::size_t count_lines(const std::string& text);
   const std::vector<std::string>& lines();
 
+  // Delivers `signal_number` while the program runs.
+  void send_signal(int signal_number);
   // Sends SIGTERM and returns the exit status (-1 when it did not end
   // normally within a few seconds).
   int stop();
@@ -51,4 +55,3 @@ void close_port_like_console(int fd);
 // Bytes from `fd` until `count` have come or `limit` passes.
 std::vector<unsigned char> read_port(int fd, std::size_t count,
                                      std::chrono::milliseconds limit = std::chrono::seconds(3));
-void write_port(int fd, const std::vector<unsigned char>& bytes);

@@ -67,18 +67,7 @@ std::vector<std::uint8_t> PtyDevice::read_count(std::size_t count, std::chrono::
   return out;
 }
 
-void PtyDevice::write(const std::vector<std::uint8_t>& bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t n = ::write(far_fd_, bytes.data() + done, bytes.size() - done);
-    if (n > 0) {
-      done += static_cast<std::size_t>(n);
-    } else {
-      pollfd pfd{far_fd_, POLLOUT, 0};
-      poll(&pfd, 1, 10);
-    }
-  }
-}
+void PtyDevice::write(const std::vector<std::uint8_t>& bytes) { write_port(far_fd_, bytes); }
 
 void PtyDevice::write(const std::string& bytes) { write(bytes_of(bytes)); }
 
@@ -91,3 +80,15 @@ void PtyDevice::close_far_end() {
   near_keepalive_fd_ = -1;
 }
 
+void write_port(int fd, const std::vector<std::uint8_t>& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n > 0) {
+      done += static_cast<std::size_t>(n);
+    } else {
+      pollfd pfd{fd, POLLOUT, 0};
+      poll(&pfd, 1, 10);
+    }
+  }
+}

@@ -42,3 +42,6 @@ class PtyDevice {
   std::vector<std::uint8_t> pending_;
 };
 
+// Every byte to a far end, waiting while the line is full: a test's device
+// never drops what it sends.
+void write_port(int fd, const std::vector<std::uint8_t>& bytes);

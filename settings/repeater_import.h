@@ -1,0 +1,50 @@
+#pragma once
+// Turns one row of a published D-STAR repeater table into a repeater list
+// line: area,name,frequency kHz,shift kHz,repeater callsign,gateway.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Names stay in the file's own encoding; cuts keep whole characters.
+enum class TextEncoding { utf8, shift_jis };
+TextEncoding encoding_of(std::string_view bytes);
+std::string_view cut_whole_characters(std::string_view text, std::size_t max_bytes,
+                                      TextEncoding encoding);
+
+// "430.437500" MHz gives "430437.5" kHz, worked on the digits; none for
+// text that is not a positive decimal number.
+std::optional<std::string> khz_from_mhz(std::string_view mhz);
+// DUP- / DUP+ with the offset in MHz give "-600" / "+5000"; OFF gives "0".
+std::optional<std::string> shift_from_dup(std::string_view dup, std::string_view offset_mhz);
+// Exactly 8 characters with the module letter last: "W1ABC C" gives
+// "W1ABC  C". None unless 1-8 characters of A-Z, 0-9, space or "/", or
+// with a "//", which would start a comment.
+std::optional<std::string> callsign_of_8(std::string_view text);
+// Commas, tabs and line breaks become spaces and "//" becomes "/ ", so a
+// name can neither split a line nor start a comment.
+std::string list_safe(std::string_view text);
+// "JP" and the digit for a Japanese station, "KH2" for Guam, otherwise the
+// group (at most 7 characters) or, without one, the prefix through the
+// first digit ("IR0", "W1").
+std::string call_area_of(std::string_view callsign8, std::string_view group, TextEncoding encoding);
+
+// The longest line the "My repeater" list reads whole.
+inline constexpr std::size_t kMaxRepeaterLine = 100;
+
+// Where the fields are; -1 for a column the table lacks.
+struct RepeaterColumns {
+  int group_name = 1, name = 2, sub_name = 3, callsign = 4, gateway = 5, frequency = 6, dup = 7,
+      offset = 8, mode = 9;
+};
+// The columns named by an English header; none when the header is not
+// recognised (the Japanese editions), and the standard order applies.
+std::optional<RepeaterColumns> columns_of_header(const std::vector<std::string>& header);
+
+struct RowResult {
+  enum Kind { line, other_mode, rejected } kind = rejected;
+  std::string text;  // the line, the mode skipped, or why the row was refused
+};
+RowResult repeater_line_of_row(const std::vector<std::string>& fields,
+                               const RepeaterColumns& columns, TextEncoding encoding);

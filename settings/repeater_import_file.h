@@ -1,0 +1,19 @@
+#pragma once
+// The whole import: a published repeater table in, a repeater list file out,
+// written in one piece or not at all.
+
+#include <string>
+
+struct ImportRequest {
+  std::string csv_file;
+  std::string list_file = "D-STAR_repeaters.txt";
+  bool append = false;  // keep the list's lines and add only repeaters it lacks
+};
+
+struct ImportReport {
+  bool ok = false;      // false: nothing usable was read and the list is untouched
+  std::string summary;  // what was written, skipped and refused, for the operator
+  std::string error;    // why nothing was written
+};
+
+ImportReport import_repeater_table(const ImportRequest& request);
