@@ -28,7 +28,7 @@ TEST(ConsoleUnderWine, StartHearStopAndExitAgainstTheVirtualDevices) {
   TempWorkdir dir;
   dir.write_file("D-STAR_DV_config.txt", "QR3WMN D,F817,JP1,QR3KTA A,QR3KTA B,7");
   dir.write_file("D-STAR_tranceiver_config.txt", "FT-817,8,439310,-5000,PKT,Dummy ");
-  dir.write_file("D-STAR_my_rpt.txt", "JP1,Old430,439000,-5000,QR3OLD A,QR3OLD G");
+  dir.write_file("D-STAR_my_rpt.txt", "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G");
   dir.write_file("D-STAR_repeaters.txt",
                  "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G\n"
                  "JP1,Hilltop1200(NI12),1291570,-20000,QR3KTA B,QR3KTG G\n");
@@ -71,6 +71,7 @@ TEST(ConsoleUnderWine, StartHearStopAndExitAgainstTheVirtualDevices) {
   ASSERT_EQ(window_step({"return", "110"}), "pressed return");
   EXPECT_EQ(window_step({"wait-text", "150", "START", "20000"}), "text START");
   EXPECT_EQ(dir.read_file("D-STAR_DV_config.txt"), "QR3WMN D,F817,JP1,QR3KTA A,QR3KTA B,7");
+  // No his-repeater line was stored before: STOP wrote it.
   EXPECT_EQ(dir.read_file("D-STAR_my_rpt.txt"), "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G");
   EXPECT_EQ(dir.read_file("D-STAR_his_rpt.txt"), "JP1,Hilltop1200(NI12),1291570,-20000,QR3KTA B,QR3KTG G");
   EXPECT_EQ(dir.read_file("D-STAR_tranceiver_config.txt"), "FT-817,8,439310,-5000,PKT,Dummy ");

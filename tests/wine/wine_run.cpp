@@ -46,6 +46,6 @@ WineComLink::~WineComLink() {
 }
 
 bool wine_ready() {
-  return !prefix().empty() && std::filesystem::exists(prefix() + "/system.reg") &&
+  return !prefix().empty() && std::filesystem::exists(prefix() + "/drive_c") &&
          std::filesystem::exists(kWine);
 }
