@@ -3,7 +3,8 @@
 
 PACKAGES := g++ cmake ninja-build pkg-config qt6-base-dev fonts-dejavu-core \
             googletest libgmock-dev libgtest-dev libbenchmark-dev \
-            clang libclang-rt-14-dev xvfb xauth x11-utils imagemagick xdotool
+            clang libclang-rt-14-dev xvfb xauth x11-utils imagemagick xdotool \
+            dpkg-dev lintian desktop-file-utils appstream librsvg2-bin
 # The Windows program is cross-compiled and tested under Wine: `make deps-windows`.
 WINDOWS_PACKAGES := g++ cmake ninja-build googletest libgtest-dev \
                     g++-mingw-w64-x86-64-posix wine64 xvfb xauth
@@ -11,7 +12,8 @@ JOBS ?= $(shell nproc)
 CMAKE_GEN := -G Ninja
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps deps-windows windows test-windows build test sanitize sanitize-address sanitize-thread run run-display-check bench fuzz install clean
+.PHONY: all deps build test test-loaded sanitize sanitize-address sanitize-thread run run-display-check bench fuzz install clean
+.PHONY: package package-check deps-windows windows test-windows
 
 all: build
 
@@ -40,6 +42,13 @@ build: build/build.ninja
 test: deps build
 	cd build && ctest --output-on-failure -j $(JOBS)
 
+# The suite with LOAD_LOOPS busy loops beside it: no test may depend on
+# having the processors to itself. CI does not run it.
+LOAD_LOOPS ?= 4
+
+test-loaded: deps build
+	sh tests/run_loaded.sh build $(LOAD_LOOPS) -j $(JOBS)
+
 # AddressSanitizer and UndefinedBehaviorSanitizer over every test, then
 # ThreadSanitizer over the tests that do not load Qt (Qt is not instrumented).
 sanitize: deps sanitize-address sanitize-thread
@@ -67,14 +76,31 @@ run: run-display-check deps build/build.ninja
 	cmake --build build -j $(JOBS) --target kestrel8 kestrel8-devices kestrel8-repeaters
 	@sh tools/run_demo.sh build
 
-# The program, the repeater list importer, the virtual devices, a menu entry
-# and an icon under $(PREFIX).
-install: build
+# The programs (not the tests): the console, the repeater list importer, the
+# virtual devices, a menu entry, icons, man pages and examples under $(PREFIX).
+install: build/build.ninja
+	cmake --build build -j $(JOBS) --target programs
 	@if [ -w "$(PREFIX)" ] || { [ ! -e "$(PREFIX)" ] && [ -w "$$(dirname "$(PREFIX)")" ]; }; then \
 	  cmake --install build --prefix "$(PREFIX)"; \
 	else \
 	  $(SUDO) cmake --install build --prefix "$(PREFIX)"; \
 	fi
+	@echo
+	@echo "Installed under $(PREFIX). Start the console in a folder of its own:"
+	@echo "    mkdir -p ~/kestrel8 && cd ~/kestrel8 && $(PREFIX)/bin/kestrel8"
+	@echo "(the menu entry \"Kestrel8\" does the same). Examples: $(PREFIX)/share/kestrel8/examples/"
+	@echo "Real serial ports need the dialout group: sudo usermod -aG dialout \$$USER, then log in again."
+
+# build/kestrel8_<version>_<arch>.deb: the same files under /usr, for apt.
+package: deps build/build.ninja
+	cmake --build build -j $(JOBS) --target programs
+	cd build && cpack -G DEB
+
+# The package through lintian and the desktop and AppStream validators,
+# installed, both programs started (the window under Xvfb), and removed
+# again; tools/install/package_check.sh says where it installs.
+package-check: package
+	@sh tools/install/package_check.sh build
 
 # Speed against the targets in docs/performance.md, printed as one table.
 # Takes about a minute: real START pauses and quiet spells of 10 s.

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "adapter/adapter_bytes.h"
+#include "adapter/heard_log_writer.h"
 #include "settings/station_settings.h"
 
 AdapterFrameParser adapter_parser;
@@ -22,13 +23,9 @@ constexpr int kSecondStatusByte = 8;
 constexpr int kStatusCode = 9;
 constexpr int kSkipToEnd = 10;
 
-// A callsign from the air is shown, never obeyed: a control byte typed into
-// the box could delete, paste or move the operator's text.
-char shown(std::uint8_t b) { return b < 0x20 || b == 0x7F ? '.' : static_cast<char>(b); }
-
 void type_field(ConsoleView& view, std::size_t first) {
   for (std::size_t i = first; i < first + 8; ++i) {
-    view.type_char(ctl::receiving, shown(station.received_header[i]));
+    view.type_char(ctl::receiving, static_cast<char>(shown_from_air(station.received_header[i])));
   }
 }
 
@@ -58,6 +55,7 @@ std::string status_text(std::uint8_t code) {
 
 void end_of_frame(AdapterFrameParser& parser, ConsoleView& view) {
   if (parser.subcommand == adapter_byte::header_report) {
+    log_heard_header(station.received_header);
     show_header_line(view);
   } else {
     view.set_text(ctl::response, status_text(parser.status_code));
@@ -147,3 +145,5 @@ void feed_byte(AdapterFrameParser& parser, ConsoleView& view, std::uint8_t b) {
       break;
   }
 }
+
+std::uint8_t shown_from_air(std::uint8_t b) { return b < 0x20 || b == 0x7F ? '.' : b; }

@@ -19,6 +19,10 @@ std::thread receive_thread;
 // window's thread knows when a join can no longer wait on a display request.
 std::atomic<bool> loop_running{false};
 
+// The loop sleeps until a byte arrives or STOP wakes it. Should the flag ever
+// be cleared without the wake-up, it is still seen within this time.
+constexpr auto kFlagCheckInterval = std::chrono::seconds(1);
+
 // Long enough not to busy the window's thread, short enough that a header
 // line of 36 typed characters drains in a few milliseconds.
 constexpr auto kPumpInterval = std::chrono::microseconds(200);
@@ -44,8 +48,8 @@ int adapter_receive_loop(ConsoleView& view) {
   adapter_parser.state = 0;
   while (adapter_open) {
     if (adapter_parser.state == 0) adapter_parser.state = 1;
-    // Waits at most 10 ms, even on an unplugged adapter, so the flag is seen.
-    auto b = read_byte(adapter_port_handle);
+    // Sleeps while the adapter is silent or unplugged; STOP wakes it.
+    auto b = adapter_port_handle.read_until_woken(kFlagCheckInterval);
     if (!b) continue;
     feed_byte(adapter_parser, view, *b);
   }
@@ -71,7 +75,9 @@ void start_receive_loop(ConsoleView& view) {
 }
 
 void stop_receive_loop(const DisplayPump& pump) {
+  // The flag first: once woken, the loop must find it cleared.
   adapter_open = false;
+  adapter_port_handle.wake_reader();
   if (!receive_thread.joinable()) return;
   // The loop may be waiting for the window to carry out a display request;
   // keep carrying them out until it has seen the flag and ended.

@@ -34,7 +34,7 @@ bool seconds_in_range(const char* text, double& out) {
 }
 
 [[noreturn]] void refuse(const char* program, const std::string& why) {
-  std::fprintf(stderr, "%s: %s\nusage: %s [--runs N] [--divisor N] [--seconds S]\n", program,
+  std::fprintf(stderr, "%s: %s\nusage: %s [--runs N] [--divisor N] [--seconds S] [--reports N] [--lines N] [--timed N] [--typed]\n", program,
                why.c_str(), program);
   std::exit(2);
 }
@@ -46,6 +46,10 @@ BenchOptions parse_bench_options(int argc, char** argv) {
       {"runs", required_argument, nullptr, 'r'},
       {"divisor", required_argument, nullptr, 'd'},
       {"seconds", required_argument, nullptr, 's'},
+      {"reports", required_argument, nullptr, 'R'},
+      {"lines", required_argument, nullptr, 'l'},
+      {"timed", required_argument, nullptr, 't'},
+      {"typed", no_argument, nullptr, 'T'},
       {nullptr, 0, nullptr, 0},
   };
   BenchOptions options;
@@ -75,6 +79,20 @@ BenchOptions parse_bench_options(int argc, char** argv) {
           refuse(argv[0],
                  std::string("--seconds needs a number of seconds from 0.01 to 86400, not \"") +
                      optarg + '"');
+        break;
+      case 'R':
+      case 'l':
+      case 't': {
+        const char* name = key == 'R' ? "--reports" : key == 'l' ? "--lines" : "--timed";
+        if (!whole_number(optarg, 1, 10000000, n))
+          refuse(argv[0], std::string(name) + " needs a whole number from 1 to 10000000, not \"" +
+                              optarg + '"');
+        (key == 'R' ? options.reports : key == 'l' ? options.lines : options.timed) =
+            static_cast<int>(n);
+        break;
+      }
+      case 'T':
+        options.typed = true;
         break;
       case ':':
         refuse(argv[0], std::string(argv[word]) + " needs a value");

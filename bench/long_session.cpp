@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -21,15 +20,10 @@
 #include "bench/linked_window.h"
 
 int main(int argc, char** argv) {
-  int lines = 100000;
-  int timed = 200;
-  bool typed = false;
-  for (int i = 1; i < argc; ++i) {
-    if (std::string(argv[i]) == "--typed") typed = true;
-    if (i + 1 == argc) break;
-    if (std::string(argv[i]) == "--lines") lines = std::max(1, std::atoi(argv[i + 1]));
-    if (std::string(argv[i]) == "--timed") timed = std::max(1, std::atoi(argv[i + 1]));
-  }
+  const BenchOptions options = parse_bench_options(argc, argv);
+  const int lines = options.lines;
+  const int timed = options.timed;
+  const bool typed = options.typed;
   use_offscreen_platform();
   int qt_argc = 1;
   QApplication app(qt_argc, argv);

@@ -1,18 +1,21 @@
 // What the receive loop costs while the link is open and the adapter is
-// silent: processor time of the whole process over a quiet spell, with the
-// loop reading a pseudo-terminal on COM7 and the main thread asleep.
+// silent: processor time and wake-ups of the whole process over a quiet
+// spell, with the loop reading a pseudo-terminal on COM7 and the main thread
+// asleep. Then how long a stop of such an idle loop takes.
 
-#include <sys/resource.h>
 #include <time.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <thread>
+#include <vector>
 
 #include "adapter/link_state.h"
 #include "adapter/receive_loop.h"
 #include "bench/bench_report.h"
 #include "bench/bench_view.h"
+#include "bench/process_wakeups.h"
 #include "support/pty_device.h"
 #include "support/temp_workdir.h"
 
@@ -24,11 +27,8 @@ double process_cpu_seconds() {
   return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
 }
 
-long context_switches() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_nvcsw + usage.ru_nivcsw;
-}
+constexpr int kStops = 20;
+constexpr auto kIdleBeforeStop = std::chrono::milliseconds(100);
 
 }  // namespace
 
@@ -48,12 +48,13 @@ int main(int argc, char** argv) {
   std::this_thread::sleep_for(std::chrono::milliseconds(100));
 
   const double cpu_before = process_cpu_seconds();
-  const long switches_before = context_switches();
+  const auto threads_before = thread_switches();
   const auto wall_before = std::chrono::steady_clock::now();
   std::this_thread::sleep_for(std::chrono::duration<double>(options.seconds));
   const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wall_before).count();
   const double cpu = process_cpu_seconds() - cpu_before;
-  const long switches = context_switches() - switches_before;
+  const auto threads_after = thread_switches();
+  const long switches = total_switches(threads_after) - total_switches(threads_before);
 
   const bool still_running = receive_loop_running();
   stop_receive_loop({});
@@ -62,9 +63,25 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "the receive loop ended by itself\n");
     return 1;
   }
-  std::printf("%.1f s quiet: %.3f ms of processor time, %ld context switches\n", wall, cpu * 1e3,
-              switches);
+  std::printf("%.1f s quiet: %.3f ms of processor time, %ld context switches (%s)\n", wall,
+              cpu * 1e3, switches, switches_between(threads_before, threads_after).c_str());
+
+  // A stop of a loop that has been waiting on a silent adapter.
+  std::vector<double> stop_ms;
+  for (int i = 0; i < kStops; ++i) {
+    open_adapter_port(view, "7");
+    start_receive_loop(view);
+    std::this_thread::sleep_for(kIdleBeforeStop);
+    const auto stop_began = std::chrono::steady_clock::now();
+    stop_receive_loop({});
+    stop_ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() -
+                                                                stop_began)
+                          .count());
+    close_adapter_link();
+  }
   print_result("receive_idle_cpu_percent", 100.0 * cpu / wall);
   print_result("receive_idle_wakeups_per_s", static_cast<double>(switches) / wall);
+  print_result("receive_stop_median_ms", median(stop_ms));
+  print_result("receive_stop_max_ms", *std::max_element(stop_ms.begin(), stop_ms.end()));
   return 0;
 }

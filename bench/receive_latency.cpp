@@ -1,21 +1,38 @@
 // How fast a heard station appears: a header report written to the adapter's
 // pseudo-terminal, timed until its line is in the real window's Receiving box.
+// Each line also goes to the heard log in the window's working folder; the
+// lines found there afterwards show the log was on while timing.
 
 #include <QApplication>
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "bench/bench_report.h"
+#include "adapter/heard_log_writer.h"
 #include "bench/linked_window.h"
 
-int main(int argc, char** argv) {
-  int reports = 1000;
-  for (int i = 1; i + 1 < argc; ++i) {
-    if (std::string(argv[i]) == "--reports") reports = std::max(1, std::atoi(argv[i + 1]));
+namespace {
+
+// Lines in the heard log files of the working folder, column lines left out.
+int heard_log_lines() {
+  heard_log_drain(std::chrono::seconds(10));
+  int lines = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(".")) {
+    if (entry.path().filename().string().rfind("D-STAR_heard_", 0) != 0) continue;
+    std::ifstream in(entry.path());
+    for (std::string line; std::getline(in, line);) lines += line.rfind("utc,", 0) != 0;
   }
+  return lines;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int reports = parse_bench_options(argc, argv).reports;
   use_offscreen_platform();
   int qt_argc = 1;
   QApplication app(qt_argc, argv);
@@ -39,5 +56,6 @@ int main(int argc, char** argv) {
   print_result("latency_p50_ms", percentile(latencies, 0.5));
   print_result("latency_p99_ms", percentile(latencies, 0.99));
   print_result("latency_worst_ms", percentile(latencies, 1.0));
+  print_result("heard_log_lines", heard_log_lines());
   return 0;
 }

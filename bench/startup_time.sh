@@ -5,6 +5,8 @@
 # own: xvfb-run -a sh bench/startup_time.sh build/kestrel8 [runs]
 # Prints "result startup_shown_ms <median>" and "result startup_rss_mb <max>".
 set -u
+# Every way of not getting a figure says why, on the last line of output.
+[ -x "${1:-}" ] || { echo "no program to start: ${1:-none given}"; exit 1; }
 program=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 runs=${2:-5}
 work=$(mktemp -d "${TMPDIR:-/tmp}/kestrel8-startup-XXXXXX")
@@ -25,18 +27,26 @@ i=0
 while [ "$i" -lt "$runs" ]; do
   i=$((i + 1))
   begin=$(now_ms)
-  "$program" > /dev/null 2>&1 &
+  "$program" > said 2>&1 &
   pid=$!
   tries=0
   until xwininfo -name Kestrel8 2>/dev/null | grep -q IsViewable; do
+    if ! kill -0 "$pid" 2> /dev/null; then
+      wait "$pid"
+      echo "run $i: the program ended (status $?) before its window showed: $(tail -n 1 said)"
+      exit 1
+    fi
     tries=$((tries + 1))
-    [ "$tries" -gt 2000 ] && { echo "the window never showed" >&2; kill "$pid"; exit 1; }
+    [ "$tries" -gt 2000 ] && { echo "run $i: the window never showed ($tries looks for it)"; kill "$pid"; exit 1; }
   done
   end=$(now_ms)
   awk -v a="$begin" -v b="$end" 'BEGIN { printf "%.1f\n", b - a }' >> shown
   # Memory once the lists are filled and the first paint is done.
   sleep 0.5
-  awk '/^VmRSS/ { printf "%.1f\n", $2 / 1024 }' "/proc/$pid/status" >> rss
+  if ! awk '/^VmRSS/ { printf "%.1f\n", $2 / 1024; found = 1 } END { exit !found }' "/proc/$pid/status" >> rss 2> /dev/null; then
+    echo "run $i: the program ended within 0.5 s of showing its window, no memory figure"
+    exit 1
+  fi
   kill "$pid"
   wait "$pid" 2>/dev/null
   echo "run $i: shown after $(tail -1 shown) ms, $(tail -1 rss) MB resident"

@@ -57,7 +57,9 @@ class ConsoleView {
   // At most max_chars characters of an edit's text, line breaks as CR LF.
   virtual std::string get_text(int id, int max_chars) = 0;
   virtual EditSelection get_selection(int id) = 0;
-  // Delivers one byte as if typed: it lands at the caret, replacing a selection.
+  // Adds one received byte at the end of an edit's text. The operator's caret
+  // and selection stay where they were, so a callsign being selected for a
+  // call back survives; the view follows only while it shows the last line.
   virtual void type_char(int id, char c) = 0;
 
   virtual void list_append(int id, const std::string& entry) = 0;

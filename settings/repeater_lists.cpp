@@ -109,6 +109,8 @@ void fill_my_repeater_list(ConsoleView& view, const std::string& file_name,
     report_missing(view, file_name);
     return;
   }
+  // Only the first entry goes, never the whole list: operators rely on how
+  // the list grows as they pick one area after another.
   view.list_remove(ctl::my_repeater, 0);
   area = up_to_nul(area);
 

@@ -10,6 +10,8 @@
 #include "console/console_view.h"
 
 inline constexpr const char* kAdapterSettingsFile = "D-STAR_DV_config.txt";
+// "tranceiver" as spelled in every stored settings folder: keep it, or the
+// operators' saved transceiver settings are no longer found.
 inline constexpr const char* kTransceiverSettingsFile = "D-STAR_tranceiver_config.txt";
 inline constexpr const char* kMyRepeaterFile = "D-STAR_my_rpt.txt";
 inline constexpr const char* kHisRepeaterFile = "D-STAR_his_rpt.txt";

@@ -39,7 +39,15 @@ echo "Press START in the window; the devices' log follows here. Close the window
 "$devices" --repeaters D-STAR_repeaters.txt --script demo_headers.txt --script-after-init --every 20 &
 devices_pid=$!
 
+# Every station heard also becomes a line of the month's heard log; its new
+# lines follow here too.
+heard_log="D-STAR_heard_$(date -u +%Y-%m).csv"
+echo "Stations heard are kept in $demo/$heard_log"
+tail -n 0 -F "$heard_log" 2>/dev/null &
+tail_pid=$!
+
 stop_devices() {
+  kill -TERM "$tail_pid" 2>/dev/null
   kill -TERM "$devices_pid" 2>/dev/null
   wait "$devices_pid" 2>/dev/null
 }
@@ -50,6 +58,7 @@ tries=0
 while [ ! -L COM7 ] || [ ! -L COM8 ]; do
   if ! kill -0 "$devices_pid" 2>/dev/null; then
     echo "make run: the virtual devices did not start." >&2
+    stop_devices
     exit 1
   fi
   tries=$((tries + 1))

@@ -140,6 +140,7 @@ void send_cat_frequency(ConsoleView& view, std::string_view text) {
   // on the rounded value, so 459999.995 is refused rather than sent as 460.000 MHz.
   const std::int64_t steps = (khz->hz + 5) / 10;
   if (steps >= kHighestFrequency10Hz) {
+    // The text operators know, spelling and all.
     view.message_box("More than 460MHz can not handle by the Tranceiver.", "Error : ",
                      BoxOwner::window);
     transceiver_active = false;

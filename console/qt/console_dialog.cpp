@@ -28,6 +28,22 @@ bool reports_every_event(int id) { return id == ctl::my_callsign || id == ctl::m
 
 QString object_name_for(int id) { return QStringLiteral("id%1").arg(id); }
 
+// Text from the device goes at the end; the operator's caret and selection stay.
+void append_keeping_selection(QLineEdit& edit, QChar c) {
+  const int start = edit.selectionStart();
+  const int length = edit.selectionLength();
+  const bool caret_at_start = edit.cursorPosition() == start;
+  const int caret = edit.cursorPosition();
+  edit.setText(edit.text() + c);
+  if (length == 0) {
+    edit.setCursorPosition(caret);
+  } else if (caret_at_start) {
+    edit.setSelection(start + length, -length);
+  } else {
+    edit.setSelection(start, length);
+  }
+}
+
 }  // namespace
 
 ConsoleDialog::ConsoleDialog(CommandHandler handler, const CreationHook& on_created)
@@ -235,7 +251,7 @@ void ConsoleDialog::type_char(int id, char c) {
       typing_.type(edit, typed);
     } else if (QLineEdit* edit_line = line(id)) {
       typing_.flush();
-      if (!new_line) edit_line->insert(typed);
+      if (!new_line) append_keeping_selection(*edit_line, typed);
     }
   };
   // Not through on_window_thread: a character joins the typing queued before it.

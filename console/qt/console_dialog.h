@@ -13,6 +13,7 @@
 #include "console/console_handlers.h"
 #include "console/console_view.h"
 #include "console/console_layout.h"
+#include "console/qt/caret_rest.h"
 #include "console/qt/typing_buffer.h"
 #include "console/qt/window_thread_bridge.h"
 
@@ -76,6 +77,7 @@ class ConsoleDialog final : public QDialog, public ConsoleView {
 
   CommandHandler handler_;
   TypingBuffer typing_;
+  CaretRest caret_rest_;
   WindowThreadBridge bridge_;
   DisplayPump pump_;
   std::unique_ptr<QValidator> digits_only_;

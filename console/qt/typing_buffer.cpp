@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTextCursor>
 #include <utility>
 
@@ -49,10 +50,25 @@ void TypingBuffer::flush() {
   if (pending_.isEmpty()) return;
   const QString text = std::exchange(pending_, QString());
   if (!box_) return;
-  // The box's own caret, not the focus: the operator may be elsewhere.
-  QTextCursor cursor = box_->textCursor();
-  cursor.insertText(text);
-  box_->setTextCursor(cursor);
+  QScrollBar* bar = box_->verticalScrollBar();
+  const bool follows = bar->value() >= bar->maximum();
+  const int scrolled_to = bar->value();
+  const QTextCursor operators = box_->textCursor();
+  const int anchor = operators.anchor();
+  const int caret = operators.position();
+
+  QTextCursor end(box_->document());
+  end.movePosition(QTextCursor::End);
+  end.insertText(text);
+
+  // A caret at the end would have been pushed along by the new text.
+  if (box_->textCursor().anchor() != anchor || box_->textCursor().position() != caret) {
+    QTextCursor kept = box_->textCursor();
+    kept.setPosition(anchor);
+    kept.setPosition(caret, QTextCursor::KeepAnchor);
+    box_->setTextCursor(kept);
+  }
+  bar->setValue(follows ? bar->maximum() : scrolled_to);
 }
 
 void TypingBuffer::watch(QPlainTextEdit* box) {

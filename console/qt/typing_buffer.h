@@ -2,8 +2,11 @@
 // Characters typed into a box by the receive loop arrive one request at a
 // time, 36 for a header line. Laying out and painting the box for each of
 // them made a heard station take milliseconds to appear, so they are
-// collected here and put in at the box's caret in one edit, within a
+// collected here and added at the end of the box in one edit, within a
 // millisecond, and always before anything else reads or touches the box.
+// The operator may be selecting a callsign to call back or reading further
+// up: the caret, the selection and the view stay where the operator left
+// them, and the view follows new lines only while it shows the last one.
 
 #include <QObject>
 #include <QPointer>
@@ -16,7 +19,7 @@ class TypingBuffer final : public QObject {
  public:
   TypingBuffer();
 
-  // Queues one character for the box, at its own caret as typing would.
+  // Queues one character for the end of the box.
   void type(QPlainTextEdit* box, QChar c);
   // Puts everything queued into its box now.
   void flush();

@@ -132,16 +132,14 @@ TEST_F(FrameParserTest, StatusAndSubcommandOutliveTheirFrame) {
   EXPECT_EQ(view.text(ctl::receiving), line + line);
 }
 
-TEST_F(FrameParserTest, HeaderReportLandsAtTheCaretLikeTyping) {
+TEST_F(FrameParserTest, HeaderReportGoesAtTheEndAndLeavesTheOperatorsSelection) {
   struct Where {
     const char* situation;
     int start;
     int end;
-    std::string box;
   } cases[] = {
-      {"selected text is replaced", 2, 8, "\r\n" + kFullHeaderLine + "\r\nBBBBBB"},
-      {"caret inside earlier text inserts there", 8, 8,
-       "\r\nAAAAAA" + kFullHeaderLine + "\r\nBBBBBB"},
+      {"a callsign selected on an earlier line", 2, 8},
+      {"the caret inside earlier text", 8, 8},
   };
   for (const Where& c : cases) {
     SCOPED_TRACE(c.situation);
@@ -149,7 +147,9 @@ TEST_F(FrameParserTest, HeaderReportLandsAtTheCaretLikeTyping) {
     view.set_text(ctl::receiving, "\r\nAAAAAA\r\nBBBBBB");
     view.select_text(ctl::receiving, c.start, c.end);
     feed(kFullHeader);
-    EXPECT_EQ(view.text(ctl::receiving), c.box);
+    EXPECT_EQ(view.text(ctl::receiving), "\r\nAAAAAA\r\nBBBBBB" + kFullHeaderLine);
+    EXPECT_EQ(view.get_selection(ctl::receiving).start, c.start);
+    EXPECT_EQ(view.get_selection(ctl::receiving).end, c.end);
   }
 }
 

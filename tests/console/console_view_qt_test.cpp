@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTextCursor>
 #include <atomic>
@@ -108,17 +109,46 @@ TEST_F(ConsoleViewBinding, one_line_edit_reports_its_selection) {
   EXPECT_EQ(dialog.get_selection(110).end, 3);
 }
 
-TEST_F(ConsoleViewBinding, typed_characters_land_at_the_box_caret_while_another_control_has_focus) {
+TEST_F(ConsoleViewBinding, received_text_goes_at_the_end_and_leaves_the_operators_selection) {
   show_active();
   dialog.control(110)->setFocus();
   dialog.set_text(200, "\r\nQR3OLD A CQCQCQ ");
   select_in_box(200, 1, 9);  // operator selected "QR3OLD A"
   for (char c : std::string("\nQR3NEW B")) dialog.type_char(200, c);
-  EXPECT_EQ(dialog.get_text(200, 100), "\r\n\r\nQR3NEW B CQCQCQ ");
+  EXPECT_EQ(dialog.get_text(200, 100), "\r\nQR3OLD A CQCQCQ \r\nQR3NEW B");
+  EXPECT_EQ(box(200)->textCursor().selectedText(), "QR3OLD A");
   EXPECT_EQ(QApplication::focusWidget(), dialog.control(110));
-  // The caret follows the typing: the next character goes right after it.
+  // A caret at the end stays where it was, before what arrives next.
+  box(200)->moveCursor(QTextCursor::End);
   dialog.type_char(200, '!');
-  EXPECT_EQ(dialog.get_text(200, 100), "\r\n\r\nQR3NEW B! CQCQCQ ");
+  EXPECT_EQ(dialog.get_text(200, 100), "\r\nQR3OLD A CQCQCQ \r\nQR3NEW B!");
+  EXPECT_EQ(dialog.get_selection(200).start, 28);
+  EXPECT_EQ(dialog.get_selection(200).end, 28);
+}
+
+TEST_F(ConsoleViewBinding, the_receiving_box_follows_new_lines_only_while_it_shows_the_last_one) {
+  show_active();
+  std::string heard;
+  for (int i = 0; i < 40; ++i) heard += "\r\nQR3AAA A CQCQCQ   QR3KTA A QR3KTG G";
+  dialog.set_text(200, heard);
+  QScrollBar* bar = box(200)->verticalScrollBar();
+  auto hear_a_line = [&] {
+    for (char c : std::string("\nQR3NEW B CQCQCQ   QR3KTA A QR3KTG G")) dialog.type_char(200, c);
+    dialog.get_text(200, 0);  // whatever is waiting is in the box now
+  };
+  struct Case {
+    const char* operator_view;
+    bool at_bottom;
+  };
+  for (const Case& c :
+       {Case{"at the last line: follows", true}, Case{"scrolled up to read: stays", false}}) {
+    SCOPED_TRACE(c.operator_view);
+    bar->setValue(c.at_bottom ? bar->maximum() : 3);
+    const int before = bar->maximum();
+    hear_a_line();
+    ASSERT_GT(bar->maximum(), before);
+    EXPECT_EQ(bar->value(), c.at_bottom ? bar->maximum() : 3);
+  }
 }
 
 TEST_F(ConsoleViewBinding, control_bytes_typed_by_the_adapter_neither_delete_nor_paste) {

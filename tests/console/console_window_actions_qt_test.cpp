@@ -475,23 +475,33 @@ TEST_F(WindowActions, tx_msg_sends_the_typed_text_with_its_line_break_in_four_fr
   EXPECT_TRUE(adapter_open);
 }
 
-TEST_F(WindowActions, header_heard_while_a_callsign_is_selected_replaces_the_selection) {
+TEST_F(WindowActions,
+       header_heard_while_a_callsign_is_selected_goes_below_and_call_back_still_routes) {
   open_with_station_files();
   start_link();
-  adapter.write(header_report("QR3AAA A"));
-  ASSERT_TRUE(window.wait_for_text(ctl::receiving, heard_line("QR3AAA A")));
-  window.select_start_of_last_line(ctl::receiving, 8);
-  EXPECT_EQ(window.box(ctl::receiving)->textCursor().selectedText(), "QR3AAA A");
+  adapter.write(header_report("QR3XYZ X") + header_report("QR3AAA A"));
+  ASSERT_TRUE(
+      window.wait_for_text(ctl::receiving, heard_line("QR3XYZ X") + heard_line("QR3AAA A")));
+  // The operator selects the caller on the first heard line.
+  QPlainTextEdit* box = window.box(ctl::receiving);
+  QTest::mouseClick(box->viewport(), Qt::LeftButton, {}, QPoint(4, 4));
+  QTest::keyClick(box, Qt::Key_Home, Qt::ControlModifier);
+  QTest::keyClick(box, Qt::Key_Down);
+  for (int i = 0; i < 8; ++i) QTest::keyClick(box, Qt::Key_Right, Qt::ShiftModifier);
+  ASSERT_EQ(box->textCursor().selectedText(), "QR3XYZ X");
+  const int anchor = box->textCursor().anchor();
+  const int caret = box->textCursor().position();
 
   // The operator is about to press Call back when the next station is heard.
   adapter.write(header_report("QR3BBB B"));
   ASSERT_TRUE(window.wait_for_text(
-      ctl::receiving, "\r\n" + heard_line("QR3BBB B") + " CQCQCQ   QR3KTA A QR3KTG G"));
+      ctl::receiving, heard_line("QR3XYZ X") + heard_line("QR3AAA A") + heard_line("QR3BBB B")));
+  EXPECT_EQ(box->textCursor().anchor(), anchor);
+  EXPECT_EQ(box->textCursor().position(), caret);
 
   window.click(ctl::call_back);
-  EXPECT_EQ(window.text(ctl::callback_callsign), "********");
-  EXPECT_EQ(station.callback_callsign.view(), "QR3WMN B");
-  EXPECT_TRUE(adapter.read_all(milliseconds(50)).empty());
+  EXPECT_EQ(window.text(ctl::callback_callsign), "QR3XYZ X");
+  EXPECT_EQ(adapter.read_count(31), route_frame("QR3KTG G", "QR3KTA A", "QR3XYZ X"));
 }
 
 }  // namespace

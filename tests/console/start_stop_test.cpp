@@ -126,6 +126,7 @@ TEST_F(StartStopTest, ModelNoneWithEmptyRadioPortTriesTheAdaptersNumber) {
 TEST_F(StartStopTest, FailedAdapterOpenLeavesStopOnTheButtonAndStartsAgain) {
   view.set_text(ctl::adapter_port, "5");
   press(ctl::start_stop);
+  ASSERT_GE(view.boxes().size(), 1u);
   EXPECT_EQ(view.boxes()[0],
             (RecordedBox{"COM port could not open for DV adapter", "COM5", BoxOwner::none}));
   EXPECT_EQ(view.text(ctl::start_stop), "STOP");
@@ -144,6 +145,7 @@ TEST_F(StartStopTest, FailedAdapterOpenLeavesStopOnTheButtonAndStartsAgain) {
 TEST_F(StartStopTest, EmptyPortFieldOpensComZero) {
   view.set_text(ctl::adapter_port, "");
   press(ctl::start_stop);
+  ASSERT_GE(view.boxes().size(), 1u);
   EXPECT_EQ(view.boxes()[0],
             (RecordedBox{"COM port could not open for DV adapter", "COM0", BoxOwner::none}));
 }

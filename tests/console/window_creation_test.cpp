@@ -58,7 +58,7 @@ TEST_F(WindowCreationTest, SavedSettingsFillFieldsAndListTheStoredAreaFirst) {
 TEST_F(WindowCreationTest, StoredMyRepeaterLineIsOfferedAgainInItsArea) {
   write_station_files();
   open_window();
-  EXPECT_EQ(view.list(ctl::call_area).size(), 13u);
+  ASSERT_EQ(view.list(ctl::call_area).size(), 13u);
   EXPECT_EQ(view.list(ctl::call_area)[0], "JP1");
   EXPECT_EQ(view.list(ctl::my_repeater),
             (std::vector<std::string>{"JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G"}));

@@ -56,7 +56,9 @@ TEST_F(AdapterFaultsTest, AdapterUnpluggedWhileRunningNeitherSpinsNorBlocksStopO
   EXPECT_LT(process_cpu_time() - cpu_before, 100ms) << "the receive loop spins on the dead port";
   EXPECT_TRUE(receive_loop_running());
 
-  EXPECT_LT(time_of([&] { press(ctl::start_stop); }), 1s);
+  // A STOP stuck on the dead port would never return; the bounds here are
+  // generous so that a loaded machine does not fail them.
+  EXPECT_LT(time_of([&] { press(ctl::start_stop); }), 3s);
   EXPECT_FALSE(adapter_open);
   EXPECT_FALSE(receive_loop_running());
   EXPECT_EQ(view.text(ctl::start_stop), "START");
@@ -64,7 +66,7 @@ TEST_F(AdapterFaultsTest, AdapterUnpluggedWhileRunningNeitherSpinsNorBlocksStopO
   EXPECT_EQ(dir.read_file("D-STAR_DV_config.txt"), "QR3WMN D,F817,JP1,QR3KTA A,QR3KTA B,7");
 
   // START while it is still out: told so, and nothing hangs.
-  EXPECT_LT(time_of([&] { press(ctl::start_stop); }), 2s);
+  EXPECT_LT(time_of([&] { press(ctl::start_stop); }), 5s);
   EXPECT_EQ(view.boxes(), (std::vector<RecordedBox>{
                               {"COM port could not open for DV adapter", "COM7", BoxOwner::none}}));
   EXPECT_FALSE(adapter_open);
@@ -107,11 +109,12 @@ void stall(const PtyDevice& device) {
 TEST_F(AdapterFaultsTest, AdapterThatStopsReadingCostsEachWriteAtMostItsBound) {
   stall(adapter);
 
-  // Five configuration frames, each given up after its second.
+  // Five configuration frames, each given up after its second: about 5 s,
+  // bounded generously for a loaded machine.
   const auto start_took = time_of([&] { press(ctl::start_stop); });
   ASSERT_TRUE(adapter_open);
   EXPECT_GE(start_took, 4s);
-  EXPECT_LT(start_took, 8s);
+  EXPECT_LT(start_took, 15s);
   // The radio was still tuned after the adapter's frames were given up.
   EXPECT_EQ(radio.read_count(kTuningTo439310.size()), kTuningTo439310);
   // Reading still works while writing does not.
@@ -123,10 +126,10 @@ TEST_F(AdapterFaultsTest, AdapterThatStopsReadingCostsEachWriteAtMostItsBound) {
   view.select_text(ctl::receiving, 0, 8);
   const auto call_back_took = time_of([&] { press(ctl::call_back); });
   EXPECT_GE(call_back_took, 900ms);
-  EXPECT_LT(call_back_took, 2s);
+  EXPECT_LT(call_back_took, 4s);  // one write limit, generous for a loaded machine
   EXPECT_EQ(view.text(ctl::callback_callsign), "QR3XYZ X");
 
-  EXPECT_LT(time_of([&] { press(ctl::start_stop); }), 1s);
+  EXPECT_LT(time_of([&] { press(ctl::start_stop); }), 3s);  // generous for a loaded machine
   EXPECT_FALSE(adapter_open);
   EXPECT_FALSE(receive_loop_running());
   EXPECT_EQ(view.text(ctl::start_stop), "START");

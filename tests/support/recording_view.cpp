@@ -36,18 +36,9 @@ void RecordingView::type_char(int id, char c) {
   on_window([&] {
     std::lock_guard lock(mutex_);
     Edit& e = edits_[id];
-    int size = static_cast<int>(e.text.size());
-    int start = e.sel_start < 0 ? size : std::min(e.sel_start, size);
-    int end = e.sel_start < 0 ? size : std::min(e.sel_end, size);
-    std::string typed = c == '\n' ? std::string("\r\n") : std::string(1, c);
-    e.text = e.text.substr(0, static_cast<std::size_t>(start)) + typed +
-             e.text.substr(static_cast<std::size_t>(end));
-    int caret = start + static_cast<int>(typed.size());
-    if (caret >= static_cast<int>(e.text.size())) {
-      e.sel_start = e.sel_end = -1;
-    } else {
-      e.sel_start = e.sel_end = caret;
-    }
+    // Received text goes at the end; a caret at the end stays before it.
+    if (e.sel_start < 0) e.sel_start = e.sel_end = static_cast<int>(e.text.size());
+    e.text += c == '\n' ? std::string("\r\n") : std::string(1, c);
   });
 }
 

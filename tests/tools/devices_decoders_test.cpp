@@ -173,6 +173,7 @@ TEST(DevicesAdapterDecoder, MessageIsShownWhenAllFourPartsAreIn) {
 
   const auto full = hear(join({message_part(0x40, "QR3WM"), message_part(0x41, "N 73 "),
                                message_part(0x42, "FROM "), message_part(0x43, "JP1  ")}));
+  ASSERT_FALSE(full.lines.empty());
   EXPECT_EQ(full.lines.back(), "MESSAGE \"QR3WMN 73 FROM JP1\"");
 }
 
@@ -180,11 +181,13 @@ TEST(DevicesAdapterDecoder, MessageWithAMissingPartIsReportedIncomplete) {
   AdapterState state;
   const auto heard = hear(join({message_part(0x40, "HELLO"), message_part(0x41, "WORLD"), message_part(0x43, "     ")}),
                           {}, state);
+  ASSERT_FALSE(heard.lines.empty());
   EXPECT_EQ(heard.lines.back(), "MESSAGE incomplete: part 3 missing");
   // A new message starts cleanly after it.
   const auto next = hear(join({message_part(0x40, "AGAIN"), message_part(0x41, "     "),
                                message_part(0x42, "     "), message_part(0x43, "     ")}),
                          {}, state);
+  ASSERT_FALSE(next.lines.empty());
   EXPECT_EQ(next.lines.back(), "MESSAGE \"AGAIN\"");
   EXPECT_EQ(hear(message_part(0x47, "HELLO")).lines,
             std::vector<std::string>{"MESSAGE part 0x47? \"GHELLO\""});

@@ -1,0 +1,24 @@
+#pragma once
+// The heard log's text: one CSV line per header report shown in the
+// "Receiving" box, kept in one file per month (UTC) in the working folder.
+// Lines read utc,my,ur,rpt1,rpt2 so a spreadsheet or grep takes them as is.
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+using HeardTime = std::chrono::system_clock::time_point;
+
+// The first line of a new file.
+inline constexpr char kHeardLogColumns[] = "utc,my,ur,rpt1,rpt2\n";
+
+// "2026-12-08T14:59:34.705Z,QR1ABC  ,CQCQCQ  ,QR3KTA A,QR3KTG G\n" from the
+// header as the adapter stores it (RPT2, RPT1, UR, MY). The callsigns read as
+// in the box: a control byte shows as '.'; other bytes are Latin-1 characters,
+// written as UTF-8 so the file stays text for grep and spreadsheets.
+std::string heard_log_line(HeardTime heard, const std::array<std::uint8_t, 33>& header);
+
+// "D-STAR_heard_2026-12.csv": the month of the line's own utc field, so a
+// line stamped a moment before midnight stays in its month.
+std::string heard_log_file_for(const std::string& line);

@@ -1,0 +1,217 @@
+#include "adapter/heard_log_writer.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
+// Why a thread of its own: STOP waits for the receive loop to end, and the
+// receive thread's display requests hold the window's thread, so a write on
+// either would let a stalled disk (a sleeping USB stick, a hung network
+// folder) freeze the window or STOP. The receive thread only queues the line;
+// a writer thread appends each with one write. If the disk stalls for many
+// thousand lines, later lines are dropped and the operator is told, rather
+// than the window waiting. The writer runs while there are lines and ends
+// after a quiet moment, so a STOPped console keeps no thread for it.
+
+namespace {
+
+using namespace std::chrono_literals;
+
+std::atomic<bool> log_on{true};
+std::atomic<HeardClock> clock_source{nullptr};
+std::atomic<HeardLogNotice> notice{nullptr};
+std::atomic<bool> told{false};
+
+constexpr std::size_t kMostWaiting = 16384;  // hours of a busy repeater on a stalled disk
+constexpr auto kLinger = 100ms;              // a burst of headers shares one writer
+constexpr auto kExitDrain = 2s;              // the longest EXIT waits for the disk
+
+// A line and the file it goes to, named while the folder it was heard in is
+// still the working folder.
+struct Waiting {
+  std::string path;
+  std::string line;
+};
+
+struct Queue {
+  std::mutex mutex;
+  std::condition_variable more;
+  std::deque<Waiting> lines;
+  bool writer_running = false;
+  std::uint64_t handed_over = 0;
+  std::uint64_t settled = 0;  // written, or given up on
+  std::string torn_file;      // the running writer's only
+};
+
+// Never destroyed: a writer still held by a stalled disk when the program
+// ends must find its queue intact.
+template <typename T>
+union Forever {
+  T value;
+  Forever() : value() {}
+  ~Forever() {}
+};
+
+Queue& queue() {
+  static Forever<Queue> q;
+  return q.value;
+}
+
+std::string reason_of(int error) {
+  return std::error_code(error, std::generic_category()).message();
+}
+
+void tell_once(const std::string& file, const std::string& reason) {
+  if (told.exchange(true)) return;
+  const std::string text = "The heard log " + file + " could not be written: " + reason +
+                           ".\nStations heard are still shown; this notice comes once per run.";
+  if (HeardLogNotice show = notice.load()) {
+    show(text, "Heard log");
+  } else {
+    std::fprintf(stderr, "Heard log: %s\n", text.c_str());
+  }
+}
+
+// Two copies of the program in one folder: only one writes the columns, and
+// before any line.
+bool add_columns_if_new(int fd, int& error) {
+  struct stat st {};
+  if (fstat(fd, &st) != 0) {
+    error = errno;
+    return false;
+  }
+  if (st.st_size != 0) return true;
+  flock(fd, LOCK_EX);  // without locks (some network folders) a rare race remains
+  bool ok = true;
+  if (fstat(fd, &st) == 0 && st.st_size == 0) {
+    const std::size_t n = sizeof kHeardLogColumns - 1;
+    const ssize_t written = write(fd, kHeardLogColumns, n);
+    if (written != static_cast<ssize_t>(n)) {
+      error = written < 0 ? errno : ENOSPC;
+      ok = false;
+    }
+  }
+  flock(fd, LOCK_UN);
+  return ok;
+}
+
+// Opened for each line, as the settings files are for each save: the
+// operator may move the file away at any time.
+void append(const Waiting& waiting, std::string& torn_file) {
+  const std::string& path = waiting.path;
+  const std::string& line = waiting.line;
+  const std::string file = heard_log_file_for(line);
+  const int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
+  if (fd < 0) {
+    tell_once(file, reason_of(errno));
+    return;
+  }
+  int error = 0;
+  if (add_columns_if_new(fd, error)) {
+    // One write on O_APPEND: a crash leaves whole lines, and another copy of
+    // the program appending never splits one. A line a full disk cut short
+    // gets its end first, so the lines after it stay whole.
+    const std::string out = torn_file == path ? "\n" + line : line;
+    const ssize_t written = write(fd, out.data(), out.size());
+    if (written == static_cast<ssize_t>(out.size())) {
+      torn_file.clear();
+    } else {
+      error = written < 0 ? errno : ENOSPC;
+      if (written > 0) torn_file = path;
+    }
+  }
+  close(fd);
+  if (error != 0) tell_once(file, reason_of(error));
+}
+
+void write_lines() {
+  Queue& q = queue();
+  std::unique_lock lock(q.mutex);
+  for (;;) {
+    if (q.lines.empty() && !q.more.wait_for(lock, kLinger, [&] { return !q.lines.empty(); })) {
+      q.writer_running = false;
+      return;
+    }
+    const Waiting waiting = std::move(q.lines.front());
+    q.lines.pop_front();
+    lock.unlock();
+    append(waiting, q.torn_file);
+    lock.lock();
+    ++q.settled;
+  }
+}
+
+std::string in_working_folder(const std::string& file) {
+  char folder[4096];
+  if (!getcwd(folder, sizeof folder)) return file;
+  return std::string(folder) + "/" + file;
+}
+
+void drain_at_exit() { heard_log_drain(kExitDrain); }
+
+}  // namespace
+
+void log_heard_header(const std::array<std::uint8_t, 33>& header) {
+  if (!log_on.load(std::memory_order_relaxed)) return;
+  const HeardClock now = clock_source.load();
+  const std::string line = heard_log_line(now ? now() : std::chrono::system_clock::now(), header);
+  Queue& q = queue();
+  std::unique_lock lock(q.mutex);
+  if (q.lines.size() >= kMostWaiting) {
+    lock.unlock();
+    tell_once(heard_log_file_for(line),
+              "the disk has not kept up, so stations heard meanwhile are missing");
+    return;
+  }
+  q.lines.push_back({in_working_folder(heard_log_file_for(line)), line});
+  ++q.handed_over;
+  if (q.writer_running) {
+    lock.unlock();
+    q.more.notify_one();
+    return;
+  }
+  try {
+    std::thread(write_lines).detach();
+    q.writer_running = true;
+  } catch (const std::system_error& e) {
+    q.lines.pop_back();
+    --q.handed_over;
+    lock.unlock();
+    tell_once(heard_log_file_for(line), reason_of(e.code().value()));
+    return;
+  }
+  static const bool drain_registered = std::atexit(drain_at_exit) == 0;
+  (void)drain_registered;
+}
+
+void set_heard_log_on(bool on) { log_on = on; }
+
+void set_heard_log_clock(HeardClock clock) { clock_source = clock; }
+
+void set_heard_log_notice(HeardLogNotice show) { notice = show; }
+
+bool heard_log_drain(std::chrono::milliseconds limit) {
+  const auto give_up = std::chrono::steady_clock::now() + limit;
+  Queue& q = queue();
+  for (;;) {
+    {
+      std::lock_guard lock(q.mutex);
+      if (q.settled >= q.handed_over) return true;
+    }
+    if (std::chrono::steady_clock::now() >= give_up) return false;
+    std::this_thread::sleep_for(1ms);
+  }
+}
+
+void forget_heard_log_failure() { told = false; }

@@ -1,0 +1,22 @@
+#include "console/qt/heard_log_box.h"
+
+#include <QCoreApplication>
+#include <QMessageBox>
+
+void show_heard_log_failure_later(const std::string& text, const std::string& caption) {
+  QCoreApplication* app = QCoreApplication::instance();
+  if (!app) return;
+  // The reason comes from the system in the operator's language.
+  const QString shown_text =
+      QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
+  const QString shown_caption =
+      QString::fromLocal8Bit(caption.data(), static_cast<qsizetype>(caption.size()));
+  QMetaObject::invokeMethod(
+      app,
+      [shown_text, shown_caption] {
+        QMessageBox box(QMessageBox::NoIcon, shown_caption, shown_text, QMessageBox::Ok, nullptr);
+        box.setTextFormat(Qt::PlainText);
+        box.exec();
+      },
+      Qt::QueuedConnection);
+}
