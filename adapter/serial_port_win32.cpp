@@ -33,9 +33,9 @@ bool apply_line_settings(HANDLE h, StopBits stop_bits) {
   SetCommState(h, &dcb);
   COMMTIMEOUTS timeouts{};
   GetCommTimeouts(h, &timeouts);
-  // A read returns as soon as a byte is there, or with none after 10 ms.
-  timeouts.ReadIntervalTimeout = MAXDWORD;
-  timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
+  // A one-byte read returns with it, or with none after 10 ms.
+  timeouts.ReadIntervalTimeout = kReadTimeoutMs;
+  timeouts.ReadTotalTimeoutMultiplier = 0;
   timeouts.ReadTotalTimeoutConstant = kReadTimeoutMs;
   // A device that stops taking bytes cannot hold the window for long.
   timeouts.WriteTotalTimeoutMultiplier = 0;

@@ -4,6 +4,10 @@
 #include <windows.h>
 #include <timeapi.h>
 
+#include <string>
+#include <thread>
+
+#include "adapter/heard_log_writer.h"
 #include "console/console_handlers.h"
 #include "console/win32/console_dialog.h"
 
@@ -24,11 +28,23 @@ class FineTimerPeriod {
   bool taken_;
 };
 
+// The heard log's failure box must not hold the thread that found the
+// failure, nor any display request: it waits for OK on a thread of its own.
+void show_heard_log_failure_aside(const std::string& text, const std::string& caption) {
+  try {
+    std::thread([text, caption] { MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK); }).detach();
+  } catch (...) {
+    // No thread to be had: the stations heard are still shown.
+  }
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   FineTimerPeriod period;
+  set_heard_log_notice(show_heard_log_failure_aside);
   Win32ConsoleDialog dialog(on_command, on_window_created);
   dialog.run();
+  set_heard_log_notice(nullptr);  // lines still written at exit have no window to tell
   return 0;
 }

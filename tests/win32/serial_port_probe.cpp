@@ -3,7 +3,7 @@
 // reaches them. Each argument is one step; each step prints one line.
 //   open-adapter TEXT | open-trx TEXT | close-adapter | close-trx
 //   write-adapter HEX | write-trx HEX | read-adapter COUNT MS | idle-read
-//   write-timed COUNT
+//   write-timed COUNT | woken-read
 
 #include <windows.h>
 
@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "adapter/link_state.h"
@@ -95,6 +96,14 @@ int main(int argc, char** argv) {
       }
       std::sort(took.begin(), took.end());
       std::printf("idle-read min %.1f median %.1f max %.1f\n", took.front(), took[took.size() / 2], took.back());
+    } else if (step == "woken-read") {
+      // STOP's wake-up ends a silent wait long before its limit.
+      const auto start = Clock::now();
+      std::thread reader([] { adapter_port_handle.read_until_woken(std::chrono::seconds(5)); });
+      Sleep(50);
+      adapter_port_handle.wake_reader();
+      reader.join();
+      std::printf("woken-read %.0f\n", ms_since(start));
     } else if (step == "write-timed") {
       const std::vector<std::uint8_t> bytes(std::strtoul(argv[++i], nullptr, 10), 0x55);
       const auto start = Clock::now();

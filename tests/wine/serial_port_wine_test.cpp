@@ -65,10 +65,10 @@ TEST_F(SerialPortWineTest, BytesReachTheDeviceUnchangedAt9600WithTheStopBitsOfIt
   }
 }
 
-TEST_F(SerialPortWineTest, AdapterReportsAreReadByteByByteAndAnIdlePortAnswersWithinItsReadTimeout) {
+TEST_F(SerialPortWineTest, AdapterReportsAreReadByteByByteAndAnIdlePortAnswersWithinItsReadTimeoutOrWhenWoken) {
   adapter.write(Bytes{0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x00, 0x00, 0x00, 0x01, 0xFD});
-  const auto lines =
-      run_under_wine("tests/win32/serial_port_probe.exe", {"open-adapter", "7", "read-adapter", "10", "3000", "idle-read"});
+  const auto lines = run_under_wine("tests/win32/serial_port_probe.exe",
+                                    {"open-adapter", "7", "read-adapter", "10", "3000", "idle-read", "woken-read"});
   EXPECT_TRUE(has_line(lines, "read FEFE7F011D00000001FD")) << joined(lines);
   // "idle-read min M median D max X": an empty read waits out its 10 ms
   // (no spinning) and no longer than a loaded machine may stretch it.
@@ -78,6 +78,11 @@ TEST_F(SerialPortWineTest, AdapterReportsAreReadByteByByteAndAnIdlePortAnswersWi
   ASSERT_EQ(std::sscanf(idle->c_str(), "idle-read min %lf median %lf max %lf", &min_ms, &median_ms, &max_ms), 3);
   EXPECT_GE(min_ms, 9.0) << *idle;
   EXPECT_LT(median_ms, 100.0) << *idle;
+  // A silent adapter is waited on until STOP wakes the reader (after 50 ms
+  // here), not until the 5 s limit of the wait.
+  const auto woken = std::find_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("woken-read", 0) == 0; });
+  ASSERT_NE(woken, lines.end()) << joined(lines);
+  EXPECT_LT(std::atoi(woken->c_str() + 11), 2000) << *woken;
 }
 
 TEST_F(SerialPortWineTest, PortsThatDoNotOpenShowTheirBoxesAndClearTheirFlags) {
