@@ -11,7 +11,9 @@
 
 namespace {
 
-std::string reason_of(int error) { return std::error_code(error, std::generic_category()).message(); }
+std::string reason_of(int error) {
+  return std::error_code(error, std::generic_category()).message();
+}
 
 // Two copies of the program in one folder: only one writes the columns, and
 // before any line.

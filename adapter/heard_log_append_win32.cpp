@@ -42,8 +42,9 @@ HeardAppend append_heard_line(const std::string& path, const std::string& text) 
   // Append-only writing: every write lands at the end, also beside another
   // copy of the program writing the same file. Reading is for the size and
   // the lock around the column line.
-  HANDLE h = CreateFileA(path.c_str(), FILE_APPEND_DATA | GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                         nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h = CreateFileA(path.c_str(), FILE_APPEND_DATA | GENERIC_READ,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     result.reason = reason_of(GetLastError());
     return result;

@@ -129,7 +129,8 @@ void SerialPort::write(const void* bytes, std::size_t count) {
   while (done < count && Clock::now() < deadline) {
     Overlapped io;
     DWORD written = 0;
-    const BOOL started = WriteFile(h, p + done, static_cast<DWORD>(count - done), nullptr, io.get());
+    const BOOL started =
+        WriteFile(h, p + done, static_cast<DWORD>(count - done), nullptr, io.get());
     if (!finish(h, io, started, written) || written == 0) return;  // gone, or the budget passed
     done += written;
   }
@@ -167,7 +168,8 @@ std::optional<std::uint8_t> SerialPort::read_until_woken(std::chrono::millisecon
     }
     if (!started) {
       const HANDLE waits[2] = {io.event(), wake};
-      const DWORD woke = WaitForMultipleObjects(wake ? 2 : 1, waits, FALSE, static_cast<DWORD>(limit.count()));
+      const DWORD woke =
+          WaitForMultipleObjects(wake ? 2 : 1, waits, FALSE, static_cast<DWORD>(limit.count()));
       if (woke != WAIT_OBJECT_0) {
         // Woken or out of time: the comm-event wait must end before its
         // OVERLAPPED goes.

@@ -2,6 +2,7 @@
 // ends the run. A GUI program: no console window opens beside it.
 
 #include <windows.h>
+// After windows.h, which it needs.
 #include <timeapi.h>
 
 #include <string>
@@ -32,7 +33,9 @@ class FineTimerPeriod {
 // failure, nor any display request: it waits for OK on a thread of its own.
 void show_heard_log_failure_aside(const std::string& text, const std::string& caption) {
   try {
-    std::thread([text, caption] { MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK); }).detach();
+    std::thread([text, caption] {
+      MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK);
+    }).detach();
   } catch (...) {
     // No thread to be had: the stations heard are still shown.
   }

@@ -44,8 +44,10 @@ bool save_file_whole(const char* file_name, std::string_view bytes) {
   const DWORD existing = GetFileAttributesA(file_name);
   DWORD keep = FILE_ATTRIBUTE_NORMAL;
   if (existing != INVALID_FILE_ATTRIBUTES) {
-    if (existing & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) return false;
-    keep = existing & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+    if (existing & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE))
+      return false;
+    keep = existing &
+           (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
     if (keep == 0) keep = FILE_ATTRIBUTE_NORMAL;
   } else if (GetLastError() != ERROR_FILE_NOT_FOUND) {
     return false;

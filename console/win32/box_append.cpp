@@ -18,7 +18,8 @@ void append_at_end(HWND box, std::string_view text) {
   if (text.empty()) return;
   DWORD sel_start = 0;
   DWORD sel_end = 0;
-  SendMessageA(box, EM_GETSEL, reinterpret_cast<WPARAM>(&sel_start), reinterpret_cast<LPARAM>(&sel_end));
+  SendMessageA(box, EM_GETSEL, reinterpret_cast<WPARAM>(&sel_start),
+               reinterpret_cast<LPARAM>(&sel_end));
   const LRESULT first_visible = SendMessageA(box, EM_GETFIRSTVISIBLELINE, 0, 0);
   const bool follow = scrolled_to_bottom(box);
 

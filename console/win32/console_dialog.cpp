@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "console/stderr_view.h"
 #include "console/win32/box_append.h"
 #include "console/win32/dialog_template.h"
 
@@ -37,12 +38,15 @@ bool is_operator_input(UINT message) {
 }  // namespace
 
 Win32ConsoleDialog::Win32ConsoleDialog(CommandHandler handler, CreationHook on_created)
-    : handler_(std::move(handler)), on_created_(std::move(on_created)), pump_(pump_display_requests) {}
+    : handler_(std::move(handler)),
+      on_created_(std::move(on_created)),
+      pump_(pump_display_requests) {}
 
 void Win32ConsoleDialog::run() {
   const std::vector<WORD> layout = console_dialog_template();
-  DialogBoxIndirectParamA(GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(layout.data()),
-                          nullptr, dialog_proc, reinterpret_cast<LPARAM>(this));
+  DialogBoxIndirectParamA(GetModuleHandleA(nullptr),
+                          reinterpret_cast<LPCDLGTEMPLATEA>(layout.data()), nullptr, dialog_proc,
+                          reinterpret_cast<LPARAM>(this));
   window_ = nullptr;
 }
 
@@ -51,7 +55,8 @@ void Win32ConsoleDialog::pump_display_requests() {
   PeekMessageA(&message, nullptr, kNeverPosted, kNeverPosted, PM_NOREMOVE);
 }
 
-INT_PTR CALLBACK Win32ConsoleDialog::dialog_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+INT_PTR CALLBACK Win32ConsoleDialog::dialog_proc(HWND window, UINT message, WPARAM wparam,
+                                                 LPARAM lparam) {
   if (message == WM_INITDIALOG) {
     auto* dialog = reinterpret_cast<Win32ConsoleDialog*>(lparam);
     SetWindowLongPtrA(window, DWLP_USER, lparam);
@@ -75,7 +80,8 @@ void Win32ConsoleDialog::created(HWND window) {
   if (on_created_) on_created_(*this);
 }
 
-LRESULT CALLBACK Win32ConsoleDialog::typed_box_proc(HWND box, UINT message, WPARAM wparam, LPARAM lparam) {
+LRESULT CALLBACK Win32ConsoleDialog::typed_box_proc(HWND box, UINT message, WPARAM wparam,
+                                                    LPARAM lparam) {
   auto* dialog = reinterpret_cast<Win32ConsoleDialog*>(GetWindowLongPtrA(box, GWLP_USERDATA));
   if (is_operator_input(message)) dialog->flush_typing();
   return CallWindowProcA(dialog->receiving_box_proc_, box, message, wparam, lparam);
@@ -92,14 +98,23 @@ INT_PTR Win32ConsoleDialog::handle(UINT message, WPARAM wparam, LPARAM lparam) {
       return TRUE;
     case WM_COMMAND: {
       const int id = LOWORD(wparam);
-      const bool double_click = HIWORD(wparam) == LBN_DBLCLK &&
-                                (id == ctl::call_area || id == ctl::my_repeater || id == ctl::his_repeater ||
-                                 id == ctl::transceiver_model);
+      const bool double_click =
+          HIWORD(wparam) == LBN_DBLCLK && (id == ctl::call_area || id == ctl::my_repeater ||
+                                           id == ctl::his_repeater || id == ctl::transceiver_model);
       route(id, double_click ? CommandKind::double_click : CommandKind::other);
       return TRUE;
     }
     case WM_HELP:
       return TRUE;  // the title bar's help button has no function
+    case WM_ENDSESSION:
+      // Windows is logging off or shutting down and ends the program after
+      // this returns: the link ends as EXIT ends it, with no box to wait on.
+      if (wparam && handler_) {
+        handler_ = nullptr;
+        StderrView no_window;
+        on_exit(no_window, pump_);
+      }
+      return TRUE;
     default:
       return FALSE;
   }
@@ -144,10 +159,12 @@ std::string Win32ConsoleDialog::get_text(int id, int max_chars) {
     HWND control = GetDlgItem(window_, id);
     if (!control) return;
     text.resize(static_cast<std::size_t>(GetWindowTextLengthA(control)) + 1);
-    text.resize(static_cast<std::size_t>(GetWindowTextA(control, text.data(), static_cast<int>(text.size()))));
+    text.resize(static_cast<std::size_t>(
+        GetWindowTextA(control, text.data(), static_cast<int>(text.size()))));
   });
   if (max_chars < 0) max_chars = 0;
-  if (text.size() > static_cast<std::size_t>(max_chars)) text.resize(static_cast<std::size_t>(max_chars));
+  if (text.size() > static_cast<std::size_t>(max_chars))
+    text.resize(static_cast<std::size_t>(max_chars));
   return text;
 }
 
@@ -156,7 +173,8 @@ EditSelection Win32ConsoleDialog::get_selection(int id) {
   on_window_thread([&] {
     DWORD start = 0;
     DWORD end = 0;
-    SendDlgItemMessageA(window_, id, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    SendDlgItemMessageA(window_, id, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                        reinterpret_cast<LPARAM>(&end));
     selection = {static_cast<int>(start), static_cast<int>(end)};
   });
   return selection;
@@ -178,11 +196,14 @@ void Win32ConsoleDialog::type_char(int id, char c) {
 }
 
 void Win32ConsoleDialog::list_append(int id, const std::string& entry) {
-  on_window_thread([&] { SendDlgItemMessageA(window_, id, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str())); });
+  on_window_thread([&] {
+    SendDlgItemMessageA(window_, id, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+  });
 }
 
 void Win32ConsoleDialog::list_remove(int id, int index) {
-  on_window_thread([&] { SendDlgItemMessageA(window_, id, LB_DELETESTRING, static_cast<WPARAM>(index), 0); });
+  on_window_thread(
+      [&] { SendDlgItemMessageA(window_, id, LB_DELETESTRING, static_cast<WPARAM>(index), 0); });
 }
 
 int Win32ConsoleDialog::list_count(int id) {
@@ -199,7 +220,8 @@ std::optional<std::string> Win32ConsoleDialog::list_selected_text(int id) {
   on_window_thread([&] {
     const LRESULT index = SendDlgItemMessageA(window_, id, LB_GETCURSEL, 0, 0);
     if (index == LB_ERR) return;
-    const LRESULT length = SendDlgItemMessageA(window_, id, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+    const LRESULT length =
+        SendDlgItemMessageA(window_, id, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
     if (length == LB_ERR) return;
     std::string entry(static_cast<std::size_t>(length) + 1, '\0');
     const LRESULT got = SendDlgItemMessageA(window_, id, LB_GETTEXT, static_cast<WPARAM>(index),
@@ -211,8 +233,10 @@ std::optional<std::string> Win32ConsoleDialog::list_selected_text(int id) {
   return text;
 }
 
-void Win32ConsoleDialog::message_box(const std::string& text, const std::string& caption, BoxOwner owner) {
+void Win32ConsoleDialog::message_box(const std::string& text, const std::string& caption,
+                                     BoxOwner owner) {
   on_window_thread([&] {
-    MessageBoxA(owner == BoxOwner::window ? window_ : nullptr, text.c_str(), caption.c_str(), MB_OK);
+    MessageBoxA(owner == BoxOwner::window ? window_ : nullptr, text.c_str(), caption.c_str(),
+                MB_OK);
   });
 }

@@ -18,7 +18,8 @@
 #include "console/console_view.h"
 
 // Returns true when the window must close.
-using CommandHandler = std::function<bool(ConsoleView&, int control_id, CommandKind, const DisplayPump&)>;
+using CommandHandler =
+    std::function<bool(ConsoleView&, int control_id, CommandKind, const DisplayPump&)>;
 using CreationHook = std::function<void(ConsoleView&)>;
 
 class Win32ConsoleDialog final : public ConsoleView {

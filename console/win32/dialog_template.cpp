@@ -20,16 +20,22 @@ struct ControlClass {
 ControlClass class_for(ControlKind kind) {
   switch (kind) {
     // Values from the files are shown as they are: an "&" is no shortcut.
-    case ControlKind::label: return {kStaticClass, WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX};
-    case ControlKind::right_label: return {kStaticClass, WS_CHILD | WS_VISIBLE | SS_RIGHT | SS_NOPREFIX};
-    case ControlKind::digits_edit: return {kEditClass, kEditStyle | ES_AUTOHSCROLL | ES_NUMBER};
-    case ControlKind::line_edit: return {kEditClass, kEditStyle | ES_AUTOHSCROLL};
+    case ControlKind::label:
+      return {kStaticClass, WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX};
+    case ControlKind::right_label:
+      return {kStaticClass, WS_CHILD | WS_VISIBLE | SS_RIGHT | SS_NOPREFIX};
+    case ControlKind::digits_edit:
+      return {kEditClass, kEditStyle | ES_AUTOHSCROLL | ES_NUMBER};
+    case ControlKind::line_edit:
+      return {kEditClass, kEditStyle | ES_AUTOHSCROLL};
     case ControlKind::multi_line_edit:
       return {kEditClass, kEditStyle | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN};
-    case ControlKind::button: return {kButtonClass, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON};
+    case ControlKind::button:
+      return {kButtonClass, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON};
     case ControlKind::default_button:
       return {kButtonClass, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON};
-    case ControlKind::list: return {kListBoxClass, WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | LBS_NOTIFY};
+    case ControlKind::list:
+      return {kListBoxClass, WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | LBS_NOTIFY};
   }
   return {kStaticClass, WS_CHILD | WS_VISIBLE};
 }

@@ -7,4 +7,5 @@
 
 // Bytes from a string literal.
 std::vector<std::uint8_t> bytes_of(const std::string& s);
-std::vector<std::uint8_t> operator+(std::vector<std::uint8_t> a, const std::vector<std::uint8_t>& b);
+std::vector<std::uint8_t> operator+(std::vector<std::uint8_t> a,
+                                    const std::vector<std::uint8_t>& b);

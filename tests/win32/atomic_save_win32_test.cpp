@@ -20,7 +20,8 @@ TEST(AtomicSaveWin32, ASaveReplacesTheWholeFileOrLeavesItAsItWas) {
   } cases[] = {
       {"new file", 0, true, "FT-817,8,439310,-5000,PKT,Dummy "},
       {"longer old file", FILE_ATTRIBUTE_NORMAL, true, "FT-817,8,439310,-5000,PKT,Dummy "},
-      {"read-only file", FILE_ATTRIBUTE_READONLY, false, "old bytes that are longer than the new line"},
+      {"read-only file", FILE_ATTRIBUTE_READONLY, false,
+       "old bytes that are longer than the new line"},
       {"hidden file", FILE_ATTRIBUTE_HIDDEN, true, "FT-817,8,439310,-5000,PKT,Dummy "},
   };
   for (const Case& c : cases) {
@@ -36,7 +37,8 @@ TEST(AtomicSaveWin32, ASaveReplacesTheWholeFileOrLeavesItAsItWas) {
       EXPECT_TRUE(GetFileAttributesA(file.c_str()) & FILE_ATTRIBUTE_HIDDEN) << c.name;
     }
     int entries = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) entries += entry.exists();
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+      entries += entry.exists();
     EXPECT_EQ(entries, 1) << c.name << ": temporary file left behind";
     SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
   }

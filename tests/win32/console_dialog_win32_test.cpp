@@ -51,13 +51,17 @@ std::string class_of(HWND control) {
 const char* expected_class(ControlKind kind) {
   switch (kind) {
     case ControlKind::label:
-    case ControlKind::right_label: return "Static";
+    case ControlKind::right_label:
+      return "Static";
     case ControlKind::digits_edit:
     case ControlKind::line_edit:
-    case ControlKind::multi_line_edit: return "Edit";
+    case ControlKind::multi_line_edit:
+      return "Edit";
     case ControlKind::button:
-    case ControlKind::default_button: return "Button";
-    case ControlKind::list: return "ListBox";
+    case ControlKind::default_button:
+      return "Button";
+    case ControlKind::list:
+      return "ListBox";
   }
   return "";
 }
@@ -97,8 +101,8 @@ TEST(Win32ConsoleDialog, EveryControlOfTheLayoutTableSitsAtItsDialogUnitsWithIts
         EXPECT_EQ(actual.bottom - actual.top, size.bottom) << placed.id;
       }
       const bool tab_stop = (GetWindowLongA(control, GWL_STYLE) & WS_TABSTOP) != 0;
-      const bool listed = std::find(console_tab_order.begin(), console_tab_order.end(), placed.id) !=
-                          console_tab_order.end();
+      const bool listed = std::find(console_tab_order.begin(), console_tab_order.end(),
+                                    placed.id) != console_tab_order.end();
       EXPECT_EQ(tab_stop, listed) << placed.id;
       if (placed.caption[0] != '\0' && placed.kind != ControlKind::default_button) {
         EXPECT_EQ(dialog.get_text(placed.id, 99), placed.caption) << placed.id;

@@ -42,7 +42,8 @@ TEST(HeardLogWin32, HeardHeadersAreAppendedToTheirMonthsFileAfterTheColumnLine) 
   const std::string line = ",QR1ABC  ,CQCQCQ  ,QR3KTA A,QR3KTG G\n";
   const std::string columns = "utc,my,ur,rpt1,rpt2\n";
   EXPECT_EQ(dir.read_file("D-STAR_heard_2026-11.csv"), columns + heard[0].stamp + line);
-  EXPECT_EQ(dir.read_file("D-STAR_heard_2026-12.csv"), columns + heard[1].stamp + line + heard[2].stamp + line);
+  EXPECT_EQ(dir.read_file("D-STAR_heard_2026-12.csv"),
+            columns + heard[1].stamp + line + heard[2].stamp + line);
   set_heard_log_clock(nullptr);
 }
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
+// After windows.h, which it needs.
 #include <timeapi.h>
 
 #include <algorithm>
@@ -25,13 +26,14 @@ TEST(Pacing, ShortPausesAreNotStretchedToTheDefaultTimerTick) {
     for (int i = 0; i < 9; ++i) {
       const auto start = std::chrono::steady_clock::now();
       spin_wait(c.count);
-      const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+      const std::chrono::duration<double, std::milli> took =
+          std::chrono::steady_clock::now() - start;
       errors_ms.push_back(took.count() - static_cast<double>(c.count) / 1e6);
     }
     std::sort(errors_ms.begin(), errors_ms.end());
     const double median = errors_ms[errors_ms.size() / 2];
-    std::printf("pause %lld ns: median error %.3f ms, worst %.3f ms\n", static_cast<long long>(c.count), median,
-                errors_ms.back());
+    std::printf("pause %lld ns: median error %.3f ms, worst %.3f ms\n",
+                static_cast<long long>(c.count), median, errors_ms.back());
     // Never short; and the median stays well below the 15.6 ms tick the
     // pauses would otherwise take. Generous for a loaded 2-core machine.
     EXPECT_GE(errors_ms.front(), -0.05) << c.count;

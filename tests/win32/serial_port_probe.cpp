@@ -70,8 +70,8 @@ int main(int argc, char** argv) {
       std::printf("closed trx\n");
     } else if (step == "write-adapter" || step == "write-trx") {
       const auto bytes = from_hex(argv[++i]);
-      write_bytes(step == "write-adapter" ? adapter_port_handle : transceiver_port_handle, bytes.data(),
-                  bytes.size());
+      write_bytes(step == "write-adapter" ? adapter_port_handle : transceiver_port_handle,
+                  bytes.data(), bytes.size());
       std::printf("wrote %zu\n", bytes.size());
     } else if (step == "read-adapter") {
       const std::size_t count = std::strtoul(argv[++i], nullptr, 10);
@@ -95,7 +95,8 @@ int main(int argc, char** argv) {
         took.push_back(got ? -1 : ms_since(start));
       }
       std::sort(took.begin(), took.end());
-      std::printf("idle-read min %.1f median %.1f max %.1f\n", took.front(), took[took.size() / 2], took.back());
+      std::printf("idle-read min %.1f median %.1f max %.1f\n", took.front(), took[took.size() / 2],
+                  took.back());
     } else if (step == "woken-read") {
       // STOP's wake-up ends a silent wait long before its limit.
       const auto start = Clock::now();

@@ -35,8 +35,8 @@ TEST(ConsoleUnderWine, StartHearStopAndExitAgainstTheVirtualDevices) {
   dir.write_file("headers.txt", "1,QR1ABC,CQCQCQ,QR3KTA A,QR3KTG G\n");
 
   DevicesProcess devices(KESTREL8_DEVICES_PROGRAM,
-                         {"--dir", dir.path(), "--hex", "--every", "0", "--script", dir.path() + "/headers.txt",
-                          "--script-after-init", "--assume-open"});
+                         {"--dir", dir.path(), "--hex", "--every", "0", "--script",
+                          dir.path() + "/headers.txt", "--script-after-init", "--assume-open"});
   ASSERT_TRUE(devices.wait_for_line("ready")) << joined(devices.lines());
   WineComLink com7(7, dir.path() + "/COM7");
   WineComLink com8(8, dir.path() + "/COM8");
@@ -52,14 +52,19 @@ TEST(ConsoleUnderWine, StartHearStopAndExitAgainstTheVirtualDevices) {
       "[FE FE 01 7F 1D DC 46 38 31 37 FD]",                    // "F817"
       "[FE FE 01 7F 1D CF 01 FD]",
       // RPT2 "QR3KTG G", RPT1 "QR3KTA A", UR "/QR3KTAB"
-      "[FE FE 01 7F 1D 05 51 52 33 4B 54 47 20 47 51 52 33 4B 54 41 20 41 2F 51 52 33 4B 54 41 42 FD]",
+      "[FE FE 01 7F 1D 05 51 52 33 4B 54 47 20 47 51 52 33 4B 54 41 20 41 2F 51 52 33 4B 54 41 42 "
+      "FD]",
   };
   for (const char* frame : adapter_frames) {
-    EXPECT_TRUE(devices.wait_for_line(frame, std::chrono::seconds(20))) << frame << "\n" << joined(devices.lines());
+    EXPECT_TRUE(devices.wait_for_line(frame, std::chrono::seconds(20))) << frame << "\n"
+                                                                        << joined(devices.lines());
   }
-  const char* const cat_commands[] = {"[43 93 10 00 01]", "[00 50 00 00 F9]", "[09 00 00 00 09]", "[0C 6D 6D 6D 07]"};
+  const char* const cat_commands[] = {"[43 93 10 00 01]", "[00 50 00 00 F9]", "[09 00 00 00 09]",
+                                      "[0C 6D 6D 6D 07]"};
   for (const char* command : cat_commands) {
-    EXPECT_TRUE(devices.wait_for_line(command, std::chrono::seconds(20))) << command << "\n" << joined(devices.lines());
+    EXPECT_TRUE(devices.wait_for_line(command, std::chrono::seconds(20)))
+        << command << "\n"
+        << joined(devices.lines());
   }
 
   // The scripted station, a second after INIT, as a new line of "Receiving".
@@ -72,8 +77,10 @@ TEST(ConsoleUnderWine, StartHearStopAndExitAgainstTheVirtualDevices) {
   EXPECT_EQ(window_step({"wait-text", "150", "START", "20000"}), "text START");
   EXPECT_EQ(dir.read_file("D-STAR_DV_config.txt"), "QR3WMN D,F817,JP1,QR3KTA A,QR3KTA B,7");
   // No his-repeater line was stored before: STOP wrote it.
-  EXPECT_EQ(dir.read_file("D-STAR_my_rpt.txt"), "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G");
-  EXPECT_EQ(dir.read_file("D-STAR_his_rpt.txt"), "JP1,Hilltop1200(NI12),1291570,-20000,QR3KTA B,QR3KTG G");
+  EXPECT_EQ(dir.read_file("D-STAR_my_rpt.txt"),
+            "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G");
+  EXPECT_EQ(dir.read_file("D-STAR_his_rpt.txt"),
+            "JP1,Hilltop1200(NI12),1291570,-20000,QR3KTA B,QR3KTG G");
   EXPECT_EQ(dir.read_file("D-STAR_tranceiver_config.txt"), "FT-817,8,439310,-5000,PKT,Dummy ");
 
   ASSERT_EQ(window_step({"click", "160"}), "clicked");

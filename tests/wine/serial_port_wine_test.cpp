@@ -28,7 +28,9 @@ std::string joined(const std::vector<std::string>& lines) {
 
 class SerialPortWineTest : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(wine_ready()) << "WINEPREFIX must name a prefix; run make test-windows"; }
+  void SetUp() override {
+    ASSERT_TRUE(wine_ready()) << "WINEPREFIX must name a prefix; run make test-windows";
+  }
 
   PtyDevice adapter;
   PtyDevice radio;
@@ -65,30 +67,38 @@ TEST_F(SerialPortWineTest, BytesReachTheDeviceUnchangedAt9600WithTheStopBitsOfIt
   }
 }
 
-TEST_F(SerialPortWineTest, AdapterReportsAreReadByteByByteAndAnIdlePortAnswersWithinItsReadTimeoutOrWhenWoken) {
+TEST_F(SerialPortWineTest,
+       AdapterReportsAreReadByteByByteAndAnIdlePortAnswersWithinItsReadTimeoutOrWhenWoken) {
   adapter.write(Bytes{0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x00, 0x00, 0x00, 0x01, 0xFD});
-  const auto lines = run_under_wine("tests/win32/serial_port_probe.exe",
-                                    {"open-adapter", "7", "read-adapter", "10", "3000", "idle-read", "woken-read"});
+  const auto lines = run_under_wine(
+      "tests/win32/serial_port_probe.exe",
+      {"open-adapter", "7", "read-adapter", "10", "3000", "idle-read", "woken-read"});
   EXPECT_TRUE(has_line(lines, "read FEFE7F011D00000001FD")) << joined(lines);
   // "idle-read min M median D max X": an empty read waits out its 10 ms
   // (no spinning) and no longer than a loaded machine may stretch it.
-  const auto idle = std::find_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("idle-read", 0) == 0; });
+  const auto idle = std::find_if(lines.begin(), lines.end(),
+                                 [](const std::string& l) { return l.rfind("idle-read", 0) == 0; });
   ASSERT_NE(idle, lines.end()) << joined(lines);
   double min_ms = 0, median_ms = 0, max_ms = 0;
-  ASSERT_EQ(std::sscanf(idle->c_str(), "idle-read min %lf median %lf max %lf", &min_ms, &median_ms, &max_ms), 3);
+  ASSERT_EQ(std::sscanf(idle->c_str(), "idle-read min %lf median %lf max %lf", &min_ms, &median_ms,
+                        &max_ms),
+            3);
   EXPECT_GE(min_ms, 9.0) << *idle;
   EXPECT_LT(median_ms, 100.0) << *idle;
   // A silent adapter is waited on until STOP wakes the reader (after 50 ms
   // here), not until the 5 s limit of the wait.
-  const auto woken = std::find_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("woken-read", 0) == 0; });
+  const auto woken = std::find_if(lines.begin(), lines.end(), [](const std::string& l) {
+    return l.rfind("woken-read", 0) == 0;
+  });
   ASSERT_NE(woken, lines.end()) << joined(lines);
   EXPECT_LT(std::atoi(woken->c_str() + 11), 2000) << *woken;
 }
 
 TEST_F(SerialPortWineTest, PortsThatDoNotOpenShowTheirBoxesAndClearTheirFlags) {
   // COM5 and COM6 lead nowhere; "x" parses no number and reuses the last one.
-  const auto lines = run_under_wine("tests/win32/serial_port_probe.exe",
-                                    {"open-adapter", "5", "open-trx", "6", "open-adapter", "x", "open-trx", "0"});
+  const auto lines =
+      run_under_wine("tests/win32/serial_port_probe.exe",
+                     {"open-adapter", "5", "open-trx", "6", "open-adapter", "x", "open-trx", "0"});
   EXPECT_EQ(lines, (std::vector<std::string>{
                        "box COM port could not open for DV adapter | COM5", "adapter_open 0",
                        "box COM6 | TRX COM port error", "transceiver_active 0",
@@ -98,8 +108,11 @@ TEST_F(SerialPortWineTest, PortsThatDoNotOpenShowTheirBoxesAndClearTheirFlags) {
 
 TEST_F(SerialPortWineTest, ADeviceThatStopsTakingBytesHoldsAWriteForAboutOneSecondOnly) {
   // Nobody reads the far end: the terminal's buffer fills and stays full.
-  const auto lines = run_under_wine("tests/win32/serial_port_probe.exe", {"open-adapter", "7", "write-timed", "200000"});
-  const auto timed = std::find_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("write-timed", 0) == 0; });
+  const auto lines = run_under_wine("tests/win32/serial_port_probe.exe",
+                                    {"open-adapter", "7", "write-timed", "200000"});
+  const auto timed = std::find_if(lines.begin(), lines.end(), [](const std::string& l) {
+    return l.rfind("write-timed", 0) == 0;
+  });
   ASSERT_NE(timed, lines.end()) << joined(lines);
   const int ms = std::atoi(timed->c_str() + 12);
   // The promise is one second; the bound is generous for a loaded machine.

@@ -21,8 +21,9 @@ WineProgram::WineProgram(const std::string& exe, const std::vector<std::string>&
         return all;
       }()) {}
 
-std::vector<std::string> run_under_wine(const std::string& exe, const std::vector<std::string>& args,
-                                       std::chrono::milliseconds limit) {
+std::vector<std::string> run_under_wine(const std::string& exe,
+                                        const std::vector<std::string>& args,
+                                        std::chrono::milliseconds limit) {
   WineProgram program(exe, args);
   program.wait_for_exit(limit);
   // The Windows C library ends its lines with CR LF.

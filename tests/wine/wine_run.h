@@ -15,8 +15,9 @@ class WineProgram : public DevicesProcess {
 };
 
 // Runs a program of the Windows build to its end and returns its output lines.
-std::vector<std::string> run_under_wine(const std::string& exe, const std::vector<std::string>& args,
-                                       std::chrono::milliseconds limit = std::chrono::seconds(60));
+std::vector<std::string> run_under_wine(const std::string& exe,
+                                        const std::vector<std::string>& args,
+                                        std::chrono::milliseconds limit = std::chrono::seconds(60));
 
 // Wine's COMn is $WINEPREFIX/dosdevices/comN; this link makes it `target`
 // for the test's lifetime.
