@@ -5,23 +5,33 @@ PACKAGES := g++ cmake ninja-build pkg-config qt6-base-dev libxkbcommon-dev fonts
             googletest libgmock-dev libgtest-dev libbenchmark-dev \
             clang libclang-rt-14-dev xvfb xauth x11-utils imagemagick xdotool \
             dpkg-dev lintian desktop-file-utils appstream librsvg2-bin
+# The Windows program is cross-compiled and tested under Wine: `make deps-windows`.
+WINDOWS_PACKAGES := g++ cmake ninja-build googletest libgtest-dev \
+                    g++-mingw-w64-x86-64-posix wine64 xvfb xauth
 JOBS ?= $(shell nproc)
 CMAKE_GEN := -G Ninja
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: all deps build test test-loaded sanitize sanitize-address sanitize-thread run run-display-check bench fuzz install clean
-.PHONY: package package-check
+.PHONY: package package-check deps-windows windows test-windows
 
 all: build
 
 deps:
-	@missing=""; for p in $(PACKAGES); do \
+	@$(call install_missing,$(PACKAGES))
+
+deps-windows:
+	@$(call install_missing,$(WINDOWS_PACKAGES))
+
+define install_missing
+	missing=""; for p in $(1); do \
 	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
 	done; \
 	if [ -n "$$missing" ]; then \
 	  echo "Installing:$$missing"; \
 	  $(SUDO) apt-get update && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y --no-install-recommends $$missing; \
 	fi
+endef
 
 build/build.ninja:
 	cmake -S . -B build $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release
@@ -106,5 +116,26 @@ fuzz: deps
 	cmake --build build-fuzz -j $(JOBS)
 	sh fuzz/run.sh build-fuzz $(FUZZ_SECONDS)
 
+# build-win/kestrel8.exe and build-win/kestrel8-windows.zip (the program, the
+# README and a sample repeater list), cross-compiled with mingw-w64.
+build-win/build.ninja:
+	cmake -S . -B build-win $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
+
+windows: deps-windows build-win/build.ninja
+	cmake --build build-win -j $(JOBS) --target kestrel8_zip
+
+# The Windows tests under Wine and Xvfb; the Wine prefix lives in build-win/.
+# build-win/host is the Linux side: pseudo-terminals, the virtual devices.
+build-win/host/build.ninja:
+	cmake -S . -B build-win/host $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DKESTREL_WITH_QT=OFF \
+	  -DKESTREL_TESTS=OFF -DKESTREL_WINE_TESTS=ON -DKESTREL_WIN_BUILD_DIR=$(CURDIR)/build-win
+
+test-windows: windows build-win/host/build.ninja
+	cmake --build build-win -j $(JOBS)
+	cmake --build build-win/host -j $(JOBS) --target kestrel8-devices serial_port_wine_test console_wine_end_to_end_test
+	xvfb-run -a -n $(XVFB_DISPLAY) sh tests/wine/run.sh build-win
+
+XVFB_DISPLAY ?= 99
+
 clean:
-	rm -rf build build-asan build-tsan build-fuzz
+	rm -rf build build-asan build-tsan build-fuzz build-win

@@ -1,7 +1,7 @@
 #include "adapter/heard_log.h"
 
+#include <chrono>
 #include <cstdio>
-#include <ctime>
 
 #include "adapter/frame_parser.h"
 
@@ -38,13 +38,15 @@ std::string heard_log_line(HeardTime heard, const std::array<std::uint8_t, 33>& 
   using namespace std::chrono;
   const auto ms = floor<milliseconds>(heard);
   const auto whole = floor<seconds>(ms);
-  const std::time_t t = system_clock::to_time_t(whole);
-  std::tm utc{};
-  gmtime_r(&t, &utc);
+  // The calendar in the standard library: the same on every platform.
+  const auto day = floor<days>(whole);
+  const year_month_day date{day};
+  const hh_mm_ss<seconds> time{whole - day};
   char stamp[96];  // room for any int, so the compiler can see nothing is cut
-  std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", utc.tm_year + 1900,
-                utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec,
-                static_cast<int>((ms - whole).count()));
+  std::snprintf(stamp, sizeof stamp, "%04d-%02u-%02uT%02d:%02d:%02d.%03dZ", static_cast<int>(date.year()),
+                static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+                static_cast<int>(time.hours().count()), static_cast<int>(time.minutes().count()),
+                static_cast<int>(time.seconds().count()), static_cast<int>((ms - whole).count()));
   std::string line = stamp;
   append_field(line, header, 24);  // MY
   append_field(line, header, 16);  // UR

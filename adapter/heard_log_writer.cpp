@@ -1,16 +1,13 @@
 #include "adapter/heard_log_writer.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "adapter/heard_log_append.h"
 
 #include <atomic>
-#include <cerrno>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
+#include <filesystem>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -83,56 +80,17 @@ void tell_once(const std::string& file, const std::string& reason) {
   }
 }
 
-// Two copies of the program in one folder: only one writes the columns, and
-// before any line.
-bool add_columns_if_new(int fd, int& error) {
-  struct stat st {};
-  if (fstat(fd, &st) != 0) {
-    error = errno;
-    return false;
-  }
-  if (st.st_size != 0) return true;
-  flock(fd, LOCK_EX);  // without locks (some network folders) a rare race remains
-  bool ok = true;
-  if (fstat(fd, &st) == 0 && st.st_size == 0) {
-    const std::size_t n = sizeof kHeardLogColumns - 1;
-    const ssize_t written = write(fd, kHeardLogColumns, n);
-    if (written != static_cast<ssize_t>(n)) {
-      error = written < 0 ? errno : ENOSPC;
-      ok = false;
-    }
-  }
-  flock(fd, LOCK_UN);
-  return ok;
-}
-
 // Opened for each line, as the settings files are for each save: the
 // operator may move the file away at any time.
 void append(const Waiting& waiting, std::string& torn_file) {
   const std::string& path = waiting.path;
   const std::string& line = waiting.line;
-  const std::string file = heard_log_file_for(line);
-  const int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
-  if (fd < 0) {
-    tell_once(file, reason_of(errno));
-    return;
-  }
-  int error = 0;
-  if (add_columns_if_new(fd, error)) {
-    // One write on O_APPEND: a crash leaves whole lines, and another copy of
-    // the program appending never splits one. A line a full disk cut short
-    // gets its end first, so the lines after it stay whole.
-    const std::string out = torn_file == path ? "\n" + line : line;
-    const ssize_t written = write(fd, out.data(), out.size());
-    if (written == static_cast<ssize_t>(out.size())) {
-      torn_file.clear();
-    } else {
-      error = written < 0 ? errno : ENOSPC;
-      if (written > 0) torn_file = path;
-    }
-  }
-  close(fd);
-  if (error != 0) tell_once(file, reason_of(error));
+  // A line a full disk cut short gets its end first, so the lines after it
+  // stay whole.
+  const HeardAppend result = append_heard_line(path, torn_file == path ? "\n" + line : line);
+  if (result.written) torn_file.clear();
+  if (result.cut_short) torn_file = path;
+  if (!result.reason.empty()) tell_once(heard_log_file_for(line), result.reason);
 }
 
 void write_lines() {
@@ -153,9 +111,9 @@ void write_lines() {
 }
 
 std::string in_working_folder(const std::string& file) {
-  char folder[4096];
-  if (!getcwd(folder, sizeof folder)) return file;
-  return std::string(folder) + "/" + file;
+  std::error_code error;
+  const std::filesystem::path folder = std::filesystem::current_path(error);
+  return error ? file : (folder / file).string();
 }
 
 void drain_at_exit() { heard_log_drain(kExitDrain); }

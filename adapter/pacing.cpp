@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
-#include <thread>
 
 namespace {
 
@@ -25,7 +23,7 @@ void spin_wait(std::int64_t count) {
   while (!pauses_cut_short.load()) {
     const auto now = Clock::now();
     if (now >= end) return;
-    std::this_thread::sleep_for(std::min<Clock::duration>(end - now, kSlice));
+    sleep_at_least(std::min<Clock::duration>(end - now, kSlice));
   }
 }
 

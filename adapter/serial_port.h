@@ -44,6 +44,8 @@ class SerialPort {
 
  private:
   explicit SerialPort(int fd);
+  // A descriptor on Linux; on Windows a HANDLE, whose significant bits fit
+  // in an int (HandleToLong). -1 when invalid on both.
   int fd_ = -1;
   int wake_fd_ = -1;
 };
@@ -51,6 +53,7 @@ class SerialPort {
 void write_bytes(SerialPort& port, const void* bytes, std::size_t count);
 std::optional<std::uint8_t> read_byte(SerialPort& port);
 
-// Where "COMn" lives: an entry named "COMn" in the working directory (a link
-// to /dev/ttyUSB0 and the like), otherwise /dev/ttyS(n-1). Empty below 1.
+// Where "COMn" lives. Linux: an entry named "COMn" in the working directory
+// (a link to /dev/ttyUSB0 and the like), otherwise /dev/ttyS(n-1). Windows:
+// the port COMn itself. Empty below 1.
 std::string device_path_for_com(int number);

@@ -23,6 +23,9 @@ class TextFileReader {
 
  private:
   int next_byte();
+  // Reads the next block of the file into the buffer; false at its end.
+  // Each platform has its own, with the constructor and destructor.
+  bool refill();
 
   int fd_ = -1;
   std::array<unsigned char, 512> buffer_{};

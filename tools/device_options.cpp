@@ -30,7 +30,7 @@ bool to_seconds(const std::string& text, double& out) {
   return true;
 }
 
-enum : int { kDir = 256, kDvPort, kTrxPort, kRepeaters, kScript, kScriptAfterInit, kEvery, kHex };
+enum : int { kDir = 256, kDvPort, kTrxPort, kRepeaters, kScript, kScriptAfterInit, kEvery, kHex, kAssumeOpen };
 
 const option kOptions[] = {
     {"dir", required_argument, nullptr, kDir},
@@ -41,6 +41,7 @@ const option kOptions[] = {
     {"script-after-init", no_argument, nullptr, kScriptAfterInit},
     {"every", required_argument, nullptr, kEvery},
     {"hex", no_argument, nullptr, kHex},
+    {"assume-open", no_argument, nullptr, kAssumeOpen},
     {"help", no_argument, nullptr, 'h'},
     {nullptr, 0, nullptr, 0},
 };
@@ -68,6 +69,8 @@ const char* device_usage() {
          "                       replays it) instead of from program start\n"
          "  --every SECONDS      a header from a fictional station this often (default 30, 0 = off)\n"
          "  --hex                also print the raw bytes\n"
+         "  --assume-open        count both ports as held by the console all the time: a\n"
+         "                       console under Wine opens them without claiming the terminal\n"
          "  --help               this text\n"
          "Reports are sent only while the console holds the adapter port (START to STOP).\n";
 }
@@ -95,6 +98,9 @@ bool parse_device_options(const std::vector<std::string>& args, DeviceOptions& o
         break;
       case 'h':
         o.help = true;
+        break;
+      case kAssumeOpen:
+        o.assume_open = true;
         break;
       case kScriptAfterInit:
         o.script_after_init = true;

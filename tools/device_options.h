@@ -13,6 +13,7 @@ struct DeviceOptions {
   bool script_after_init = false;  // script clock starts at each INIT instead of program start
   double every_seconds = 30;      // fictional stations; 0 turns them off
   bool hex = false;
+  bool assume_open = false;       // ports count as held by the console all the time
   bool help = false;
 };
 

@@ -213,6 +213,10 @@ int run(Devices& d) {
     std::fprintf(stderr, "kestrel8-devices: %s\n", error.c_str());
     return 1;
   }
+  if (d.options.assume_open) {
+    d.dv_link.assume_held();
+    d.trx_link.assume_held();
+  }
   install_stop_handlers();
   log_line("---", "DV adapter on " + d.dv_link.link_path() + " (" + d.dv_link.near_path() + "), radio on " +
                       d.trx_link.link_path() + " (" + d.trx_link.near_path() + ")");

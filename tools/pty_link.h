@@ -28,6 +28,9 @@ class PtyLink {
   // from START to STOP. Reports are only sent then: a real device's bytes
   // are lost when nobody has the port open.
   bool held_by_console() const;
+  // From now on held_by_console() is always true: for a console that opens
+  // the port without claiming the terminal (under Wine).
+  void assume_held() { assume_held_ = true; }
   // Drops bytes sent to the port that nobody read.
   void drop_unread_input() const;
 
@@ -47,4 +50,5 @@ class PtyLink {
   bool sampled_held_ = false;
   std::string near_path_;
   std::string link_path_;
+  bool assume_held_ = false;
 };

@@ -12,8 +12,8 @@
 #include "adapter/receive_loop.h"
 #include "console/console_handlers.h"
 #include "console/console_view.h"
+#include "console/console_layout.h"
 #include "console/qt/caret_rest.h"
-#include "console/qt/console_layout.h"
 #include "console/qt/typing_buffer.h"
 #include "console/qt/window_thread_bridge.h"
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "support/byte_literals.h"
+
 class PtyDevice {
  public:
   // Creates the pair and, when com_number > 0, links COM<n> to the near end.
@@ -39,10 +41,6 @@ class PtyDevice {
   std::string link_name_;
   std::vector<std::uint8_t> pending_;
 };
-
-// Bytes from a string literal, for expected frames written as text + hex.
-std::vector<std::uint8_t> bytes_of(const std::string& s);
-std::vector<std::uint8_t> operator+(std::vector<std::uint8_t> a, const std::vector<std::uint8_t>& b);
 
 // Every byte to a far end, waiting while the line is full: a test's device
 // never drops what it sends.

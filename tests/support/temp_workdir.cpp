@@ -1,19 +1,23 @@
 #include "support/temp_workdir.h"
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 
 TempWorkdir::TempWorkdir(const std::string& parent) {
   previous_ = std::filesystem::current_path().string();
   std::filesystem::path base =
       parent.empty() ? std::filesystem::temp_directory_path() : std::filesystem::path(parent);
-  std::string pattern = (base / "kestrel8-test-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp");
-  path_ = pattern;
+  // A name nobody else holds: create_directory refuses one that exists.
+  std::random_device seed;
+  std::mt19937_64 pick(seed());
+  for (int attempt = 0; path_.empty(); ++attempt) {
+    if (attempt == 100) throw std::runtime_error("no fresh temporary folder");
+    std::filesystem::path candidate = base / ("kestrel8-test-" + std::to_string(pick() % 1000000000));
+    if (std::filesystem::create_directory(candidate)) path_ = candidate.string();
+  }
   std::filesystem::current_path(path_);
 }
 

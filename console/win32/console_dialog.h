@@ -1,0 +1,70 @@
+#pragma once
+// The console window on Windows: a modal dialog from the shared layout
+// table whose controls carry the identifiers the station logic uses. It only
+// shows and routes; what an event means is decided by the handler.
+//
+// The receive thread's display requests are SendMessage calls to the dialog:
+// the thread waits until the window's thread has carried them out, and the
+// window's thread carries them out whenever it takes messages, also inside
+// the pump it runs while STOP waits for the loop.
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "adapter/receive_loop.h"
+#include "console/console_handlers.h"
+#include "console/console_view.h"
+
+// Returns true when the window must close.
+using CommandHandler =
+    std::function<bool(ConsoleView&, int control_id, CommandKind, const DisplayPump&)>;
+using CreationHook = std::function<void(ConsoleView&)>;
+
+class Win32ConsoleDialog final : public ConsoleView {
+ public:
+  Win32ConsoleDialog(CommandHandler handler, CreationHook on_created);
+  Win32ConsoleDialog(const Win32ConsoleDialog&) = delete;
+  Win32ConsoleDialog& operator=(const Win32ConsoleDialog&) = delete;
+
+  // Shows the dialog modally with no owner; returns when it has ended.
+  void run();
+  HWND window() const { return window_; }
+
+  // Callable from any thread; from another thread the caller waits until the
+  // window's thread has done it.
+  void set_text(int id, const std::string& text) override;
+  std::string get_text(int id, int max_chars) override;
+  EditSelection get_selection(int id) override;
+  void type_char(int id, char c) override;
+  void list_append(int id, const std::string& entry) override;
+  void list_remove(int id, int index) override;
+  int list_count(int id) override;
+  std::optional<std::string> list_selected_text(int id) override;
+  void message_box(const std::string& text, const std::string& caption, BoxOwner owner) override;
+
+  // Carries out the display requests sent to the window and nothing else, so
+  // no click or key can start another STOP or EXIT meanwhile.
+  static void pump_display_requests();
+
+ private:
+  static INT_PTR CALLBACK dialog_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  static LRESULT CALLBACK typed_box_proc(HWND box, UINT message, WPARAM wparam, LPARAM lparam);
+  INT_PTR handle(UINT message, WPARAM wparam, LPARAM lparam);
+  void created(HWND window);
+  void route(int control_id, CommandKind kind);
+  // Runs the work on the window's thread, after any typing still queued.
+  void on_window_thread(const std::function<void()>& work, bool flush_first = true);
+  void flush_typing();
+
+  CommandHandler handler_;
+  CreationHook on_created_;
+  DisplayPump pump_;
+  HWND window_ = nullptr;
+  DWORD window_thread_ = 0;
+  // Characters typed by the receive loop, put in as one edit per line.
+  int typing_box_ = 0;
+  std::string typing_;
+  WNDPROC receiving_box_proc_ = nullptr;
+};

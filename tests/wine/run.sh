@@ -1,0 +1,20 @@
+#!/bin/sh
+# Runs the Windows tests: the cross-compiled unit tests under wine64, then the
+# Linux-side tests that drive the Windows programs. Usage: run.sh BUILD_DIR
+# (under an X server: the dialog needs one).
+set -eu
+build=$(cd "$1" && pwd)
+export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all
+# No Mono or Gecko: nothing here needs them, and their installers would ask.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+# One Wine server for all the programs of the run, ended when it is over.
+mkdir -p "$WINEPREFIX"
+# Its own log: it reports to its output when a test's terminal hangs up.
+/usr/lib/wine/wineserver -p > "$build/wineserver.log" 2>&1
+trap '/usr/lib/wine/wineserver -k || true' EXIT
+# Also starts Wine's own services now, so that they do not inherit the
+# output of the first test and keep ctest waiting for it to close.
+[ -f "$WINEPREFIX/system.reg" ] || echo "Creating the Wine prefix in $WINEPREFIX (once)"
+/usr/lib/wine/wine64 wineboot -i
+ctest --test-dir "$build" --output-on-failure
+ctest --test-dir "$build/host" --output-on-failure
