@@ -1,7 +1,7 @@
 # Front door for building, testing and running Kestrel8.
 # Every target works on a fresh Debian machine: `make deps` installs what is missing.
 
-PACKAGES := g++ cmake ninja-build pkg-config qt6-base-dev fonts-dejavu-core \
+PACKAGES := g++ cmake ninja-build pkg-config qt6-base-dev libxkbcommon-dev fonts-dejavu-core fonts-ipafont-gothic \
             googletest libgmock-dev libgtest-dev libbenchmark-dev \
             clang libclang-rt-14-dev xvfb xauth x11-utils imagemagick xdotool \
             dpkg-dev lintian desktop-file-utils appstream librsvg2-bin

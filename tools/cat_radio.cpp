@@ -60,7 +60,13 @@ const char* shift_name(Shift s) {
   return "?";
 }
 
-std::string raw(const Command& c) { return "[" + hex_bytes({c.begin(), c.end()}) + "]"; }
+std::string raw(const Command& c) {
+  // Appended rather than "[" + ...: GCC 12 warns falsely (-Wrestrict) on that.
+  std::string text = "[";
+  text += hex_bytes({c.begin(), c.end()});
+  text += ']';
+  return text;
+}
 
 }  // namespace
 

@@ -18,7 +18,9 @@
 
 #include "console/qt/byte_text.h"
 #include "console/qt/dialog_units.h"
+#include "console/qt/frame_lines.h"
 #include "console/qt/list_entry_text.h"
+#include "console/qt/whole_rows.h"
 
 namespace {
 
@@ -27,6 +29,25 @@ namespace {
 bool reports_every_event(int id) { return id == ctl::my_callsign || id == ctl::my_suffix; }
 
 QString object_name_for(int id) { return QStringLiteral("id%1").arg(id); }
+
+// A caption that starts where another control ends would touch its frame or
+// scroll bar ("Tranceiver(15)" beside the My repeater list): it starts one
+// dialog unit in, or less where the caption would not fit otherwise.
+void keep_captions_off_neighbours(const std::map<int, QWidget*>& controls, int indent) {
+  for (const auto& [id, widget] : controls) {
+    auto* label = qobject_cast<QLabel*>(widget);
+    if (!label || (label->alignment() & Qt::AlignRight)) continue;
+    const QRect caption = label->geometry();
+    for (const auto& [other_id, other] : controls) {
+      const QRect r = other->geometry();
+      const bool same_rows = r.top() <= caption.bottom() && r.bottom() >= caption.top();
+      if (other_id != id && same_rows && r.left() < caption.left() && r.right() + 1 >= caption.left()) {
+        const int room = caption.width() - label->fontMetrics().horizontalAdvance(label->text());
+        label->setIndent(std::clamp(room, 1, indent));
+      }
+    }
+  }
+}
 
 // Text from the device goes at the end; the operator's caret and selection stay.
 void append_keeping_selection(QLineEdit& edit, QChar c) {
@@ -69,8 +90,14 @@ ConsoleDialog::ConsoleDialog(CommandHandler handler, const CreationHook& on_crea
     widget->setObjectName(object_name_for(placed.id));
     widget->setAccessibleName(QString::fromLatin1(placed.accessible_name));
     widget->setGeometry(du_rect(units, placed.x, placed.y, placed.w, placed.h));
+    if (auto* entries = qobject_cast<QListWidget*>(widget)) fit_to_whole_rows(*entries);
+    if (auto* text_box = qobject_cast<QPlainTextEdit*>(widget)) fit_to_whole_lines(*text_box);
+    if (auto* framed = qobject_cast<QAbstractScrollArea*>(widget)) {
+      if (auto lines = keep_frame_lines(*framed)) frame_lines_.push_back(std::move(lines));
+    }
     controls_[placed.id] = widget;
   }
+  keep_captions_off_neighbours(controls_, du_to_px_x(units, 1));
   for (std::size_t i = 1; i < console_tab_order.size(); ++i) {
     setTabOrder(control(console_tab_order[i - 1]), control(console_tab_order[i]));
   }
@@ -109,9 +136,18 @@ QWidget* ConsoleDialog::create_control(const ControlSpec& placed) {
       edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
       edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
       edit->setTabChangesFocus(true);
-      edit->document()->setDocumentMargin(1);  // a one-line box shows its line whole
+      edit->document()->setDocumentMargin(1);
       typing_.watch(edit.get());
       if (reports_every_event(id)) {
+        // A callsign is one line of 8 characters, module letter last: in the
+        // narrow box it must neither wrap at its space nor lose the letter,
+        // so it is shown in the fixed-pitch font without margins. Return
+        // still adds a line.
+        edit->setLineWrapMode(QPlainTextEdit::NoWrap);
+        edit->document()->setDocumentMargin(0);
+        QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        fixed.setPointSize(console_font_points);
+        edit->setFont(fixed);
         connect(edit.get(), &QPlainTextEdit::textChanged, this, [this, id] { route(id, CommandKind::other); });
         connect(edit->verticalScrollBar(), &QScrollBar::valueChanged, this,
                 [this, id] { route(id, CommandKind::other); });
@@ -133,6 +169,9 @@ QWidget* ConsoleDialog::create_control(const ControlSpec& placed) {
       list->setSelectionMode(QAbstractItemView::SingleSelection);
       list->setSortingEnabled(false);
       list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+      // Long repeater lines run past the edge, as in the native list box;
+      // a horizontal bar would take a whole row away.
+      list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
       list->setFocusPolicy(Qt::ClickFocus);  // not a tab stop
       connect(list.get(), &QListWidget::itemDoubleClicked, this,
               [this, id] { route(id, CommandKind::double_click); });

@@ -17,6 +17,7 @@
 #include "console/qt/typing_buffer.h"
 #include "console/qt/window_thread_bridge.h"
 
+class FrameLines;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -85,4 +86,6 @@ class ConsoleDialog final : public QDialog, public ConsoleView {
   // Declared last so the controls go first, while the handler is known to be
   // switched off (a box losing the focus would otherwise still report).
   std::vector<std::unique_ptr<QWidget>> owned_controls_;
+  // Children of the list and text boxes, so they go before them.
+  std::vector<std::unique_ptr<FrameLines>> frame_lines_;
 };
