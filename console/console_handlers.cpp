@@ -19,7 +19,6 @@ constexpr const char* kTransceiverModels[] = {"None", "FT-817", "FT-897"};
 
 // The port fields hold one or two digits; more is never a port number.
 constexpr int kPortTextChars = 9;
-constexpr int kCallsignTextChars = 9;
 constexpr int kMessageChars = 20;
 
 void clear_list(ConsoleView& view, int id) {
@@ -52,8 +51,10 @@ template <std::size_t Width>
 void take_selected_callsign(ConsoleView& view, int id, FixedField<Width>& field) {
   EditSelection sel = view.get_selection(id);
   if (sel.start >= sel.end) return;
-  std::string text = view.get_text(id, kCallsignTextChars);
-  set_fixed(field, selected_characters(text, sel, text.size(), separates_settings_fields));
+  // Read as far as the selection reaches: a callsign kept on a later line of
+  // the box is taken as selected, not as eight spaces sent on the air.
+  std::string text = view.get_text(id, sel.end);
+  set_fixed(field, selected_characters(text, sel, Width, separates_settings_fields));
 }
 
 }  // namespace

@@ -152,6 +152,28 @@ TEST_F(OperatorActionsTest, FieldSeparatorsNeverEnterTheCallsignOrSuffix) {
   }
 }
 
+TEST_F(OperatorActionsTest, CallsignOrSuffixSelectedOnALaterLineIsTaken) {
+  struct Case {
+    int edit;
+    std::string typed;
+    int start, end;
+    std::string callsign, suffix;
+  };
+  const Case cases[] = {
+      {ctl::my_callsign, "QR3WMN D\r\nQR3XYZ X", 10, 18, "QR3XYZ X", "F817"},
+      {ctl::my_callsign, "QR3WMN D\r\n\r\nQR1ABC A", 12, 20, "QR1ABC A", "F817"},
+      {ctl::my_suffix, "F817\r\nZ9", 6, 8, "QR3WMN D", "Z9  "},
+  };
+  for (const Case& c : cases) {
+    reset_station_settings();
+    view.set_text(c.edit, c.typed);
+    view.select_text(c.edit, c.start, c.end);
+    press(c.edit);
+    EXPECT_EQ(station.my_callsign.view(), c.callsign) << c.typed;
+    EXPECT_EQ(station.my_suffix.view(), c.suffix) << c.typed;
+  }
+}
+
 TEST_F(OperatorActionsTest, CallBackRoutesToTheSelectedStation) {
   start_link();
   view.set_text(ctl::receiving, kThreeHeardLines);
