@@ -38,6 +38,7 @@ inline constexpr std::array<ControlSpec, 31> console_controls = {{
     {ctl::adapter_port, ControlKind::digits_edit, "", 350, 10, 40, 10, "DV port"},
     {ctl::response_label, ControlKind::label, "Response", 301, 28, 39, 10, "Response"},
     {ctl::response, ControlKind::label, "***", 350, 30, 40, 10, "Adapter response"},
+    // "Tranceiver" as operators know it from the window and its settings file.
     {ctl::transceiver_label, ControlKind::label, "Tranceiver(15)", 323, 70, 49, 10, "Tranceiver(15)"},
     {ctl::transceiver_model, ControlKind::list, "", 372, 70, 70, 10, "Tranceiver model"},
     {ctl::transceiver_port_label, ControlKind::label, "TRX port(1)", 326, 90, 47, 10, "TRX port(1)"},
