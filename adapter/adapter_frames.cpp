@@ -63,7 +63,8 @@ void send_my_suffix() {
 
 void send_repeater_mode(bool on) {
   spin_wait(1000000);
-  send_frame(adapter_byte::repeater_mode, on ? std::string_view("\x01", 1) : std::string_view("\0", 1));
+  send_frame(adapter_byte::repeater_mode,
+             on ? std::string_view("\x01", 1) : std::string_view("\0", 1));
 }
 
 void send_route() {

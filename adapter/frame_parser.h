@@ -9,8 +9,8 @@
 #include "console/console_view.h"
 
 struct AdapterFrameParser {
-  int state = 0;                 // 0 idle .. 10 skip to end of frame
-  std::uint8_t subcommand = 0;   // survives between frames
+  int state = 0;                // 0 idle .. 10 skip to end of frame
+  std::uint8_t subcommand = 0;  // survives between frames
   int header_count = 0;
   std::uint8_t status_byte_1 = 0;
   std::uint8_t status_byte_2 = 0;

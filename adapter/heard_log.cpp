@@ -43,10 +43,11 @@ std::string heard_log_line(HeardTime heard, const std::array<std::uint8_t, 33>& 
   const year_month_day date{day};
   const hh_mm_ss<seconds> time{whole - day};
   char stamp[96];  // room for any int, so the compiler can see nothing is cut
-  std::snprintf(stamp, sizeof stamp, "%04d-%02u-%02uT%02d:%02d:%02d.%03dZ", static_cast<int>(date.year()),
-                static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
-                static_cast<int>(time.hours().count()), static_cast<int>(time.minutes().count()),
-                static_cast<int>(time.seconds().count()), static_cast<int>((ms - whole).count()));
+  std::snprintf(stamp, sizeof stamp, "%04d-%02u-%02uT%02d:%02d:%02d.%03dZ",
+                static_cast<int>(date.year()), static_cast<unsigned>(date.month()),
+                static_cast<unsigned>(date.day()), static_cast<int>(time.hours().count()),
+                static_cast<int>(time.minutes().count()), static_cast<int>(time.seconds().count()),
+                static_cast<int>((ms - whole).count()));
   std::string line = stamp;
   append_field(line, header, 24);  // MY
   append_field(line, header, 16);  // UR

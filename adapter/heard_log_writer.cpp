@@ -1,7 +1,5 @@
 #include "adapter/heard_log_writer.h"
 
-#include "adapter/heard_log_append.h"
-
 #include <atomic>
 #include <condition_variable>
 #include <cstdio>
@@ -11,6 +9,8 @@
 #include <mutex>
 #include <system_error>
 #include <thread>
+
+#include "adapter/heard_log_append.h"
 
 // Why a thread of its own: STOP waits for the receive loop to end, and the
 // receive thread's display requests hold the window's thread, so a write on

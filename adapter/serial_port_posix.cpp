@@ -1,5 +1,3 @@
-#include "adapter/serial_port.h"
-
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -12,6 +10,8 @@
 #include <cerrno>
 #include <chrono>
 #include <thread>
+
+#include "adapter/serial_port.h"
 
 namespace {
 

@@ -12,7 +12,11 @@ using ReportBytes = std::vector<std::uint8_t>;
 // The box shows it as a line of 35 characters after a line feed.
 inline ReportBytes header_report(const std::string& my) {
   ReportBytes out{0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x04};
-  const std::string fields = std::string("QR3KTG G" "QR3KTA A" "CQCQCQ  ") + my;
+  const std::string fields = std::string(
+                                 "QR3KTG G"
+                                 "QR3KTA A"
+                                 "CQCQCQ  ") +
+                             my;
   out.insert(out.end(), fields.begin(), fields.end());
   out.push_back(0x00);
   out.push_back(0xFD);

@@ -34,8 +34,10 @@ bool seconds_in_range(const char* text, double& out) {
 }
 
 [[noreturn]] void refuse(const char* program, const std::string& why) {
-  std::fprintf(stderr, "%s: %s\nusage: %s [--runs N] [--divisor N] [--seconds S] [--reports N] [--lines N] [--timed N] [--typed]\n", program,
-               why.c_str(), program);
+  std::fprintf(stderr,
+               "%s: %s\nusage: %s [--runs N] [--divisor N] [--seconds S] [--reports N] [--lines N] "
+               "[--timed N] [--typed]\n",
+               program, why.c_str(), program);
   std::exit(2);
 }
 
@@ -43,14 +45,10 @@ bool seconds_in_range(const char* text, double& out) {
 
 BenchOptions parse_bench_options(int argc, char** argv) {
   static const option kOptions[] = {
-      {"runs", required_argument, nullptr, 'r'},
-      {"divisor", required_argument, nullptr, 'd'},
-      {"seconds", required_argument, nullptr, 's'},
-      {"reports", required_argument, nullptr, 'R'},
-      {"lines", required_argument, nullptr, 'l'},
-      {"timed", required_argument, nullptr, 't'},
-      {"typed", no_argument, nullptr, 'T'},
-      {nullptr, 0, nullptr, 0},
+      {"runs", required_argument, nullptr, 'r'},    {"divisor", required_argument, nullptr, 'd'},
+      {"seconds", required_argument, nullptr, 's'}, {"reports", required_argument, nullptr, 'R'},
+      {"lines", required_argument, nullptr, 'l'},   {"timed", required_argument, nullptr, 't'},
+      {"typed", no_argument, nullptr, 'T'},         {nullptr, 0, nullptr, 0},
   };
   BenchOptions options;
   opterr = 0;  // our own messages
@@ -87,8 +85,9 @@ BenchOptions parse_bench_options(int argc, char** argv) {
         if (!whole_number(optarg, 1, 10000000, n))
           refuse(argv[0], std::string(name) + " needs a whole number from 1 to 10000000, not \"" +
                               optarg + '"');
-        (key == 'R' ? options.reports : key == 'l' ? options.lines : options.timed) =
-            static_cast<int>(n);
+        (key == 'R'   ? options.reports
+         : key == 'l' ? options.lines
+                      : options.timed) = static_cast<int>(n);
         break;
       }
       case 'T':
@@ -125,7 +124,7 @@ double percentile(std::vector<double> values, double fraction) {
 
 double resident_mb(int pid) {
   std::ifstream status(pid == 0 ? std::string("/proc/self/status")
-                                 : "/proc/" + std::to_string(pid) + "/status");
+                                : "/proc/" + std::to_string(pid) + "/status");
   std::string line;
   while (std::getline(status, line)) {
     if (line.rfind("VmRSS:", 0) != 0) continue;

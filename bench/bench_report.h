@@ -7,13 +7,13 @@
 #include <vector>
 
 struct BenchOptions {
-  int runs = 5;               // --runs N
-  long pacing_divisor = 1;    // --divisor N: pauses shortened N times
-  double seconds = 10.0;      // --seconds S: length of a quiet spell
-  int reports = 1000;         // --reports N: header reports timed one by one
-  int lines = 100000;         // --lines N: header lines in a long session
-  int timed = 200;            // --timed N: of those, the lines timed
-  bool typed = false;         // --typed: a long session's lines typed one by one
+  int runs = 5;             // --runs N
+  long pacing_divisor = 1;  // --divisor N: pauses shortened N times
+  double seconds = 10.0;    // --seconds S: length of a quiet spell
+  int reports = 1000;       // --reports N: header reports timed one by one
+  int lines = 100000;       // --lines N: header lines in a long session
+  int timed = 200;          // --timed N: of those, the lines timed
+  bool typed = false;       // --typed: a long session's lines typed one by one
 };
 
 // Unknown options end the program with a usage line.

@@ -37,8 +37,9 @@ class BenchView : public ConsoleView {
 
  private:
   std::string* slot_of(int id) {
-    return id >= 0 && static_cast<std::size_t>(id) < texts_.size() ? &texts_[static_cast<std::size_t>(id)]
-                                                                   : nullptr;
+    return id >= 0 && static_cast<std::size_t>(id) < texts_.size()
+               ? &texts_[static_cast<std::size_t>(id)]
+               : nullptr;
   }
   std::array<std::string, ctl::callback_callsign + 1> texts_;
 };

@@ -6,14 +6,13 @@
 // does (with its undo history), which takes many minutes.
 
 #include <QApplication>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
-
-#include <QTextCursor>
-#include <QTextDocument>
 
 #include "adapter/frame_parser.h"
 #include "bench/bench_report.h"
@@ -49,7 +48,8 @@ int main(int argc, char** argv) {
     cursor.endEditBlock();
     window.receiving().setTextCursor(cursor);
     QApplication::processEvents();
-    std::printf("box filled with %d lines in %.0f ms\n", window.receiving().document()->blockCount() - 1,
+    std::printf("box filled with %d lines in %.0f ms\n",
+                window.receiving().document()->blockCount() - 1,
                 std::chrono::duration<double, std::milli>(Clock::now() - fill_begin).count());
   }
   // Otherwise the same typing into the box, on the window's thread so it

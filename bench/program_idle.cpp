@@ -5,20 +5,20 @@
 // wake-ups are taken, once the caret has stopped blinking. Then STOP is
 // clicked and timed.
 
+#include <time.h>
+
 #include <QApplication>
 #include <QPushButton>
 #include <QTimer>
-#include <time.h>
-
 #include <chrono>
 #include <cstdio>
 
 #include "adapter/link_state.h"
 #include "adapter/receive_loop.h"
 #include "bench/bench_report.h"
+#include "bench/linked_window.h"
 #include "bench/process_wakeups.h"
 #include "bench/station_files.h"
-#include "bench/linked_window.h"
 
 namespace {
 
@@ -82,9 +82,9 @@ int main(int argc, char** argv) {
       threads_after = thread_switches();
       const auto stop_began = std::chrono::steady_clock::now();
       qobject_cast<QPushButton*>(dialog.control(ctl::start_stop))->click();
-      stop_ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() -
-                                                          stop_began)
-                    .count();
+      stop_ms =
+          std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - stop_began)
+              .count();
       stopped = !adapter_open && !receive_loop_running();
       app.quit();
     });

@@ -51,7 +51,8 @@ int main(int argc, char** argv) {
   const auto threads_before = thread_switches();
   const auto wall_before = std::chrono::steady_clock::now();
   std::this_thread::sleep_for(std::chrono::duration<double>(options.seconds));
-  const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wall_before).count();
+  const double wall =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - wall_before).count();
   const double cpu = process_cpu_seconds() - cpu_before;
   const auto threads_after = thread_switches();
   const long switches = total_switches(threads_after) - total_switches(threads_before);
@@ -74,9 +75,9 @@ int main(int argc, char** argv) {
     std::this_thread::sleep_for(kIdleBeforeStop);
     const auto stop_began = std::chrono::steady_clock::now();
     stop_receive_loop({});
-    stop_ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() -
-                                                                stop_began)
-                          .count());
+    stop_ms.push_back(
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - stop_began)
+            .count());
     close_adapter_link();
   }
   print_result("receive_idle_cpu_percent", 100.0 * cpu / wall);

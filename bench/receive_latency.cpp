@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "bench/bench_report.h"
 #include "adapter/heard_log_writer.h"
+#include "bench/bench_report.h"
 #include "bench/linked_window.h"
 
 namespace {
@@ -51,8 +51,7 @@ int main(int argc, char** argv) {
     latencies.push_back(ms);
   }
   std::printf("%d header reports: p50 %.3f ms, p99 %.3f ms, worst %.3f ms\n", reports,
-              percentile(latencies, 0.5), percentile(latencies, 0.99),
-              percentile(latencies, 1.0));
+              percentile(latencies, 0.5), percentile(latencies, 0.99), percentile(latencies, 1.0));
   print_result("latency_p50_ms", percentile(latencies, 0.5));
   print_result("latency_p99_ms", percentile(latencies, 0.99));
   print_result("latency_worst_ms", percentile(latencies, 1.0));

@@ -14,8 +14,8 @@
 #include "adapter/link_state.h"
 #include "adapter/pacing.h"
 #include "bench/bench_report.h"
-#include "bench/station_files.h"
 #include "bench/bench_view.h"
+#include "bench/station_files.h"
 #include "console/console_handlers.h"
 #include "support/pty_device.h"
 #include "support/temp_workdir.h"
@@ -26,8 +26,8 @@ namespace {
 // init, after init, before MY, before the suffix, before repeater mode,
 // before the route; then after frequency, after offset, before direction,
 // after direction, after mode.
-constexpr std::int64_t kStartPauses[] = {1000000,   10000,     1000000,    1000000,
-                                         1000000,   100000,    100000000,  100000000,
+constexpr std::int64_t kStartPauses[] = {1000000,    10000,     1000000,   1000000,
+                                         1000000,    100000,    100000000, 100000000,
                                          1000000000, 100000000, 100000000};
 
 // Bytes each device must have had by the end of START.
@@ -77,8 +77,8 @@ int main(int argc, char** argv) {
     const std::size_t to_radio = radio.read_count(kRadioBytes).size();
     on_start_stop(view, pump);  // STOP, outside the timing
     if (!started || to_adapter != kAdapterBytes || to_radio != kRadioBytes) {
-      std::fprintf(stderr, "START did not configure both devices (%zu and %zu bytes)\n",
-                   to_adapter, to_radio);
+      std::fprintf(stderr, "START did not configure both devices (%zu and %zu bytes)\n", to_adapter,
+                   to_radio);
       return 1;
     }
     overheads.push_back(wall - pauses);

@@ -90,18 +90,39 @@ void on_window_created(ConsoleView& view) {
 bool on_command(ConsoleView& view, int control_id, CommandKind kind, const DisplayPump& pump) {
   const bool double_click = kind == CommandKind::double_click;
   switch (control_id) {
-    case ctl::start_stop: on_start_stop(view, pump); break;
+    case ctl::start_stop:
+      on_start_stop(view, pump);
+      break;
     case ctl::exit_button:
-    case ctl::cancel: on_exit(view, pump); return true;
-    case ctl::call_area: if (double_click) on_call_area_chosen(view); break;
-    case ctl::my_repeater: if (double_click) on_my_repeater_chosen(view); break;
-    case ctl::his_repeater: if (double_click) on_his_repeater_chosen(view); break;
-    case ctl::transceiver_model: if (double_click) on_transceiver_chosen(view); break;
-    case ctl::my_callsign: on_callsign_edit(view); break;
-    case ctl::my_suffix: on_suffix_edit(view); break;
-    case ctl::call_back: on_call_back(view); break;
-    case ctl::tx_msg: on_tx_message(view); break;
-    default: break;
+    case ctl::cancel:
+      on_exit(view, pump);
+      return true;
+    case ctl::call_area:
+      if (double_click) on_call_area_chosen(view);
+      break;
+    case ctl::my_repeater:
+      if (double_click) on_my_repeater_chosen(view);
+      break;
+    case ctl::his_repeater:
+      if (double_click) on_his_repeater_chosen(view);
+      break;
+    case ctl::transceiver_model:
+      if (double_click) on_transceiver_chosen(view);
+      break;
+    case ctl::my_callsign:
+      on_callsign_edit(view);
+      break;
+    case ctl::my_suffix:
+      on_suffix_edit(view);
+      break;
+    case ctl::call_back:
+      on_call_back(view);
+      break;
+    case ctl::tx_msg:
+      on_tx_message(view);
+      break;
+    default:
+      break;
   }
   return false;
 }

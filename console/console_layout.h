@@ -13,8 +13,8 @@ enum class ControlKind {
   line_edit,        // one line
   multi_line_edit,  // vertical scroll bar, Return starts a new line
   button,
-  default_button,   // Return outside a text box presses it
-  list,             // unsorted, double-click picks
+  default_button,  // Return outside a text box presses it
+  list,            // unsorted, double-click picks
 };
 
 struct ControlSpec {
@@ -39,9 +39,11 @@ inline constexpr std::array<ControlSpec, 31> console_controls = {{
     {ctl::response_label, ControlKind::label, "Response", 301, 28, 39, 10, "Response"},
     {ctl::response, ControlKind::label, "***", 350, 30, 40, 10, "Adapter response"},
     // "Tranceiver" as operators know it from the window and its settings file.
-    {ctl::transceiver_label, ControlKind::label, "Tranceiver(15)", 323, 70, 49, 10, "Tranceiver(15)"},
+    {ctl::transceiver_label, ControlKind::label, "Tranceiver(15)", 323, 70, 49, 10,
+     "Tranceiver(15)"},
     {ctl::transceiver_model, ControlKind::list, "", 372, 70, 70, 10, "Tranceiver model"},
-    {ctl::transceiver_port_label, ControlKind::label, "TRX port(1)", 326, 90, 47, 10, "TRX port(1)"},
+    {ctl::transceiver_port_label, ControlKind::label, "TRX port(1)", 326, 90, 47, 10,
+     "TRX port(1)"},
     {ctl::transceiver_port, ControlKind::line_edit, "", 372, 90, 40, 10, "TRX port"},
     {ctl::start_stop, ControlKind::default_button, "START", 400, 10, 40, 10, "START / STOP"},
     {ctl::exit_button, ControlKind::button, "EXIT", 400, 30, 40, 10, "EXIT"},
@@ -51,7 +53,8 @@ inline constexpr std::array<ControlSpec, 31> console_controls = {{
     {ctl::sending, ControlKind::multi_line_edit, "", 70, 200, 255, 50, "Short message text"},
     {ctl::sending_label, ControlKind::label, "Sending(20)", 20, 200, 40, 10, "Sending(20)"},
     {ctl::my_callsign, ControlKind::multi_line_edit, "", 70, 10, 45, 10, "My callsign"},
-    {ctl::my_callsign_label, ControlKind::label, "My callsign(8)", 20, 10, 50, 10, "My callsign(8)"},
+    {ctl::my_callsign_label, ControlKind::label, "My callsign(8)", 20, 10, 50, 10,
+     "My callsign(8)"},
     {ctl::my_suffix, ControlKind::multi_line_edit, "", 150, 10, 30, 10, "Slash"},
     {ctl::my_suffix_label, ControlKind::label, "Slash(4)", 120, 10, 30, 10, "Slash(4)"},
     {ctl::call_area, ControlKind::list, "", 70, 50, 60, 10, "Call area"},
@@ -65,13 +68,14 @@ inline constexpr std::array<ControlSpec, 31> console_controls = {{
     {ctl::shift_label, ControlKind::label, "Shift[kHz]", 327, 135, 45, 10, "Shift[kHz]"},
     {ctl::shift, ControlKind::right_label, "*****", 373, 135, 37, 10, "Shift"},
     {ctl::call_back, ControlKind::button, "Call back", 327, 153, 42, 10, "Call back"},
-    {ctl::callback_callsign, ControlKind::right_label, "********", 372, 154, 45, 10, "Call back callsign"},
+    {ctl::callback_callsign, ControlKind::right_label, "********", 372, 154, 45, 10,
+     "Call back callsign"},
 }};
 
 // Tab walks the edits and buttons in this order; labels and lists are skipped.
 inline constexpr std::array<int, 10> console_tab_order = {
-    ctl::adapter_port, ctl::transceiver_port, ctl::start_stop, ctl::exit_button, ctl::tx_msg,
-    ctl::receiving,    ctl::sending,          ctl::my_callsign, ctl::my_suffix,  ctl::call_back,
+    ctl::adapter_port, ctl::transceiver_port, ctl::start_stop,  ctl::exit_button, ctl::tx_msg,
+    ctl::receiving,    ctl::sending,          ctl::my_callsign, ctl::my_suffix,   ctl::call_back,
 };
 
 inline constexpr int console_initial_focus = ctl::adapter_port;

@@ -7,17 +7,17 @@
 #include <string>
 
 namespace ctl {
-inline constexpr int adapter_port = 110;       // "DV port(1)" edit
-inline constexpr int response = 120;           // adapter status text
+inline constexpr int adapter_port = 110;  // "DV port(1)" edit
+inline constexpr int response = 120;      // adapter status text
 inline constexpr int adapter_port_label = 130;
 inline constexpr int response_label = 140;
-inline constexpr int start_stop = 150;         // START / STOP button
+inline constexpr int start_stop = 150;  // START / STOP button
 inline constexpr int exit_button = 160;
-inline constexpr int receiving = 200;          // received header lines
+inline constexpr int receiving = 200;  // received header lines
 inline constexpr int receiving_label = 202;
 inline constexpr int my_callsign = 210;
 inline constexpr int my_callsign_label = 220;
-inline constexpr int my_suffix = 230;          // "Slash(4)"
+inline constexpr int my_suffix = 230;  // "Slash(4)"
 inline constexpr int my_suffix_label = 240;
 inline constexpr int call_area = 250;
 inline constexpr int call_area_label = 260;
@@ -25,20 +25,20 @@ inline constexpr int my_repeater = 270;
 inline constexpr int my_repeater_label = 280;
 inline constexpr int his_repeater = 290;
 inline constexpr int his_repeater_label = 300;
-inline constexpr int sending = 310;            // short message text
+inline constexpr int sending = 310;  // short message text
 inline constexpr int sending_label = 320;
 inline constexpr int tx_msg = 330;
 inline constexpr int transceiver_label = 340;
 inline constexpr int transceiver_port_label = 350;
 inline constexpr int transceiver_model = 360;
-inline constexpr int transceiver_port = 370;   // "TRX port(1)" edit
+inline constexpr int transceiver_port = 370;  // "TRX port(1)" edit
 inline constexpr int frequency_label = 380;
 inline constexpr int frequency = 390;
 inline constexpr int shift_label = 400;
 inline constexpr int shift = 410;
 inline constexpr int call_back = 420;
 inline constexpr int callback_callsign = 430;
-inline constexpr int cancel = 2;               // Esc key or close box
+inline constexpr int cancel = 2;  // Esc key or close box
 }  // namespace ctl
 
 // Character positions in an edit's text; a line break counts as two (CR LF).
@@ -68,6 +68,5 @@ class ConsoleView {
   virtual std::optional<std::string> list_selected_text(int id) = 0;
 
   // Holds the caller until the operator presses OK.
-  virtual void message_box(const std::string& text, const std::string& caption,
-                           BoxOwner owner) = 0;
+  virtual void message_box(const std::string& text, const std::string& caption, BoxOwner owner) = 0;
 };

@@ -10,8 +10,17 @@
 #include "console/console_view.h"
 
 struct ViewCall {
-  enum Kind { set_text, get_text, get_selection, type_char, list_append, list_remove,
-              list_count, list_selected_text, message_box };
+  enum Kind {
+    set_text,
+    get_text,
+    get_selection,
+    type_char,
+    list_append,
+    list_remove,
+    list_count,
+    list_selected_text,
+    message_box
+  };
   Kind kind;
   int id = 0;  // the control; for a message box, 0
   std::string text;

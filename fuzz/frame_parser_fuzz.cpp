@@ -48,8 +48,10 @@ struct Framing {
 
   void end() {
     ended = true;
-    if (subcommand == 0x04) shown_line = expected_line(header);
-    else shown_status = expected_status(status_code);
+    if (subcommand == 0x04)
+      shown_line = expected_line(header);
+    else
+      shown_status = expected_status(status_code);
     state = 0;
   }
 
@@ -59,43 +61,68 @@ struct Framing {
     shown_status.clear();
     if (state == 0) state = 1;
     switch (state) {
-      case 1: state = b == 0xFE ? 2 : 1; break;
-      case 2: state = b == 0xFE ? 3 : 1; break;
-      case 3: state = b == 0x7F ? 4 : 10; break;
-      case 4: state = b == 0x01 ? 5 : 10; break;
+      case 1:
+        state = b == 0xFE ? 2 : 1;
+        break;
+      case 2:
+        state = b == 0xFE ? 3 : 1;
+        break;
+      case 3:
+        state = b == 0x7F ? 4 : 10;
+        break;
+      case 4:
+        state = b == 0x01 ? 5 : 10;
+        break;
       case 5:
-        if (b == 0x1D) state = 6;
-        else if (b == 0xFD) end();
-        else state = b == 0xFE ? 2 : 10;
+        if (b == 0x1D)
+          state = 6;
+        else if (b == 0xFD)
+          end();
+        else
+          state = b == 0xFE ? 2 : 10;
         break;
       case 6:
         subcommand = b;
-        if (b == 0xFD) { end(); break; }
+        if (b == 0xFD) {
+          end();
+          break;
+        }
         header_count = 0;
         state = b == 0xFE ? 2 : (b == 0x00 || b == 0x04) ? 7 : 10;
         break;
       case 7:
         if (subcommand == 0x04) {
-          if (b == 0xFD) end();
-          else if (header_count > 32) state = 10;
-          else header[static_cast<std::size_t>(header_count++)] = b;
+          if (b == 0xFD)
+            end();
+          else if (header_count > 32)
+            state = 10;
+          else
+            header[static_cast<std::size_t>(header_count++)] = b;
         } else {
-          if (b == 0xFD) end();
-          else state = b == 0xFE ? 2 : 8;
+          if (b == 0xFD)
+            end();
+          else
+            state = b == 0xFE ? 2 : 8;
         }
         break;
       case 8:
-        if (b == 0xFD) end();
-        else state = b == 0xFE ? 2 : 9;
+        if (b == 0xFD)
+          end();
+        else
+          state = b == 0xFE ? 2 : 9;
         break;
       case 9:
         status_code = b;
-        if (b == 0xFD) end();
-        else state = b == 0xFE ? 2 : 10;
+        if (b == 0xFD)
+          end();
+        else
+          state = b == 0xFE ? 2 : 10;
         break;
       case 10:
-        if (b == 0xFD) end();
-        else if (b == 0xFE) state = 2;
+        if (b == 0xFD)
+          end();
+        else if (b == 0xFE)
+          state = 2;
         break;
     }
   }

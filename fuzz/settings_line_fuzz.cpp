@@ -54,12 +54,18 @@ struct Snapshot {
 
 Snapshot snapshot() {
   const StationSettings& s = station;
-  return {std::string(s.my_callsign.view()),       std::string(s.my_suffix.view()),
-          std::string(s.call_area.view()),         std::string(s.my_repeater.view()),
-          std::string(s.his_repeater.view()),      std::string(s.adapter_port.view()),
-          std::string(s.transceiver_model.view()), std::string(s.transceiver_port.view()),
-          std::string(s.frequency_khz.view()),     std::string(s.shift_khz.view()),
-          std::string(s.mode.view()),              std::string(s.gateway.view())};
+  return {std::string(s.my_callsign.view()),
+          std::string(s.my_suffix.view()),
+          std::string(s.call_area.view()),
+          std::string(s.my_repeater.view()),
+          std::string(s.his_repeater.view()),
+          std::string(s.adapter_port.view()),
+          std::string(s.transceiver_model.view()),
+          std::string(s.transceiver_port.view()),
+          std::string(s.frequency_khz.view()),
+          std::string(s.shift_khz.view()),
+          std::string(s.mode.view()),
+          std::string(s.gateway.view())};
 }
 
 struct Shown {
@@ -138,10 +144,10 @@ bool within(const Snapshot& s) {
 }
 
 bool holds_nul(const Snapshot& s) {
-  for (const std::string* t : {&s.my_callsign, &s.my_suffix, &s.call_area, &s.my_repeater,
-                               &s.his_repeater, &s.adapter_port, &s.transceiver_model,
-                               &s.transceiver_port, &s.frequency_khz, &s.shift_khz, &s.mode,
-                               &s.gateway}) {
+  for (const std::string* t :
+       {&s.my_callsign, &s.my_suffix, &s.call_area, &s.my_repeater, &s.his_repeater,
+        &s.adapter_port, &s.transceiver_model, &s.transceiver_port, &s.frequency_khz, &s.shift_khz,
+        &s.mode, &s.gateway}) {
     if (t->find('\0') != std::string::npos) return true;
   }
   return false;

@@ -1,5 +1,3 @@
-#include "settings/atomic_save.h"
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,6 +7,8 @@
 #include <climits>
 #include <cstdio>
 #include <string>
+
+#include "settings/atomic_save.h"
 
 namespace {
 

@@ -102,8 +102,7 @@ void fill_his_repeater_list(ConsoleView& view) {
   }
 }
 
-void fill_my_repeater_list(ConsoleView& view, const std::string& file_name,
-                           std::string_view area) {
+void fill_my_repeater_list(ConsoleView& view, const std::string& file_name, std::string_view area) {
   TextFileReader file(file_name.c_str());
   if (!file.is_open()) {
     report_missing(view, file_name);

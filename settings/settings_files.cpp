@@ -177,10 +177,9 @@ void parse_settings_line(ConsoleView& view, std::string_view line, SettingsKind 
 }
 
 void save_adapter_settings(ConsoleView& view) {
-  const std::string line =
-      joined({station.my_callsign.view(), station.my_suffix.view(), station.call_area.view(),
-              station.my_repeater.view(), station.his_repeater.view(),
-              station.adapter_port.view()});
+  const std::string line = joined({station.my_callsign.view(), station.my_suffix.view(),
+                                   station.call_area.view(), station.my_repeater.view(),
+                                   station.his_repeater.view(), station.adapter_port.view()});
   if (!save_file_whole(kAdapterSettingsFile, line)) {
     view.message_box("Could not open", kAdapterSettingsFile, BoxOwner::none);
     return;  // the repeater lines wait for a settings file that can be written
@@ -195,12 +194,10 @@ void save_adapter_settings(ConsoleView& view) {
 }
 
 void save_transceiver_settings(ConsoleView& view) {
-  const std::string line =
-      joined({station.transceiver_model.view(), station.transceiver_port.view(),
-              station.frequency_khz.view(), station.shift_khz.view(), station.mode.view(),
-              "Dummy "});
+  const std::string line = joined({station.transceiver_model.view(),
+                                   station.transceiver_port.view(), station.frequency_khz.view(),
+                                   station.shift_khz.view(), station.mode.view(), "Dummy "});
   if (!save_file_whole(kTransceiverSettingsFile, line)) {
-    view.message_box("TRX_configulation could not open", kTransceiverSettingsFile,
-                     BoxOwner::none);
+    view.message_box("TRX_configulation could not open", kTransceiverSettingsFile, BoxOwner::none);
   }
 }

@@ -39,23 +39,35 @@ std::string mhz(long ten_hz) {
 
 std::optional<std::string> mode_name(std::uint8_t p1) {
   switch (p1) {
-    case 0x00: return "LSB";
-    case 0x01: return "USB";
-    case 0x02: return "CW";
-    case 0x03: return "CWR";
-    case 0x04: return "AM";
-    case 0x08: return "FM";
-    case 0x0A: return "DIG";
-    case 0x0C: return "PKT";
-    default: return std::nullopt;
+    case 0x00:
+      return "LSB";
+    case 0x01:
+      return "USB";
+    case 0x02:
+      return "CW";
+    case 0x03:
+      return "CWR";
+    case 0x04:
+      return "AM";
+    case 0x08:
+      return "FM";
+    case 0x0A:
+      return "DIG";
+    case 0x0C:
+      return "PKT";
+    default:
+      return std::nullopt;
   }
 }
 
 const char* shift_name(Shift s) {
   switch (s) {
-    case Shift::minus: return "minus";
-    case Shift::plus: return "plus";
-    case Shift::simplex: return "simplex";
+    case Shift::minus:
+      return "minus";
+    case Shift::plus:
+      return "plus";
+    case Shift::simplex:
+      return "simplex";
   }
   return "?";
 }
@@ -105,10 +117,17 @@ std::string apply(RadioState& radio, const Command& c) {
     }
     case kSetShift:
       switch (c[0]) {
-        case kShiftMinus: radio.shift = Shift::minus; break;
-        case kShiftPlus: radio.shift = Shift::plus; break;
-        case kShiftSimplex: radio.shift = Shift::simplex; break;
-        default: return "shift unknown " + raw(c);
+        case kShiftMinus:
+          radio.shift = Shift::minus;
+          break;
+        case kShiftPlus:
+          radio.shift = Shift::plus;
+          break;
+        case kShiftSimplex:
+          radio.shift = Shift::simplex;
+          break;
+        default:
+          return "shift unknown " + raw(c);
       }
       return std::string("shift ") + shift_name(*radio.shift);
     case kSetMode: {
@@ -123,7 +142,8 @@ std::string apply(RadioState& radio, const Command& c) {
 }
 
 std::string summary(const RadioState& radio) {
-  std::string line = "radio " + (radio.frequency_10hz ? mhz(*radio.frequency_10hz) : std::string("?"));
+  std::string line =
+      "radio " + (radio.frequency_10hz ? mhz(*radio.frequency_10hz) : std::string("?"));
   line += ", shift ";
   if (!radio.shift) {
     line += '?';

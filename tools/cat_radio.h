@@ -11,8 +11,8 @@
 namespace cat {
 
 inline constexpr std::uint8_t kSetFrequency = 0x01;
-inline constexpr std::uint8_t kSetOffset = 0xF9;     // repeater offset
-inline constexpr std::uint8_t kSetShift = 0x09;      // repeater shift direction
+inline constexpr std::uint8_t kSetOffset = 0xF9;  // repeater offset
+inline constexpr std::uint8_t kSetShift = 0x09;   // repeater shift direction
 inline constexpr std::uint8_t kSetMode = 0x07;
 
 inline constexpr std::uint8_t kShiftMinus = 0x09;

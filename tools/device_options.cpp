@@ -30,7 +30,17 @@ bool to_seconds(const std::string& text, double& out) {
   return true;
 }
 
-enum : int { kDir = 256, kDvPort, kTrxPort, kRepeaters, kScript, kScriptAfterInit, kEvery, kHex, kAssumeOpen };
+enum : int {
+  kDir = 256,
+  kDvPort,
+  kTrxPort,
+  kRepeaters,
+  kScript,
+  kScriptAfterInit,
+  kEvery,
+  kHex,
+  kAssumeOpen
+};
 
 const option kOptions[] = {
     {"dir", required_argument, nullptr, kDir},
@@ -67,7 +77,8 @@ const char* device_usage() {
          "  --script FILE        header reports to send, lines of seconds,MY,UR,RPT1,RPT2\n"
          "  --script-after-init  script seconds count from the console's INIT (each START\n"
          "                       replays it) instead of from program start\n"
-         "  --every SECONDS      a header from a fictional station this often (default 30, 0 = off)\n"
+         "  --every SECONDS      a header from a fictional station this often (default 30, 0 = "
+         "off)\n"
          "  --hex                also print the raw bytes\n"
          "  --assume-open        count both ports as held by the console all the time: a\n"
          "                       console under Wine opens them without claiming the terminal\n"

@@ -8,14 +8,15 @@ struct DeviceOptions {
   std::string folder = ".";
   int dv_port = 7;
   int trx_port = 8;
-  std::string repeaters;          // empty: no list, every "/" UR is accepted
-  std::string script;             // header script file, or empty
+  std::string repeaters;           // empty: no list, every "/" UR is accepted
+  std::string script;              // header script file, or empty
   bool script_after_init = false;  // script clock starts at each INIT instead of program start
-  double every_seconds = 30;      // fictional stations; 0 turns them off
+  double every_seconds = 30;       // fictional stations; 0 turns them off
   bool hex = false;
-  bool assume_open = false;       // ports count as held by the console all the time
+  bool assume_open = false;  // ports count as held by the console all the time
   bool help = false;
 };
 
-bool parse_device_options(const std::vector<std::string>& args, DeviceOptions& options, std::string& error);
+bool parse_device_options(const std::vector<std::string>& args, DeviceOptions& options,
+                          std::string& error);
 const char* device_usage();

@@ -6,9 +6,9 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <functional>
 #include <iterator>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -45,7 +45,8 @@ void log_line(const char* side, const std::string& text) {
   std::fflush(stdout);
 }
 
-std::string with_hex(const DeviceOptions& o, const std::string& text, const std::vector<std::uint8_t>& raw) {
+std::string with_hex(const DeviceOptions& o, const std::string& text,
+                     const std::vector<std::uint8_t>& raw) {
   return o.hex && !raw.empty() ? text + "  [" + hex_bytes(raw) + "]" : text;
 }
 
@@ -66,8 +67,8 @@ void send_bytes(const PtyLink& link, const std::vector<std::uint8_t>& bytes) {
 
 std::string header_text(const std::string& my, const std::string& ur, const std::string& rpt1,
                         const std::string& rpt2) {
-  return "HEADER MY=\"" + printable(my) + "\" UR=\"" + printable(ur) + "\" RPT1=\"" + printable(rpt1) +
-         "\" RPT2=\"" + printable(rpt2) + '"';
+  return "HEADER MY=\"" + printable(my) + "\" UR=\"" + printable(ur) + "\" RPT1=\"" +
+         printable(rpt1) + "\" RPT2=\"" + printable(rpt2) + '"';
 }
 
 // Fictional stations heard on the operator's repeater.
@@ -94,13 +95,15 @@ struct Devices {
 };
 
 long ms_since_start(const Devices& d) {
-  return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - d.started).count());
+  return static_cast<long>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - d.started).count());
 }
 
 void send_header(Devices& d, const std::string& my, const std::string& ur, const std::string& rpt1,
                  const std::string& rpt2, const char* origin) {
   const auto frame = dv::header_report(my, ur, rpt1, rpt2);
-  const std::string text = header_text(dv::callsign8(my), dv::callsign8(ur), dv::callsign8(rpt1), dv::callsign8(rpt2));
+  const std::string text =
+      header_text(dv::callsign8(my), dv::callsign8(ur), dv::callsign8(rpt1), dv::callsign8(rpt2));
   if (!d.dv_link.held_by_console()) {
     log_line("DV", text + " not sent: " + d.dv_link.link_path() + " is not open");
     return;
@@ -153,7 +156,8 @@ void read_radio(Devices& d) {
       const cat::Fed fed = cat::feed(d.cat_assembler, buf[i], ms_since_start(d));
       report_stale_cat(fed.dropped);
       if (!fed.command) continue;
-      log_line("TRX", with_hex(d.options, cat::apply(d.radio, *fed.command), {fed.command->begin(), fed.command->end()}));
+      log_line("TRX", with_hex(d.options, cat::apply(d.radio, *fed.command),
+                               {fed.command->begin(), fed.command->end()}));
       log_line("TRX", cat::summary(d.radio));
     }
   }
@@ -194,7 +198,8 @@ void play_timers(Devices& d) {
     }
   }
   if (d.options.every_seconds > 0 && now >= d.next_station) {
-    d.next_station = now + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(d.options.every_seconds));
+    d.next_station = now + std::chrono::duration_cast<Clock::duration>(
+                               std::chrono::duration<double>(d.options.every_seconds));
     if (d.dv_holders > 0) {
       const bool simplex = !d.adapter.repeater_mode;
       const bool routed = !d.adapter.rpt1.empty() && d.adapter.rpt1 != std::string(8, ' ');
@@ -218,14 +223,16 @@ int run(Devices& d) {
     d.trx_link.assume_held();
   }
   install_stop_handlers();
-  log_line("---", "DV adapter on " + d.dv_link.link_path() + " (" + d.dv_link.near_path() + "), radio on " +
-                      d.trx_link.link_path() + " (" + d.trx_link.near_path() + ")");
+  log_line("---", "DV adapter on " + d.dv_link.link_path() + " (" + d.dv_link.near_path() +
+                      "), radio on " + d.trx_link.link_path() + " (" + d.trx_link.near_path() +
+                      ")");
   log_line("---", d.book.checked ? "repeater list " + d.options.repeaters + ": " +
                                        std::to_string(d.book.callsigns.size()) + " repeaters"
                                  : "no repeater list: every UR is accepted");
   if (!d.options.script.empty()) {
-    log_line("---", "header script " + d.options.script + ": " + std::to_string(d.script.headers.size()) +
-                        " reports, clock from " + (d.options.script_after_init ? "each INIT" : "program start"));
+    log_line("---", "header script " + d.options.script + ": " +
+                        std::to_string(d.script.headers.size()) + " reports, clock from " +
+                        (d.options.script_after_init ? "each INIT" : "program start"));
   }
   char every[64];
   std::snprintf(every, sizeof every, "a fictional station every %g s", d.options.every_seconds);
@@ -234,7 +241,8 @@ int run(Devices& d) {
 
   d.script_running = !d.options.script.empty() && !d.options.script_after_init;
   d.started = d.script_base = Clock::now();
-  d.next_station = d.started + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(d.options.every_seconds));
+  d.next_station = d.started + std::chrono::duration_cast<Clock::duration>(
+                                   std::chrono::duration<double>(d.options.every_seconds));
   while (!stop_requested) {
     pollfd fds[4] = {{d.dv_link.far_fd(), POLLIN, 0},
                      {d.trx_link.far_fd(), POLLIN, 0},
@@ -243,7 +251,8 @@ int run(Devices& d) {
     poll(fds, 4, 50);
     if (stop_requested) break;
     watch_port(d.dv_link, d.dv_holders, "DV", [&d] {
-      if (d.dv_decoder.step != dv::FrameDecoder::Step::hunting) log_line("DV", "unfinished frame dropped");
+      if (d.dv_decoder.step != dv::FrameDecoder::Step::hunting)
+        log_line("DV", "unfinished frame dropped");
       d.dv_decoder = dv::FrameDecoder{};
     });
     watch_port(d.trx_link, d.trx_holders, "TRX", [] {});
@@ -277,7 +286,8 @@ int main(int argc, char** argv) {
   if (!d.options.script.empty()) {
     d.script = load_header_script(d.options.script);
     if (!d.script.error.empty()) {
-      std::fprintf(stderr, "kestrel8-devices: %s: %s\n", d.options.script.c_str(), d.script.error.c_str());
+      std::fprintf(stderr, "kestrel8-devices: %s: %s\n", d.options.script.c_str(),
+                   d.script.error.c_str());
       return 2;
     }
   }

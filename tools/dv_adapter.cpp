@@ -15,7 +15,8 @@ std::string hex2(std::uint8_t b) {
 std::string quoted(const std::vector<std::uint8_t>& bytes) { return '"' + printable(bytes) + '"'; }
 
 std::string text_of(const std::vector<std::uint8_t>& bytes, std::size_t from, std::size_t count) {
-  return std::string(bytes.begin() + static_cast<long>(from), bytes.begin() + static_cast<long>(from + count));
+  return std::string(bytes.begin() + static_cast<long>(from),
+                     bytes.begin() + static_cast<long>(from + count));
 }
 
 std::string trimmed_right(std::string text) {
@@ -30,20 +31,29 @@ struct Expected {
 
 std::optional<Expected> expected_for(std::uint8_t sub) {
   switch (sub) {
-    case dv::kInit: return Expected{"INIT", 1};
-    case dv::kMyCall: return Expected{"MY_CALL", 10};
-    case dv::kMySuffix: return Expected{"MY_SUFFIX", 4};
-    case dv::kRepeaterMode: return Expected{"REPEATER_MODE", 1};
-    case dv::kRoute: return Expected{"ROUTE", 24};
-    case dv::kMessage: return Expected{"MESSAGE", 6};
-    default: return std::nullopt;
+    case dv::kInit:
+      return Expected{"INIT", 1};
+    case dv::kMyCall:
+      return Expected{"MY_CALL", 10};
+    case dv::kMySuffix:
+      return Expected{"MY_SUFFIX", 4};
+    case dv::kRepeaterMode:
+      return Expected{"REPEATER_MODE", 1};
+    case dv::kRoute:
+      return Expected{"ROUTE", 24};
+    case dv::kMessage:
+      return Expected{"MESSAGE", 6};
+    default:
+      return std::nullopt;
   }
 }
 
 std::string status_line(std::uint8_t code, const std::string& ur) {
   switch (code) {
-    case dv::kStatusOk: return "-> STATUS 0 OK";
-    case dv::kStatusRpt1Unknown: return "-> STATUS 1 RPT? (RPT1 is blank)";
+    case dv::kStatusOk:
+      return "-> STATUS 0 OK";
+    case dv::kStatusRpt1Unknown:
+      return "-> STATUS 1 RPT? (RPT1 is blank)";
     default:
       return "-> STATUS 2 UR? (repeater \"" + printable(repeater_named_by_ur(ur).value_or(ur)) +
              "\" is not in the repeater list)";
@@ -55,8 +65,8 @@ void handle_route(AdapterState& state, const RepeaterBook& book, const std::vect
   const std::string rpt2 = text_of(p, 0, 8);
   const std::string rpt1 = text_of(p, 8, 8);
   const std::string ur = text_of(p, 16, 8);
-  reply.lines.push_back("ROUTE RPT2=\"" + printable(rpt2) + "\" RPT1=\"" + printable(rpt1) + "\" UR=\"" +
-                        printable(ur) + '"');
+  reply.lines.push_back("ROUTE RPT2=\"" + printable(rpt2) + "\" RPT1=\"" + printable(rpt1) +
+                        "\" UR=\"" + printable(ur) + '"');
   const std::uint8_t code = route_status(book, rpt1, ur);
   if (code == dv::kStatusOk) {
     state.rpt1 = rpt1;
@@ -66,7 +76,8 @@ void handle_route(AdapterState& state, const RepeaterBook& book, const std::vect
   reply.answer = dv::status_report(code);
 }
 
-void handle_message_part(AdapterState& state, const std::vector<std::uint8_t>& p, AdapterReply& reply) {
+void handle_message_part(AdapterState& state, const std::vector<std::uint8_t>& p,
+                         AdapterReply& reply) {
   const std::string chars = text_of(p, 1, 5);
   const int part = p[0] - 0x40;
   if (part < 0 || part > 3) {
@@ -92,7 +103,8 @@ void handle_message_part(AdapterState& state, const std::vector<std::uint8_t>& p
 
 }  // namespace
 
-std::uint8_t route_status(const RepeaterBook& book, const std::string& rpt1, const std::string& ur) {
+std::uint8_t route_status(const RepeaterBook& book, const std::string& rpt1,
+                          const std::string& ur) {
   if (dv::callsign8(rpt1) == std::string(8, ' ')) return dv::kStatusRpt1Unknown;
   const auto named = repeater_named_by_ur(ur);
   if (named && book.checked && !knows_repeater(book, *named)) return dv::kStatusUrUnknown;
@@ -102,7 +114,8 @@ std::uint8_t route_status(const RepeaterBook& book, const std::string& rpt1, con
 AdapterReply handle_frame(AdapterState& state, const RepeaterBook& book, const dv::Frame& frame) {
   AdapterReply reply;
   if (!dv::has_header_bytes(frame)) {
-    reply.lines.push_back("SHORT frame (" + std::to_string(frame.body.size()) + " bytes between preamble and end)");
+    reply.lines.push_back("SHORT frame (" + std::to_string(frame.body.size()) +
+                          " bytes between preamble and end)");
     return reply;
   }
   if (dv::destination(frame) != dv::kAdapterAddress || dv::source(frame) != dv::kComputerAddress) {
@@ -123,7 +136,8 @@ AdapterReply handle_frame(AdapterState& state, const RepeaterBook& book, const d
   }
   if (p.size() != expected->payload_size) {
     reply.lines.push_back(std::string("BAD ") + expected->name + ": " + std::to_string(p.size()) +
-                          " payload bytes, expected " + std::to_string(expected->payload_size) + ' ' + quoted(p));
+                          " payload bytes, expected " + std::to_string(expected->payload_size) +
+                          ' ' + quoted(p));
     return reply;
   }
   switch (sub) {
@@ -133,15 +147,16 @@ AdapterReply handle_frame(AdapterState& state, const RepeaterBook& book, const d
       reply.lines.push_back(p[0] == 0x00 ? "INIT" : "INIT " + hex2(p[0]));
       break;
     case dv::kMyCall:
-      reply.lines.push_back("MY_CALL \"" + printable(text_of(p, 0, 8)) + '"' +
-                            (p[8] == ' ' && p[9] == ' ' ? "" : " +\"" + printable(text_of(p, 8, 2)) + '"'));
+      reply.lines.push_back(
+          "MY_CALL \"" + printable(text_of(p, 0, 8)) + '"' +
+          (p[8] == ' ' && p[9] == ' ' ? "" : " +\"" + printable(text_of(p, 8, 2)) + '"'));
       break;
     case dv::kMySuffix:
       reply.lines.push_back("MY_SUFFIX " + quoted(p));
       break;
     case dv::kRepeaterMode:
       state.repeater_mode = p[0] != 0x00;
-      reply.lines.push_back(p[0] == 0x01 ? "REPEATER_MODE repeater"
+      reply.lines.push_back(p[0] == 0x01   ? "REPEATER_MODE repeater"
                             : p[0] == 0x00 ? "REPEATER_MODE simplex"
                                            : "REPEATER_MODE " + hex2(p[0]) + "?");
       break;

@@ -21,7 +21,7 @@ struct AdapterState {
 };
 
 struct AdapterReply {
-  std::vector<std::string> lines;   // log lines, without time stamps
+  std::vector<std::string> lines;    // log lines, without time stamps
   std::vector<std::uint8_t> answer;  // bytes to send back, possibly none
   bool initialised = false;          // an INIT: the console has just pressed START
 };

@@ -75,12 +75,15 @@ std::string callsign8(const std::string& text) {
 }
 
 std::vector<std::uint8_t> status_report(std::uint8_t code) {
-  return {kPreamble, kPreamble, kComputerAddress, kAdapterAddress, kCommand, kStatusReport, 0x00, 0x00, code, kEnd};
+  return {
+      kPreamble, kPreamble, kComputerAddress, kAdapterAddress, kCommand, kStatusReport, 0x00, 0x00,
+      code,      kEnd};
 }
 
-std::vector<std::uint8_t> header_report(const std::string& my, const std::string& ur, const std::string& rpt1,
-                                        const std::string& rpt2) {
-  std::vector<std::uint8_t> out{kPreamble, kPreamble, kComputerAddress, kAdapterAddress, kCommand, kHeaderReport};
+std::vector<std::uint8_t> header_report(const std::string& my, const std::string& ur,
+                                        const std::string& rpt1, const std::string& rpt2) {
+  std::vector<std::uint8_t> out{kPreamble,       kPreamble, kComputerAddress,
+                                kAdapterAddress, kCommand,  kHeaderReport};
   for (const std::string* field : {&rpt2, &rpt1, &ur, &my}) {
     const std::string call = callsign8(*field);
     out.insert(out.end(), call.begin(), call.end());

@@ -72,7 +72,7 @@ std::string callsign8(const std::string& text);
 // FE FE 7F 01 1D 00 s1 s2 code FD.
 std::vector<std::uint8_t> status_report(std::uint8_t code);
 // FE FE 7F 01 1D 04 RPT2 RPT1 UR MY FD, each callsign 8 bytes.
-std::vector<std::uint8_t> header_report(const std::string& my, const std::string& ur, const std::string& rpt1,
-                                        const std::string& rpt2);
+std::vector<std::uint8_t> header_report(const std::string& my, const std::string& ur,
+                                        const std::string& rpt1, const std::string& rpt2);
 
 }  // namespace dv

@@ -11,7 +11,8 @@ namespace {
 
 std::string_view trimmed(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+    s.remove_suffix(1);
   return s;
 }
 
@@ -20,8 +21,8 @@ std::vector<std::string_view> split_commas(std::string_view line) {
   std::size_t start = 0;
   for (;;) {
     const std::size_t comma = line.find(',', start);
-    fields.push_back(trimmed(line.substr(start, comma == std::string_view::npos ? std::string_view::npos
-                                                                                 : comma - start)));
+    fields.push_back(trimmed(line.substr(
+        start, comma == std::string_view::npos ? std::string_view::npos : comma - start)));
     if (comma == std::string_view::npos) return fields;
     start = comma + 1;
   }
@@ -73,8 +74,9 @@ HeaderScript parse_header_script(std::string_view text) {
     }
     script.headers.push_back(header);
   }
-  std::stable_sort(script.headers.begin(), script.headers.end(),
-                   [](const ScriptedHeader& a, const ScriptedHeader& b) { return a.seconds < b.seconds; });
+  std::stable_sort(
+      script.headers.begin(), script.headers.end(),
+      [](const ScriptedHeader& a, const ScriptedHeader& b) { return a.seconds < b.seconds; });
   return script;
 }
 

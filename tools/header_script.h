@@ -9,7 +9,7 @@
 #include <vector>
 
 struct ScriptedHeader {
-  double seconds = 0;  // from the start of the script's clock
+  double seconds = 0;              // from the start of the script's clock
   std::string my, ur, rpt1, rpt2;  // 8 bytes each
 };
 

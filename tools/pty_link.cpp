@@ -31,11 +31,14 @@ PtyLink::~PtyLink() {
 }
 
 bool PtyLink::open(const std::string& folder, int com_number, std::string& error) {
-  const std::string path = (folder.empty() ? std::string(".") : folder) + "/COM" + std::to_string(com_number);
+  const std::string path =
+      (folder.empty() ? std::string(".") : folder) + "/COM" + std::to_string(com_number);
   struct stat st {};
   if (lstat(path.c_str(), &st) == 0) {
     if (!S_ISLNK(st.st_mode) || link_target(path).rfind("/dev/pts/", 0) != 0) {
-      error = path + " already exists and is not a virtual device left from an earlier run; not touching it";
+      error =
+          path +
+          " already exists and is not a virtual device left from an earlier run; not touching it";
       return false;
     }
     unlink(path.c_str());

@@ -42,7 +42,8 @@ RepeaterBook repeater_book_from_text(std::string_view text) {
   while (start <= text.size()) {
     std::size_t end = text.find('\n', start);
     if (end == std::string_view::npos) end = text.size();
-    if (auto call = repeater_callsign_of_line(text.substr(start, end - start))) book.callsigns.push_back(*call);
+    if (auto call = repeater_callsign_of_line(text.substr(start, end - start)))
+      book.callsigns.push_back(*call);
     start = end + 1;
   }
   return book;

@@ -21,8 +21,8 @@ constexpr std::uint8_t shift_minus = 0x09;      // transmit below the receive fr
 constexpr std::uint8_t shift_plus = 0x49;       // transmit above the receive frequency
 constexpr std::uint8_t shift_simplex = 0x89;    // transmit on the receive frequency
 constexpr std::uint8_t mode_fm = 0x08;
-constexpr std::uint8_t mode_pkt = 0x0C;         // packet: the DV adapter's audio path
-constexpr std::uint8_t mode_filler = 0x6D;      // "m": the radio ignores these places
+constexpr std::uint8_t mode_pkt = 0x0C;     // packet: the DV adapter's audio path
+constexpr std::uint8_t mode_filler = 0x6D;  // "m": the radio ignores these places
 constexpr std::uint8_t unused = 0x00;
 }  // namespace cat_byte
 
@@ -141,8 +141,8 @@ void send_cat_frequency(ConsoleView& view, std::string_view text) {
   const std::int64_t steps = (khz->hz + 5) / 10;
   if (steps >= kHighestFrequency10Hz) {
     // The text operators know, spelling and all.
-    view.message_box("More than 460MHz can not handle by the Tranceiver.", "Error : ",
-                     BoxOwner::window);
+    view.message_box("More than 460MHz can not handle by the Tranceiver.",
+                     "Error : ", BoxOwner::window);
     transceiver_active = false;
     return;
   }

@@ -41,7 +41,8 @@ void keep_captions_off_neighbours(const std::map<int, QWidget*>& controls, int i
     for (const auto& [other_id, other] : controls) {
       const QRect r = other->geometry();
       const bool same_rows = r.top() <= caption.bottom() && r.bottom() >= caption.top();
-      if (other_id != id && same_rows && r.left() < caption.left() && r.right() + 1 >= caption.left()) {
+      if (other_id != id && same_rows && r.left() < caption.left() &&
+          r.right() + 1 >= caption.left()) {
         const int room = caption.width() - label->fontMetrics().horizontalAdvance(label->text());
         label->setIndent(std::clamp(room, 1, indent));
       }
@@ -68,12 +69,12 @@ void append_keeping_selection(QLineEdit& edit, QChar c) {
 }  // namespace
 
 ConsoleDialog::ConsoleDialog(CommandHandler handler, const CreationHook& on_created)
-    : QDialog(nullptr,
-              Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                  Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint |
-                  Qt::MSWindowsFixedSizeDialogHint),
+    : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                           Qt::WindowContextHelpButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       handler_(std::move(handler)),
-      digits_only_(std::make_unique<QRegularExpressionValidator>(QRegularExpression(QStringLiteral("[0-9]*")))) {
+      digits_only_(std::make_unique<QRegularExpressionValidator>(
+          QRegularExpression(QStringLiteral("[0-9]*")))) {
   setObjectName(QStringLiteral("DIALOG1"));
   setWindowTitle(QString::fromLatin1(console_title));
   pump_ = [this] { pump_display_requests(); };
@@ -119,8 +120,9 @@ QWidget* ConsoleDialog::create_control(const ControlSpec& placed) {
     case ControlKind::right_label: {
       auto label = std::make_unique<QLabel>(caption, this);
       label->setTextFormat(Qt::PlainText);
-      label->setAlignment((placed.kind == ControlKind::right_label ? Qt::AlignRight : Qt::AlignLeft) |
-                          Qt::AlignTop);
+      label->setAlignment(
+          (placed.kind == ControlKind::right_label ? Qt::AlignRight : Qt::AlignLeft) |
+          Qt::AlignTop);
       owned_controls_.push_back(std::move(label));
       break;
     }
@@ -148,7 +150,8 @@ QWidget* ConsoleDialog::create_control(const ControlSpec& placed) {
         QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
         fixed.setPointSize(console_font_points);
         edit->setFont(fixed);
-        connect(edit.get(), &QPlainTextEdit::textChanged, this, [this, id] { route(id, CommandKind::other); });
+        connect(edit.get(), &QPlainTextEdit::textChanged, this,
+                [this, id] { route(id, CommandKind::other); });
         connect(edit->verticalScrollBar(), &QScrollBar::valueChanged, this,
                 [this, id] { route(id, CommandKind::other); });
         edit->installEventFilter(this);
@@ -160,7 +163,8 @@ QWidget* ConsoleDialog::create_control(const ControlSpec& placed) {
     case ControlKind::default_button: {
       auto button = std::make_unique<QPushButton>(caption, this);
       if (placed.kind == ControlKind::default_button) button->setDefault(true);
-      connect(button.get(), &QPushButton::clicked, this, [this, id] { route(id, CommandKind::other); });
+      connect(button.get(), &QPushButton::clicked, this,
+              [this, id] { route(id, CommandKind::other); });
       owned_controls_.push_back(std::move(button));
       break;
     }
@@ -222,7 +226,9 @@ QWidget* ConsoleDialog::control(int id) const {
   return found == controls_.end() ? nullptr : found->second;
 }
 
-QPlainTextEdit* ConsoleDialog::box(int id) const { return qobject_cast<QPlainTextEdit*>(control(id)); }
+QPlainTextEdit* ConsoleDialog::box(int id) const {
+  return qobject_cast<QPlainTextEdit*>(control(id));
+}
 QLineEdit* ConsoleDialog::line(int id) const { return qobject_cast<QLineEdit*>(control(id)); }
 QListWidget* ConsoleDialog::list(int id) const { return qobject_cast<QListWidget*>(control(id)); }
 
@@ -343,7 +349,8 @@ std::optional<std::string> ConsoleDialog::list_selected_text(int id) {
   return text;
 }
 
-void ConsoleDialog::message_box(const std::string& text, const std::string& caption, BoxOwner owner) {
+void ConsoleDialog::message_box(const std::string& text, const std::string& caption,
+                                BoxOwner owner) {
   on_window_thread([&] {
     QMessageBox box(QMessageBox::NoIcon, latin1_text(caption), latin1_text(text), QMessageBox::Ok,
                     owner == BoxOwner::window ? this : nullptr);

@@ -11,8 +11,8 @@
 
 #include "adapter/receive_loop.h"
 #include "console/console_handlers.h"
-#include "console/console_view.h"
 #include "console/console_layout.h"
+#include "console/console_view.h"
 #include "console/qt/caret_rest.h"
 #include "console/qt/typing_buffer.h"
 #include "console/qt/window_thread_bridge.h"
@@ -26,7 +26,8 @@ class QPushButton;
 class QValidator;
 
 // Returns true when the window must close.
-using CommandHandler = std::function<bool(ConsoleView&, int control_id, CommandKind, const DisplayPump&)>;
+using CommandHandler =
+    std::function<bool(ConsoleView&, int control_id, CommandKind, const DisplayPump&)>;
 using CreationHook = std::function<void(ConsoleView&)>;
 
 class ConsoleDialog final : public QDialog, public ConsoleView {

@@ -15,7 +15,8 @@ using IconvHandle = std::unique_ptr<void, IconvCloser>;
 
 QString shift_jis_text(const std::string& bytes) {
   const iconv_t opened = iconv_open("UTF-8", "CP932");
-  if (opened == reinterpret_cast<iconv_t>(-1)) return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+  if (opened == reinterpret_cast<iconv_t>(-1))
+    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
   const IconvHandle cd(opened);
 
   std::string in = bytes;
@@ -25,7 +26,8 @@ QString shift_jis_text(const std::string& bytes) {
   char* out_ptr = out.data();
   std::size_t out_left = out.size();
   while (in_left > 0) {
-    if (iconv(opened, &in_ptr, &in_left, &out_ptr, &out_left) != static_cast<std::size_t>(-1)) break;
+    if (iconv(opened, &in_ptr, &in_left, &out_ptr, &out_left) != static_cast<std::size_t>(-1))
+      break;
     if (errno != EILSEQ && errno != EINVAL) break;
     // An unreadable byte: mark it and go on with the next one.
     static constexpr char replacement[] = "\xEF\xBF\xBD";

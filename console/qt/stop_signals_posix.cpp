@@ -1,5 +1,3 @@
-#include "console/qt/stop_signals.h"
-
 #include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
@@ -7,6 +5,7 @@
 #include <cerrno>
 
 #include "adapter/pacing.h"
+#include "console/qt/stop_signals.h"
 
 namespace {
 

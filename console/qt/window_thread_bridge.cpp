@@ -22,7 +22,9 @@ void WindowThreadBridge::call(const std::function<void()>& request) {
   const bool wake = !serving_ && !wake_posted_;
   if (wake) wake_posted_ = true;
   lock.unlock();
-  if (wake) QMetaObject::invokeMethod(this, [this] { serve(); }, Qt::QueuedConnection);
+  if (wake)
+    QMetaObject::invokeMethod(
+        this, [this] { serve(); }, Qt::QueuedConnection);
 
   const auto spin_end = Clock::now() + kSpinForAnswer;
   while (completed_.load() < ticket && Clock::now() < spin_end) std::this_thread::yield();

@@ -33,7 +33,7 @@ class WindowThreadBridge final : public QObject {
   std::atomic<std::uint64_t> completed_{0};
   std::uint64_t issued_ = 0;
   bool closed_ = false;
-  bool serving_ = false;      // the window's thread is in serve()
-  bool wake_posted_ = false;  // a serve() is queued on the window's thread
+  bool serving_ = false;       // the window's thread is in serve()
+  bool wake_posted_ = false;   // a serve() is queued on the window's thread
   bool inside_serve_ = false;  // window's thread only
 };

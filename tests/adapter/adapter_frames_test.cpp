@@ -33,8 +33,8 @@ TEST_F(AdapterFramesTest, RepeaterStartSendsTheFiveConfigurationFramesInOrder) {
                    hex({0x20, 0x20, 0xFD}) + hex({0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0xDC}) +
                    bytes_of("F817") + hex({0xFD}) +
                    hex({0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0xCF, 0x01, 0xFD}) +
-                   hex({0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0x05}) + bytes_of("QR3KTG GQR3KTA A/QR3KTAB") +
-                   hex({0xFD});
+                   hex({0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0x05}) +
+                   bytes_of("QR3KTG GQR3KTA A/QR3KTAB") + hex({0xFD});
   EXPECT_EQ(adapter.read_count(expected.size()), expected);
   EXPECT_EQ(view.text(ctl::my_suffix), "F817");
 }

@@ -35,8 +35,8 @@ TEST_F(LinkStateTest, AdapterPortThatCannotOpenIsReportedByItsComName) {
     view.clear_boxes();
     open_adapter_port(view, c.text);
     EXPECT_FALSE(adapter_open);
-    EXPECT_EQ(view.boxes(), (std::vector<RecordedBox>{
-                                {"COM port could not open for DV adapter", c.caption, BoxOwner::none}}));
+    EXPECT_EQ(view.boxes(), (std::vector<RecordedBox>{{"COM port could not open for DV adapter",
+                                                       c.caption, BoxOwner::none}}));
   }
 }
 
@@ -57,7 +57,8 @@ TEST_F(LinkStateTest, TransceiverReusesTheAdaptersNumberWhenItsTextHasNone) {
   transceiver_active = true;
   open_transceiver_port(view, "x");
   EXPECT_FALSE(transceiver_active);
-  EXPECT_EQ(view.boxes(), (std::vector<RecordedBox>{{"COM7", "TRX COM port error", BoxOwner::none}}));
+  EXPECT_EQ(view.boxes(),
+            (std::vector<RecordedBox>{{"COM7", "TRX COM port error", BoxOwner::none}}));
 }
 
 TEST_F(LinkStateTest, TransceiverOpenSetsActiveAndCloseAlwaysReleasesThePort) {
@@ -101,10 +102,9 @@ TEST_F(LinkStateTest, ComLinkToAnythingButASerialDeviceIsRefusedAndNothingIsWrit
     EXPECT_FALSE(transceiver_port_handle.is_open());
     write_bytes(transceiver_port_handle, frame, sizeof frame);
 
-    EXPECT_EQ(view.boxes(),
-              (std::vector<RecordedBox>{
-                  {"COM port could not open for DV adapter", "COM7", BoxOwner::none},
-                  {"COM7", "TRX COM port error", BoxOwner::none}}));
+    EXPECT_EQ(view.boxes(), (std::vector<RecordedBox>{
+                                {"COM port could not open for DV adapter", "COM7", BoxOwner::none},
+                                {"COM7", "TRX COM port error", BoxOwner::none}}));
     close_adapter_link();
     close_transceiver_link();
   }

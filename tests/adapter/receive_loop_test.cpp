@@ -26,8 +26,8 @@ using Bytes = std::vector<std::uint8_t>;
 using Clock = std::chrono::steady_clock;
 
 const Bytes kHeaderReport = {0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x04};
-const Bytes kFullHeader = kHeaderReport + bytes_of("QR3KTG GQR3KTA ACQCQCQ  QR3XYZ X") +
-                          Bytes{0x00, 0xFD};
+const Bytes kFullHeader =
+    kHeaderReport + bytes_of("QR3KTG GQR3KTA ACQCQCQ  QR3XYZ X") + Bytes{0x00, 0xFD};
 const std::string kFullHeaderLine = "\r\nQR3XYZ X CQCQCQ   QR3KTA A QR3KTG G";
 const Bytes kStatusRpt = {0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x00, 0x00, 0x00, 0x01, 0xFD};
 

@@ -29,7 +29,7 @@ TEST_F(SerialPortTest, PortTextIsReadLikeAPrintfNumber) {
     int before;
     int after;
   } cases[] = {
-      {"12", 0, 12}, {"x", 0, 0}, {"x", 5, 5}, {" 7", 0, 7}, {"7x", 0, 7},
+      {"12", 0, 12}, {"x", 0, 0}, {"x", 5, 5},  {" 7", 0, 7},   {"7x", 0, 7},
       {"-3", 0, -3}, {"", 4, 4},  {"+8", 0, 8}, {"\t 9", 0, 9}, {"- 3", 2, 2},
   };
   for (const auto& c : cases) {

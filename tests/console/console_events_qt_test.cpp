@@ -19,7 +19,7 @@ namespace {
 struct Command {
   int id;
   CommandKind kind;
-  EditSelection callsign_selection;  // what box 210 held selected at that moment
+  EditSelection callsign_selection;   // what box 210 held selected at that moment
   std::optional<std::string> chosen;  // the list's selected entry, for list events
 };
 
@@ -29,17 +29,18 @@ class ConsoleEvents : public ::testing::Test {
   std::vector<Command> commands;
   bool ends_dialog = false;
   int created = 0;
-  ConsoleDialog dialog{[this](ConsoleView& view, int id, CommandKind kind, const DisplayPump& pump) {
-                         EXPECT_TRUE(pump);
-                         std::optional<std::string> chosen;
-                         if (id == 250 || id == 270 || id == 290 || id == 360) chosen = view.list_selected_text(id);
-                         commands.push_back({id, kind, view.get_selection(210), chosen});
-                         return ends_dialog;
-                       },
-                       [this](ConsoleView& view) {
-                         ++created;
-                         view.set_text(150, "START");
-                       }};
+  ConsoleDialog dialog{
+      [this](ConsoleView& view, int id, CommandKind kind, const DisplayPump& pump) {
+        EXPECT_TRUE(pump);
+        std::optional<std::string> chosen;
+        if (id == 250 || id == 270 || id == 290 || id == 360) chosen = view.list_selected_text(id);
+        commands.push_back({id, kind, view.get_selection(210), chosen});
+        return ends_dialog;
+      },
+      [this](ConsoleView& view) {
+        ++created;
+        view.set_text(150, "START");
+      }};
 
   void SetUp() override {
     dialog.show();
@@ -100,7 +101,8 @@ TEST_F(ConsoleEvents, lists_report_double_clicks_only_with_the_entry_still_selec
   dialog.list_append(270, "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G");
   dialog.list_append(290, "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G");
 
-  QTest::mouseClick(list(250)->viewport(), Qt::LeftButton, {}, list(250)->visualItemRect(list(250)->item(0)).center());
+  QTest::mouseClick(list(250)->viewport(), Qt::LeftButton, {},
+                    list(250)->visualItemRect(list(250)->item(0)).center());
   EXPECT_TRUE(ids_other_than(210).empty());  // a single click picks nothing
 
   double_click_entry(250, 0);

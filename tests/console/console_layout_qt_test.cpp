@@ -28,8 +28,9 @@ class ConsoleLayout : public ::testing::Test {
   // base width from the 52 letters, base height the character height;
   // four and eight units to them, rounded to the nearest pixel.
   int base_x() const {
-    const int letters = QFontMetrics(dialog.font()).horizontalAdvance(
-        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    const int letters = QFontMetrics(dialog.font())
+                            .horizontalAdvance(QStringLiteral(
+                                "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
     return (letters / 26 + 1) / 2;
   }
   int px_x(int du) const { return static_cast<int>(std::lround(du * base_x() / 4.0)); }
@@ -114,8 +115,8 @@ TEST_F(ConsoleLayout, controls_sit_where_the_dialog_units_put_them) {
     int id, x, y, w, h;
   };
   const std::vector<Place> places = {
-      {210, 70, 10, 45, 10},  {150, 400, 10, 40, 10},  {120, 350, 30, 40, 10},
-      {270, 70, 70, 253, 20}, {290, 70, 90, 254, 30},  {390, 372, 114, 38, 10},
+      {210, 70, 10, 45, 10},   {150, 400, 10, 40, 10},  {120, 350, 30, 40, 10},
+      {270, 70, 70, 253, 20},  {290, 70, 90, 254, 30},  {390, 372, 114, 38, 10},
       {200, 70, 130, 254, 50}, {310, 70, 200, 255, 50}, {330, 328, 200, 40, 10},
   };
   for (const Place& p : places) {

@@ -79,10 +79,10 @@ TEST_F(ConsoleViewBinding, line_breaks_count_as_two_characters) {
     EditSelection expected;
   };
   const std::vector<Case> cases = {
-      {1, 9, {2, 10}},    // "QR3XYZ X" on the first received line
-      {18, 26, {20, 28}}, // "QR3ABC A" on the second
-      {12, 21, {13, 23}}, // across a line break
-      {0, 0, {0, 0}},     // caret only
+      {1, 9, {2, 10}},     // "QR3XYZ X" on the first received line
+      {18, 26, {20, 28}},  // "QR3ABC A" on the second
+      {12, 21, {13, 23}},  // across a line break
+      {0, 0, {0, 0}},      // caret only
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.from);
@@ -154,7 +154,8 @@ TEST_F(ConsoleViewBinding, the_receiving_box_follows_new_lines_only_while_it_sho
 TEST_F(ConsoleViewBinding, control_bytes_typed_by_the_adapter_neither_delete_nor_paste) {
   dialog.set_text(200, "AB");
   box(200)->moveCursor(QTextCursor::End);
-  for (char c : {'\x08', '\x16', '\x18', '\x1a', '\x00', 'C', '\t', '\r', 'D'}) dialog.type_char(200, c);
+  for (char c : {'\x08', '\x16', '\x18', '\x1a', '\x00', 'C', '\t', '\r', 'D'})
+    dialog.type_char(200, c);
   EXPECT_EQ(dialog.get_text(200, 100), "ABC\t\r\nD");
 }
 
@@ -169,7 +170,8 @@ TEST_F(ConsoleViewBinding, list_entries_show_decoded_and_read_back_as_their_byte
       // Shift-JIS "東京" (Tokyo), as an older list file would hold it.
       {"JP1,\x93\x8c\x8b\x9e,439310", QString::fromUtf8("JP1,\xE6\x9D\xB1\xE4\xBA\xAC,439310")},
       // The same in UTF-8.
-      {"JP1,\xE6\x9D\xB1\xE4\xBA\xAC,439310", QString::fromUtf8("JP1,\xE6\x9D\xB1\xE4\xBA\xAC,439310")},
+      {"JP1,\xE6\x9D\xB1\xE4\xBA\xAC,439310",
+       QString::fromUtf8("JP1,\xE6\x9D\xB1\xE4\xBA\xAC,439310")},
       // Half-width katakana "ｱ" in Shift-JIS.
       {"JP2,\xB1", QString::fromUtf8("JP2,\xEF\xBD\xB1")},
       // Neither reads 0x80 or 0xFF: shown as replacement characters.
@@ -255,7 +257,8 @@ TEST_F(ConsoleViewBinding, pump_carries_out_display_requests_but_no_operator_inp
   show_active();
   // Operator input waiting in the queue: a key for the port field, a click on
   // START and the close box.
-  QCoreApplication::postEvent(dialog.control(110), new QKeyEvent(QEvent::KeyPress, Qt::Key_5, Qt::NoModifier, "5"));
+  QCoreApplication::postEvent(dialog.control(110),
+                              new QKeyEvent(QEvent::KeyPress, Qt::Key_5, Qt::NoModifier, "5"));
   QMetaObject::invokeMethod(dialog.control(150), "click", Qt::QueuedConnection);
   QCoreApplication::postEvent(&dialog, new QCloseEvent);
 

@@ -28,13 +28,15 @@ const std::string kHilltop1200 = "JP1,Hilltop1200(NI12),1291570,-20000,QR3KTA B,
 const std::string kRiverside = "JP1,Riverside,434550,+600,QR3RVS A,None";
 const std::string kHarbour = "JP2,Harbour430,439550,-5000,QR3HBR A,QR3HBR G ";
 const std::string kSimplexCalling = "Simplex,Calling,433300,0,QR3SMP A,None";
-const std::vector<std::string> kWholeList = {kHilltop430, kHilltop1200, kRiverside, kHarbour, kSimplexCalling};
+const std::vector<std::string> kWholeList = {kHilltop430, kHilltop1200, kRiverside, kHarbour,
+                                             kSimplexCalling};
 
 const std::vector<std::string> kTwelveAreas = {"Simplex", "JP1", "JP2", "JP3", "JP4", "JP5",
                                                "JP6",     "JP7", "JP8", "JP9", "JP0", "KH2"};
 const std::vector<std::string> kThreeModels = {"None", "FT-817", "FT-897"};
 
-std::vector<std::string> first_then(const std::string& first, const std::vector<std::string>& rest) {
+std::vector<std::string> first_then(const std::string& first,
+                                    const std::vector<std::string>& rest) {
   std::vector<std::string> all{first};
   all.insert(all.end(), rest.begin(), rest.end());
   return all;
@@ -44,14 +46,17 @@ const Bytes kRepeaterConfiguration =
     Bytes{0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0xC9, 0x00, 0xFD} +
     Bytes{0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0x03} + bytes_of("QR3WMN D  ") + Bytes{0xFD} +
     Bytes{0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0xDC} + bytes_of("F817") + Bytes{0xFD} +
-    Bytes{0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0xCF, 0x01, 0xFD} + route_frame("QR3KTG G", "QR3KTA A", "/QR3KTAB");
+    Bytes{0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0xCF, 0x01, 0xFD} +
+    route_frame("QR3KTG G", "QR3KTA A", "/QR3KTAB");
 
-const Bytes kTuningTo439310 = Bytes{0x43, 0x93, 0x10, 0x00, 0x01} + Bytes{0x00, 0x50, 0x00, 0x00, 0xF9} +
-                              Bytes{0x09, 0x00, 0x00, 0x00, 0x09} + Bytes{0x0C, 0x6D, 0x6D, 0x6D, 0x07};
+const Bytes kTuningTo439310 =
+    Bytes{0x43, 0x93, 0x10, 0x00, 0x01} + Bytes{0x00, 0x50, 0x00, 0x00, 0xF9} +
+    Bytes{0x09, 0x00, 0x00, 0x00, 0x09} + Bytes{0x0C, 0x6D, 0x6D, 0x6D, 0x07};
 
 // A header report as the adapter sends it: RPT2, RPT1, UR, MY, one more byte.
 Bytes header_report(const std::string& my, const std::string& ur = "CQCQCQ  ") {
-  return Bytes{0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x04} + bytes_of("QR3KTG GQR3KTA A" + ur + my) + Bytes{0x00, 0xFD};
+  return Bytes{0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x04} + bytes_of("QR3KTG GQR3KTA A" + ur + my) +
+         Bytes{0x00, 0xFD};
 }
 
 // The line the Receiving box shows for it, with the line break before it.
@@ -65,7 +70,9 @@ struct Box {
   bool operator==(const Box&) const = default;
 };
 
-void PrintTo(const Box& box, std::ostream* os) { *os << '"' << box.text << "\" / \"" << box.title << '"'; }
+void PrintTo(const Box& box, std::ostream* os) {
+  *os << '"' << box.text << "\" / \"" << box.title << '"';
+}
 
 const Box kMissingMyRpt{"File could not open, ", "D-STAR_my_rpt.txt"};
 
@@ -200,21 +207,23 @@ INSTANTIATE_TEST_SUITE_P(
                     {},
                     first_then("FT-817", kThreeModels),
                     {}},
-        StartUpCase{"missing_transceiver_file_keeps_the_template_texts",
-                    "QR3WMN D,F817,JP1,QR3KTA A,QR3KTA B,7",
-                    kHilltop430,
-                    false,
-                    {{"D-STAR_tranceiver_config.txt", "Error! the file could not open"}},
-                    first_then("JP1", kTwelveAreas),
-                    {kHilltop430},
-                    kWholeList,
-                    kThreeModels,
-                    {{ctl::transceiver_port, ""}, {ctl::frequency, "*******"}, {ctl::shift, "*****"}}}),
+        StartUpCase{
+            "missing_transceiver_file_keeps_the_template_texts",
+            "QR3WMN D,F817,JP1,QR3KTA A,QR3KTA B,7",
+            kHilltop430,
+            false,
+            {{"D-STAR_tranceiver_config.txt", "Error! the file could not open"}},
+            first_then("JP1", kTwelveAreas),
+            {kHilltop430},
+            kWholeList,
+            kThreeModels,
+            {{ctl::transceiver_port, ""}, {ctl::frequency, "*******"}, {ctl::shift, "*****"}}}),
     [](const ::testing::TestParamInfo<StartUpCase>& info) { return std::string(info.param.name); });
 
 TEST_F(WindowActions, first_run_port_typed_by_the_operator_then_start_and_stop_writes_the_station) {
   ASSERT_TRUE(window.open());
-  EXPECT_EQ(boxes(), (std::vector<Box>{{"D-STAR_DV_config.txt", "Error! the file could not open"}}));
+  EXPECT_EQ(boxes(),
+            (std::vector<Box>{{"D-STAR_DV_config.txt", "Error! the file could not open"}}));
 
   // START with the port fields left empty tries COM0 for both.
   answerer.clear();
@@ -394,7 +403,8 @@ TEST_F(WindowActions, double_clicked_repeaters_are_routed_at_once_and_areas_only
   start_link();
 
   ASSERT_TRUE(window.double_click_entry(ctl::call_area, "JP1"));
-  EXPECT_EQ(window.entries(ctl::my_repeater), (std::vector<std::string>{kHilltop430, kHilltop1200, kRiverside}));
+  EXPECT_EQ(window.entries(ctl::my_repeater),
+            (std::vector<std::string>{kHilltop430, kHilltop1200, kRiverside}));
   EXPECT_EQ(window.entries(ctl::his_repeater), kWholeList);
   EXPECT_TRUE(adapter.read_all(milliseconds(50)).empty());
 
@@ -467,9 +477,10 @@ TEST_F(WindowActions, tx_msg_sends_the_typed_text_with_its_line_break_in_four_fr
   window.click(ctl::tx_msg);
 
   const Bytes head = {0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0xC1};
-  const Bytes expected = head + Bytes{0x40} + bytes_of("HI\r\nQ") + Bytes{0xFD} + head + Bytes{0x41} +
-                         bytes_of("R3WMN") + Bytes{0xFD} + head + Bytes{0x42} + bytes_of(" DE Q") +
-                         Bytes{0xFD} + head + Bytes{0x43} + bytes_of("R3ABC") + Bytes{0xFD};
+  const Bytes expected = head + Bytes{0x40} + bytes_of("HI\r\nQ") + Bytes{0xFD} + head +
+                         Bytes{0x41} + bytes_of("R3WMN") + Bytes{0xFD} + head + Bytes{0x42} +
+                         bytes_of(" DE Q") + Bytes{0xFD} + head + Bytes{0x43} + bytes_of("R3ABC") +
+                         Bytes{0xFD};
   EXPECT_EQ(adapter.read_all(), expected);
   EXPECT_EQ(window.text(ctl::start_stop), "STOP");
   EXPECT_TRUE(adapter_open);

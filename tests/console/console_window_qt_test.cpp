@@ -100,7 +100,8 @@ TEST_F(ConsoleWindow, selected_callsign_goes_out_at_start_and_a_heard_station_is
   click(150);
   EXPECT_EQ(dialog->get_text(150, 10), "STOP");
   EXPECT_TRUE(adapter_open);
-  const Bytes my_call = Bytes{0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0x03} + bytes_of("QR3XYZ Y  ") + Bytes{0xFD};
+  const Bytes my_call =
+      Bytes{0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0x03} + bytes_of("QR3XYZ Y  ") + Bytes{0xFD};
   const Bytes sent = adapter.read_all();
   EXPECT_NE(std::search(sent.begin(), sent.end(), my_call.begin(), my_call.end()), sent.end());
 

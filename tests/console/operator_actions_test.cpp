@@ -35,7 +35,8 @@ TEST_F(OperatorActionsTest, ChoosingAreaAndRepeatersWhileRunningSendsTheRoutes) 
   start_link();
   double_click_entry(ctl::call_area, "JP1");
   EXPECT_TRUE(adapter.read_all(std::chrono::milliseconds(50)).empty());
-  EXPECT_EQ(view.list(ctl::my_repeater), (std::vector<std::string>{kHilltop430, kHilltop1200, kRiverside}));
+  EXPECT_EQ(view.list(ctl::my_repeater),
+            (std::vector<std::string>{kHilltop430, kHilltop1200, kRiverside}));
 
   double_click_entry(ctl::my_repeater, kHilltop430);
   EXPECT_EQ(adapter.read_count(31), route_frame("QR3KTG G", "QR3KTA A", "/QR3KTAB"));
@@ -220,8 +221,9 @@ TEST_F(OperatorActionsTest, CallBackWithTheLinkClosedTellsTheOperator) {
   view.select_text(ctl::receiving, 2, 10);
   press(ctl::call_back);
   EXPECT_EQ(view.text(ctl::callback_callsign), "QR3AAA A");
-  EXPECT_EQ(view.boxes(), (std::vector<RecordedBox>{{"DV adapter port has been closed", "ERROR",
-                                                     BoxOwner::window}}));
+  EXPECT_EQ(
+      view.boxes(),
+      (std::vector<RecordedBox>{{"DV adapter port has been closed", "ERROR", BoxOwner::window}}));
 }
 
 TEST_F(OperatorActionsTest, ShortMessageSendsTheFirstTwentyCharacters) {

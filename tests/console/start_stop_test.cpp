@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -31,8 +30,9 @@ const Bytes kRepeaterConfiguration =
     Bytes{0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0xCF, 0x01, 0xFD} +
     route_frame("QR3KTG G", "QR3KTA A", "/QR3KTAB");
 
-const Bytes kTuningTo439310 = Bytes{0x43, 0x93, 0x10, 0x00, 0x01} + Bytes{0x00, 0x50, 0x00, 0x00, 0xF9} +
-                              Bytes{0x09, 0x00, 0x00, 0x00, 0x09} + Bytes{0x0C, 0x6D, 0x6D, 0x6D, 0x07};
+const Bytes kTuningTo439310 =
+    Bytes{0x43, 0x93, 0x10, 0x00, 0x01} + Bytes{0x00, 0x50, 0x00, 0x00, 0xF9} +
+    Bytes{0x09, 0x00, 0x00, 0x00, 0x09} + Bytes{0x0C, 0x6D, 0x6D, 0x6D, 0x07};
 
 TEST_F(StartStopTest, StartConfiguresTheAdapterThenTunesTheRadio) {
   press(ctl::start_stop);
@@ -50,7 +50,8 @@ TEST_F(StartStopTest, StopSavesEverythingOnceAndExitDoesNotSaveAgain) {
   EXPECT_EQ(view.text(ctl::start_stop), "START");
   EXPECT_FALSE(adapter_open);
   EXPECT_EQ(dir.read_file("D-STAR_DV_config.txt"), "QR3WMN D,F817,JP1,QR3KTA A,QR3KTA B,7");
-  EXPECT_EQ(dir.read_file("D-STAR_my_rpt.txt"), "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G");
+  EXPECT_EQ(dir.read_file("D-STAR_my_rpt.txt"),
+            "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G");
   EXPECT_EQ(dir.read_file("D-STAR_his_rpt.txt"),
             "JP1,Hilltop1200(NI12),1291570,-20000,QR3KTA B,QR3KTG G");
   EXPECT_EQ(dir.read_file("D-STAR_tranceiver_config.txt"), "FT-817,8,439310,-5000,PKT,Dummy ");
@@ -98,8 +99,9 @@ TEST_F(StartStopTest, RefusedTuningKeepsTheOldTransceiverFileButGivesThePortBack
   double_click_entry(ctl::call_area, "JP1");
   double_click_entry(ctl::my_repeater, "JP1,Hilltop1200(NI12),1291570,-20000,QR3KTA B,QR3KTG G");
   press(ctl::start_stop);
-  EXPECT_EQ(view.boxes(), (std::vector<RecordedBox>{{"More than 460MHz can not handle by the Tranceiver.",
-                                                     "Error : ", BoxOwner::window}}));
+  EXPECT_EQ(view.boxes(),
+            (std::vector<RecordedBox>{{"More than 460MHz can not handle by the Tranceiver.",
+                                       "Error : ", BoxOwner::window}}));
   EXPECT_FALSE(transceiver_active);
   press(ctl::start_stop);
   EXPECT_EQ(dir.read_file("D-STAR_tranceiver_config.txt"), "FT-817,8,439310,-5000,PKT,Dummy ");
@@ -117,7 +119,8 @@ TEST_F(StartStopTest, ModelNoneWithEmptyRadioPortTriesTheAdaptersNumber) {
   double_click_entry(ctl::transceiver_model, "None");
   view.set_text(ctl::transceiver_port, "");
   press(ctl::start_stop);
-  EXPECT_EQ(view.boxes(), (std::vector<RecordedBox>{{"COM7", "TRX COM port error", BoxOwner::none}}));
+  EXPECT_EQ(view.boxes(),
+            (std::vector<RecordedBox>{{"COM7", "TRX COM port error", BoxOwner::none}}));
   EXPECT_EQ(adapter.read_count(kRepeaterConfiguration.size()), kRepeaterConfiguration);
   EXPECT_TRUE(radio.read_all(std::chrono::milliseconds(50)).empty());
   EXPECT_FALSE(transceiver_active);

@@ -17,9 +17,9 @@ const std::vector<std::string> kThreeModels = {"None", "FT-817", "FT-897"};
 
 TEST_F(WindowCreationTest, FirstRunWithoutSettingsShowsEmptyListsAndTheMissingFile) {
   open_window();
-  EXPECT_EQ(view.boxes(), (std::vector<RecordedBox>{{"D-STAR_DV_config.txt",
-                                                     "Error! the file could not open",
-                                                     BoxOwner::none}}));
+  EXPECT_EQ(view.boxes(),
+            (std::vector<RecordedBox>{
+                {"D-STAR_DV_config.txt", "Error! the file could not open", BoxOwner::none}}));
   for (int list : {ctl::call_area, ctl::my_repeater, ctl::his_repeater, ctl::transceiver_model}) {
     EXPECT_TRUE(view.list(list).empty()) << list;
   }
@@ -33,8 +33,7 @@ TEST_F(WindowCreationTest, FirstRunWithoutSettingsShowsEmptyListsAndTheMissingFi
 }
 
 TEST_F(WindowCreationTest, SavedSettingsFillFieldsAndListTheStoredAreaFirst) {
-  write_station_files("QR3ABC D,F897,JP2,QR3HBR A,QR3KTA B,12",
-                      "FT-897,9,439550,-5000,FM,Dummy ");
+  write_station_files("QR3ABC D,F897,JP2,QR3HBR A,QR3KTA B,12", "FT-897,9,439550,-5000,FM,Dummy ");
   open_window();
   EXPECT_TRUE(view.boxes().empty());
   std::vector<std::string> areas = {"JP2"};
@@ -89,9 +88,9 @@ TEST_F(WindowCreationTest, MissingTransceiverFileKeepsCompiledInTuning) {
   write_station_files();
   std::remove("D-STAR_tranceiver_config.txt");
   open_window();
-  EXPECT_EQ(view.boxes(), (std::vector<RecordedBox>{{"D-STAR_tranceiver_config.txt",
-                                                     "Error! the file could not open",
-                                                     BoxOwner::none}}));
+  EXPECT_EQ(view.boxes(),
+            (std::vector<RecordedBox>{{"D-STAR_tranceiver_config.txt",
+                                       "Error! the file could not open", BoxOwner::none}}));
   EXPECT_EQ(view.list(ctl::transceiver_model), kThreeModels);
   EXPECT_EQ(view.set_text_count(ctl::transceiver_port), 0);
   EXPECT_EQ(station.frequency_khz.view(), "439310");

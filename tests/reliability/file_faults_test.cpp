@@ -64,17 +64,18 @@ class FileFaultsTest : public ConsoleTest {
 TEST_F(FileFaultsTest, EveryFileAFolderStartsAndRunsAndLeavesTheFoldersAlone) {
   for (const char* name : kFiles) make_folder(name);
   open_window();
-  EXPECT_EQ(view.boxes(), (std::vector<RecordedBox>{
-                              {"D-STAR_DV_config.txt", "Error! the file could not open", BoxOwner::none}}));
+  EXPECT_EQ(view.boxes(),
+            (std::vector<RecordedBox>{
+                {"D-STAR_DV_config.txt", "Error! the file could not open", BoxOwner::none}}));
   set_ports();
   press(ctl::start_stop);
   ASSERT_TRUE(adapter_open);
   EXPECT_EQ(adapter.read_count(kInit.size()), kInit);
   press(ctl::start_stop);
   EXPECT_EQ(boxes_since(1),
-            (std::vector<RecordedBox>{
-                {"Could not open", "D-STAR_DV_config.txt", BoxOwner::none},
-                {"TRX_configulation could not open", "D-STAR_tranceiver_config.txt", BoxOwner::none}}));
+            (std::vector<RecordedBox>{{"Could not open", "D-STAR_DV_config.txt", BoxOwner::none},
+                                      {"TRX_configulation could not open",
+                                       "D-STAR_tranceiver_config.txt", BoxOwner::none}}));
   EXPECT_TRUE(press_exit());
   EXPECT_EQ(view.boxes().size(), 3u);
   for (const char* name : kFiles) EXPECT_TRUE(is_folder(name)) << name;
@@ -86,23 +87,25 @@ TEST_F(FileFaultsTest, GoodSettingsLineWithEveryOtherFileAFolder) {
     if (std::string(name) != "D-STAR_DV_config.txt") make_folder(name);
   }
   open_window();
-  EXPECT_EQ(view.boxes(),
-            (std::vector<RecordedBox>{
-                {"File could not open, ", "D-STAR_my_rpt.txt", BoxOwner::none},
-                {"File could not open, ", "D-STAR_repeaters.txt", BoxOwner::none},
-                {"D-STAR_tranceiver_config.txt", "Error! the file could not open", BoxOwner::none}}));
+  EXPECT_EQ(
+      view.boxes(),
+      (std::vector<RecordedBox>{
+          {"File could not open, ", "D-STAR_my_rpt.txt", BoxOwner::none},
+          {"File could not open, ", "D-STAR_repeaters.txt", BoxOwner::none},
+          {"D-STAR_tranceiver_config.txt", "Error! the file could not open", BoxOwner::none}}));
   double_click_entry(ctl::call_area, "JP2");
-  EXPECT_EQ(boxes_since(3), (std::vector<RecordedBox>{
-                                {"File could not open, ", "D-STAR_repeaters.txt", BoxOwner::none},
-                                {"File could not open, ", "D-STAR_repeaters.txt", BoxOwner::none}}));
+  EXPECT_EQ(boxes_since(3),
+            (std::vector<RecordedBox>{
+                {"File could not open, ", "D-STAR_repeaters.txt", BoxOwner::none},
+                {"File could not open, ", "D-STAR_repeaters.txt", BoxOwner::none}}));
   set_ports();
   press(ctl::start_stop);
   ASSERT_TRUE(adapter_open);
   press(ctl::start_stop);
   EXPECT_EQ(boxes_since(5),
-            (std::vector<RecordedBox>{
-                {"Could not open", "D-STAR_my_rpt.txt", BoxOwner::none},
-                {"TRX_configulation could not open", "D-STAR_tranceiver_config.txt", BoxOwner::none}}));
+            (std::vector<RecordedBox>{{"Could not open", "D-STAR_my_rpt.txt", BoxOwner::none},
+                                      {"TRX_configulation could not open",
+                                       "D-STAR_tranceiver_config.txt", BoxOwner::none}}));
   // What could be written was written whole.
   EXPECT_EQ(dir.read_file("D-STAR_DV_config.txt"), "QR3WMN D,F817,JP2,QR3KTA A,QR3KTA B,7");
   EXPECT_TRUE(is_folder("D-STAR_my_rpt.txt"));
@@ -178,7 +181,8 @@ TEST_F(FileFaultsTest, RandomJunkInEveryFileShowsOnlyOwnBoxesAndStillStarts) {
     adapter.read_all(std::chrono::milliseconds(20));
     radio.read_all(std::chrono::milliseconds(20));
   }
-  std::printf("[ junk    ] 20 sets of junk files and folders, %d boxes, all the console's own\n", boxes_seen);
+  std::printf("[ junk    ] 20 sets of junk files and folders, %d boxes, all the console's own\n",
+              boxes_seen);
 }
 
 struct NulCase {
@@ -192,7 +196,9 @@ struct NulCase {
 
 TEST_F(FileFaultsTest, NulBytesEndTheTextOfASettingsLine) {
   using namespace std::string_literals;
-  const std::string transceiver_line = "FT-8\0"s "17,8,439310,-5000,PKT,Dummy ";
+  const std::string transceiver_line =
+      "FT-8\0"s
+      "17,8,439310,-5000,PKT,Dummy ";
   const NulCase cases[] = {
       {"NUL inside the suffix", "QR3WMN D,F8\0 17,JP1,QR3KTA A,QR3KTA B,7"s, "F8  ", 12,
        Bytes{0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0xDC, 'F', '8', ' ', ' ', 0xFD}, true},

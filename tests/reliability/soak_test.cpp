@@ -20,8 +20,8 @@
 #include "adapter/pacing.h"
 #include "adapter/receive_loop.h"
 #include "console/console_handlers.h"
-#include "support/process_census.h"
 #include "support/adapter_on_air.h"
+#include "support/process_census.h"
 #include "support/pty_device.h"
 #include "support/station_fixture.h"
 #include "support/wait_until.h"
@@ -50,7 +50,8 @@ class SoakTest : public StationTest {
     memory.write_file("D-STAR_DV_config.txt", "QR3WMN D,F817,JP1,QR3KTA A,QR3KTA B,7");
     memory.write_file("D-STAR_tranceiver_config.txt", "FT-817,8,439310,-5000,PKT,Dummy ");
     memory.write_file("D-STAR_my_rpt.txt", "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G");
-    memory.write_file("D-STAR_repeaters.txt", "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G\n");
+    memory.write_file("D-STAR_repeaters.txt",
+                      "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G\n");
     on_window_created(view);
     view.set_text(ctl::transceiver_port, "8");
   }
@@ -65,7 +66,8 @@ class SoakTest : public StationTest {
   int header_lines_shown() {
     std::string text = view.text(ctl::receiving);
     int lines = 0;
-    for (std::size_t pos = 0; (pos = text.find("\r\n", pos)) != std::string::npos; pos += 2) ++lines;
+    for (std::size_t pos = 0; (pos = text.find("\r\n", pos)) != std::string::npos; pos += 2)
+      ++lines;
     return lines;
   }
 
@@ -124,9 +126,10 @@ TEST_F(SoakTest, ThousandStartStopCyclesWhileHeadersArriveEveryMillisecond) {
     expect_only_whole_header_lines();
     EXPECT_GE(header_lines_shown(), 20);
     EXPECT_EQ(view.text(ctl::response), "RPT?");
-    std::printf("[ soak    ] 1000 cycles in %lld ms, %d header lines shown, %lld headers sent\n",
-                static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(took).count()),
-                header_lines_shown(), static_cast<long long>(far_end.headers_sent()));
+    std::printf(
+        "[ soak    ] 1000 cycles in %lld ms, %d header lines shown, %lld headers sent\n",
+        static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(took).count()),
+        header_lines_shown(), static_cast<long long>(far_end.headers_sent()));
   }
   EXPECT_EQ(open_descriptors(), fds_before);
   EXPECT_EQ(threads_after_settling(threads_before), threads_before);
@@ -163,7 +166,8 @@ TEST_F(SoakTest, TwoHundredCyclesAlternateAFailedAdapterOpenAndAGoodOne) {
     const std::vector<RecordedBox> boxes = view.boxes();
     ASSERT_EQ(boxes.size(), 100u);
     for (const RecordedBox& box : boxes) {
-      EXPECT_EQ(box, (RecordedBox{"COM port could not open for DV adapter", "COM9", BoxOwner::none}));
+      EXPECT_EQ(box,
+                (RecordedBox{"COM port could not open for DV adapter", "COM9", BoxOwner::none}));
     }
     expect_only_whole_header_lines();
   }

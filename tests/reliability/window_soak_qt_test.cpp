@@ -38,7 +38,8 @@ class WindowSoakTest : public StationTest {
     memory.write_file("D-STAR_DV_config.txt", "QR3WMN D,F817,JP1,QR3KTA A,QR3KTA B,7");
     memory.write_file("D-STAR_tranceiver_config.txt", "FT-817,8,439310,-5000,PKT,Dummy ");
     memory.write_file("D-STAR_my_rpt.txt", "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G");
-    memory.write_file("D-STAR_repeaters.txt", "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G\n");
+    memory.write_file("D-STAR_repeaters.txt",
+                      "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G\n");
   }
 
   // Whole header lines in "Receiving", not counting the one the receive loop
@@ -83,7 +84,8 @@ TEST_F(WindowSoakTest, ThousandStartStopClicksWhileHeadersArriveEveryMillisecond
         // Now and then the operator watches a header come in before STOP.
         ASSERT_TRUE(window.wait_until([&] {
           return complete_header_lines(receiving(window)) > lines_shown;
-        })) << "cycle " << cycle;
+        })) << "cycle "
+            << cycle;
       }
       window.click(ctl::start_stop);
       ASSERT_FALSE(adapter_open) << "cycle " << cycle;

@@ -34,15 +34,15 @@ TEST_F(RepeaterListsTest, CommentStartsAtTheFirstDoubleSlash) {
 }
 
 TEST_F(RepeaterListsTest, HisListTakesEveryRepeaterLineInFileOrder) {
-  dir.write_file("D-STAR_repeaters.txt",
-                 "// header\r\n" + kHilltop + " // club\r\n\r\n"
-                 "JP2,Lake(NI20),438500,-5000,QR2LKE A,None\n"
-                 "Simplex,Calling,433300,0,DIRECT  ,None");
+  dir.write_file("D-STAR_repeaters.txt", "// header\r\n" + kHilltop +
+                                             " // club\r\n\r\n"
+                                             "JP2,Lake(NI20),438500,-5000,QR2LKE A,None\n"
+                                             "Simplex,Calling,433300,0,DIRECT  ,None");
   view.list_append(ctl::his_repeater, "kept from before");
   fill_his_repeater_list(view);
-  EXPECT_EQ(view.list(ctl::his_repeater),
-            (Entries{"kept from before", kHilltop + " ", "JP2,Lake(NI20),438500,-5000,QR2LKE A,None",
-                     "Simplex,Calling,433300,0,DIRECT  ,None"}));
+  EXPECT_EQ(view.list(ctl::his_repeater), (Entries{"kept from before", kHilltop + " ",
+                                                   "JP2,Lake(NI20),438500,-5000,QR2LKE A,None",
+                                                   "Simplex,Calling,433300,0,DIRECT  ,None"}));
   EXPECT_TRUE(view.boxes().empty());
 }
 
@@ -51,10 +51,9 @@ TEST_F(RepeaterListsTest, MissingListFileIsReportedAndTheListLeftAlone) {
   view.list_append(ctl::his_repeater, "other");
   fill_his_repeater_list(view);
   fill_my_repeater_list(view, "D-STAR_my_rpt.txt", "JP1");
-  EXPECT_EQ(view.boxes(),
-            (std::vector<RecordedBox>{
-                {"File could not open, ", "D-STAR_repeaters.txt", BoxOwner::none},
-                {"File could not open, ", "D-STAR_my_rpt.txt", BoxOwner::none}}));
+  EXPECT_EQ(view.boxes(), (std::vector<RecordedBox>{
+                              {"File could not open, ", "D-STAR_repeaters.txt", BoxOwner::none},
+                              {"File could not open, ", "D-STAR_my_rpt.txt", BoxOwner::none}}));
   EXPECT_EQ(view.list(ctl::my_repeater), Entries{"first"});
   EXPECT_EQ(view.list(ctl::his_repeater), Entries{"other"});
 }
@@ -161,7 +160,10 @@ TEST_F(RepeaterListsTest, NoListTakesMoreThan256Repeaters) {
 
 TEST_F(RepeaterListsTest, NulByteEndsTheTextOfItsLine) {
   dir.write_file("D-STAR_repeaters.txt",
-                 "JP1,Ab\0cd,439310\n"s "\0JP1,hidden\n"s "JP1,Next\0\n"s "JP1,Last"s);
+                 "JP1,Ab\0cd,439310\n"s
+                 "\0JP1,hidden\n"s
+                 "JP1,Next\0\n"s
+                 "JP1,Last"s);
   fill_his_repeater_list(view);
   fill_my_repeater_list(view, "D-STAR_repeaters.txt", "JP1");
   EXPECT_EQ(view.list(ctl::his_repeater), (Entries{"JP1,Ab", "JP1,Next", "JP1,Last"}));

@@ -46,7 +46,10 @@ TEST_F(SettingsFilesTest, FirstLineIsReadAsBytesUpToItsLineFeed) {
       {"100 characters cut to 99", std::string(100, 'x') + "\n", std::string(99, 'x')},
       {"101 characters cut to 99", std::string(101, 'x'), std::string(99, 'x')},
       {"98 characters and CRLF", std::string(98, 'x') + "\r\n", std::string(98, 'x') + "\n"},
-      {"NUL ends the line's text", "QR3WMN D,F8\0" "17,JP1\n"s, "QR3WMN D,F8"},
+      {"NUL ends the line's text",
+       "QR3WMN D,F8\0"
+       "17,JP1\n"s,
+       "QR3WMN D,F8"},
       {"NUL first", "\0QR3WMN D\n"s, ""},
       {"Shift-JIS bytes pass", "\x95\x5c\x83\x5c,\xfc\xfc\n", "\x95\x5c\x83\x5c,\xfc\xfc\n"},
   };
@@ -61,11 +64,11 @@ TEST_F(SettingsFilesTest, MissingSettingsFileIsNamedInTheBox) {
   EXPECT_EQ(read_first_line(view, "D-STAR_DV_config.txt"), "");
   std::filesystem::create_directory(dir.path() + "/D-STAR_tranceiver_config.txt");
   EXPECT_EQ(read_first_line(view, "D-STAR_tranceiver_config.txt"), "");
-  EXPECT_EQ(view.boxes(),
-            (std::vector<RecordedBox>{
-                {"D-STAR_DV_config.txt", "Error! the file could not open", BoxOwner::none},
-                {"D-STAR_tranceiver_config.txt", "Error! the file could not open",
-                 BoxOwner::none}}));
+  EXPECT_EQ(
+      view.boxes(),
+      (std::vector<RecordedBox>{
+          {"D-STAR_DV_config.txt", "Error! the file could not open", BoxOwner::none},
+          {"D-STAR_tranceiver_config.txt", "Error! the file could not open", BoxOwner::none}}));
 }
 
 TEST_F(SettingsFilesTest, FieldsSplitAtCommaTabAndLineFeedAndEmptyOnesVanish) {
@@ -196,8 +199,8 @@ TEST_F(SettingsFilesTest, SettingsFileThatCannotBeWrittenKeepsTheRepeaterFiles) 
   dir.write_file("D-STAR_my_rpt.txt", "old my line");
   dir.write_file("D-STAR_his_rpt.txt", "old his line");
   save_adapter_settings(view);
-  EXPECT_EQ(view.boxes(), (std::vector<RecordedBox>{
-                              {"Could not open", "D-STAR_DV_config.txt", BoxOwner::none}}));
+  EXPECT_EQ(view.boxes(),
+            (std::vector<RecordedBox>{{"Could not open", "D-STAR_DV_config.txt", BoxOwner::none}}));
   EXPECT_TRUE(std::filesystem::is_directory(dir.path() + "/D-STAR_DV_config.txt"));
   EXPECT_EQ(dir.read_file("D-STAR_my_rpt.txt"), "old my line");
   EXPECT_EQ(dir.read_file("D-STAR_his_rpt.txt"), "old his line");
@@ -238,8 +241,7 @@ TEST_F(SettingsFilesTest, TransceiverFileThatCannotBeWrittenIsReported) {
   EXPECT_EQ(view.boxes(),
             (std::vector<RecordedBox>{{"TRX_configulation could not open",
                                        "D-STAR_tranceiver_config.txt", BoxOwner::none}}));
-  EXPECT_EQ(folder_entries(dir.path()),
-            std::vector<std::string>{"D-STAR_tranceiver_config.txt"});
+  EXPECT_EQ(folder_entries(dir.path()), std::vector<std::string>{"D-STAR_tranceiver_config.txt"});
 }
 
 TEST_F(SettingsFilesTest, SavingKeepsTheFilesPermissionsAndSymbolicLink) {

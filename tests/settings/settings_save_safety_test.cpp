@@ -1,8 +1,8 @@
 // Saving must never leave a settings file empty or half written, and must
 // leave a file alone that the operator's system does not let us write.
 
-#include <gtest/gtest.h>
 #include <grp.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -80,8 +80,7 @@ TEST_F(SaveSafetyTest, KilledWhileSavingLeavesOldOrNewContentNeverNothing) {
     const SavedFiles now = read_saved(dir);
     EXPECT_TRUE(now.adapter == first.adapter || now.adapter == second.adapter) << now.adapter;
     EXPECT_TRUE(now.my_line == first.my_line || now.my_line == second.my_line) << now.my_line;
-    EXPECT_TRUE(now.his_line == first.his_line || now.his_line == second.his_line)
-        << now.his_line;
+    EXPECT_TRUE(now.his_line == first.his_line || now.his_line == second.his_line) << now.his_line;
     EXPECT_TRUE(now.transceiver == first.transceiver || now.transceiver == second.transceiver)
         << now.transceiver;
   }

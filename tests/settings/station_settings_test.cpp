@@ -68,8 +68,8 @@ TEST_F(StationSettingsTest, SimplexIsRecognisedOnlyWhenSpelledExactly) {
   struct Case {
     std::string area;
     bool simplex;
-  } cases[] = {{"Simplex", true}, {"simplex", false}, {"Simple", false},
-               {"Simplex2", true}, {"JP1", false}, {"", false}};
+  } cases[] = {{"Simplex", true},  {"simplex", false}, {"Simple", false},
+               {"Simplex2", true}, {"JP1", false},     {"", false}};
   for (const auto& c : cases) {
     set_text(station.call_area, c.area);
     EXPECT_EQ(is_simplex(), c.simplex) << c.area;

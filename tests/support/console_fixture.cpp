@@ -37,7 +37,9 @@ void ConsoleTest::open_window_with_station_files() {
 
 void ConsoleTest::press(int id) { on_command(view, id, CommandKind::other, pump); }
 
-bool ConsoleTest::press_exit() { return on_command(view, ctl::exit_button, CommandKind::other, pump); }
+bool ConsoleTest::press_exit() {
+  return on_command(view, ctl::exit_button, CommandKind::other, pump);
+}
 
 void ConsoleTest::double_click(int list, int index) {
   view.select_list_entry(list, index);
@@ -53,6 +55,6 @@ void ConsoleTest::double_click_entry(int list, const std::string& entry) {
 
 std::vector<std::uint8_t> route_frame(const std::string& rpt2, const std::string& rpt1,
                                       const std::string& ur) {
-  return std::vector<std::uint8_t>{0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0x05} + bytes_of(rpt2 + rpt1 + ur) +
-         std::vector<std::uint8_t>{0xFD};
+  return std::vector<std::uint8_t>{0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0x05} +
+         bytes_of(rpt2 + rpt1 + ur) + std::vector<std::uint8_t>{0xFD};
 }

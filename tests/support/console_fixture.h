@@ -15,8 +15,9 @@ class ConsoleTest : public StationTest {
 
   // Writes the usual operator's files: adapter line, transceiver line and a
   // small repeater list.
-  void write_station_files(const std::string& adapter_line = "QR3WMN D,F817,JP1,QR3KTA A,QR3KTA B,7",
-                           const std::string& transceiver_line = "FT-817,8,439310,-5000,PKT,Dummy ");
+  void write_station_files(
+      const std::string& adapter_line = "QR3WMN D,F817,JP1,QR3KTA A,QR3KTA B,7",
+      const std::string& transceiver_line = "FT-817,8,439310,-5000,PKT,Dummy ");
   void open_window();
   // The window as the operator finds it after start-up with the usual files,
   // the adapter's port in "DV port(1)" and the radio's in "TRX port(1)".

@@ -52,7 +52,8 @@ void DevicesProcess::collect(std::chrono::milliseconds wait) {
   }
 }
 
-std::optional<std::string> DevicesProcess::wait_for_line(const std::string& text, std::chrono::milliseconds limit) {
+std::optional<std::string> DevicesProcess::wait_for_line(const std::string& text,
+                                                         std::chrono::milliseconds limit) {
   const auto deadline = std::chrono::steady_clock::now() + limit;
   for (;;) {
     for (const auto& line : lines_) {
@@ -142,4 +143,3 @@ std::vector<unsigned char> read_port(int fd, std::size_t count, std::chrono::mil
   }
   return out;
 }
-

@@ -20,8 +20,8 @@ class DevicesProcess {
   DevicesProcess& operator=(const DevicesProcess&) = delete;
 
   // The first log line holding `text`, waiting up to `limit` for it.
-  std::optional<std::string> wait_for_line(const std::string& text,
-                                           std::chrono::milliseconds limit = std::chrono::seconds(5));
+  std::optional<std::string> wait_for_line(
+      const std::string& text, std::chrono::milliseconds limit = std::chrono::seconds(5));
   // Waits up to `limit` until at least `count` log lines hold `text`.
   bool wait_for_count(const std::string& text, std::size_t count,
                       std::chrono::milliseconds limit = std::chrono::seconds(5));

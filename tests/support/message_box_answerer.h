@@ -32,8 +32,8 @@ class MessageBoxAnswerer {
   void answer() {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (!box || !box->isVisible()) return;
-    boxes_.push_back({box->text().toStdString(), box->windowTitle().toStdString(), box->parentWidget(),
-                      static_cast<int>(box->buttons().size())});
+    boxes_.push_back({box->text().toStdString(), box->windowTitle().toStdString(),
+                      box->parentWidget(), static_cast<int>(box->buttons().size())});
     if (QAbstractButton* ok = box->button(QMessageBox::Ok)) {
       ok->click();
     } else {

@@ -48,7 +48,8 @@ std::vector<std::uint8_t> PtyDevice::read_all(std::chrono::milliseconds quiet,
   return out;
 }
 
-std::vector<std::uint8_t> PtyDevice::read_count(std::size_t count, std::chrono::milliseconds limit) {
+std::vector<std::uint8_t> PtyDevice::read_count(std::size_t count,
+                                                std::chrono::milliseconds limit) {
   std::vector<std::uint8_t> out;
   out.swap(pending_);
   auto end = std::chrono::steady_clock::now() + limit;

@@ -23,8 +23,9 @@ class PtyDevice {
 
   // Bytes the console wrote, collected until `quiet` passes with nothing new
   // or `limit` passes in all.
-  std::vector<std::uint8_t> read_all(std::chrono::milliseconds quiet = std::chrono::milliseconds(100),
-                                     std::chrono::milliseconds limit = std::chrono::seconds(5));
+  std::vector<std::uint8_t> read_all(
+      std::chrono::milliseconds quiet = std::chrono::milliseconds(100),
+      std::chrono::milliseconds limit = std::chrono::seconds(5));
   // The next `count` bytes, or fewer if `limit` passes first; bytes beyond
   // them are kept for the next read.
   std::vector<std::uint8_t> read_count(std::size_t count,

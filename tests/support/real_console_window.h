@@ -41,7 +41,8 @@ class RealConsoleWindow {
     dialog_ = std::make_unique<ConsoleDialog>(on_command, on_window_created);
     dialog_->show();
     dialog_->activateWindow();
-    if (!QTest::qWaitForWindowActive(dialog_.get())) return ::testing::AssertionFailure() << "window not active";
+    if (!QTest::qWaitForWindowActive(dialog_.get()))
+      return ::testing::AssertionFailure() << "window not active";
     return ::testing::AssertionSuccess();
   }
 
@@ -64,12 +65,15 @@ class RealConsoleWindow {
   // Scrolls the entry into view, clicks it, then double-clicks it.
   ::testing::AssertionResult double_click_entry(int id, const std::string& shown) {
     QListWidget* l = list(id);
-    const QList<QListWidgetItem*> found = l->findItems(QString::fromStdString(shown), Qt::MatchExactly);
-    if (found.isEmpty()) return ::testing::AssertionFailure() << "no entry \"" << shown << "\" in list " << id;
+    const QList<QListWidgetItem*> found =
+        l->findItems(QString::fromStdString(shown), Qt::MatchExactly);
+    if (found.isEmpty())
+      return ::testing::AssertionFailure() << "no entry \"" << shown << "\" in list " << id;
     l->scrollToItem(found.first(), QAbstractItemView::PositionAtTop);
     const QPoint at = l->visualItemRect(found.first()).center();
     if (!l->viewport()->rect().contains(at)) {
-      return ::testing::AssertionFailure() << "entry \"" << shown << "\" not visible in list " << id;
+      return ::testing::AssertionFailure()
+             << "entry \"" << shown << "\" not visible in list " << id;
     }
     QTest::mouseClick(l->viewport(), Qt::LeftButton, {}, at);
     QTest::mouseDClick(l->viewport(), Qt::LeftButton, {}, at);
@@ -107,11 +111,13 @@ class RealConsoleWindow {
     return true;
   }
 
-  ::testing::AssertionResult wait_for_text(int id, const std::string& expected,
-                                           std::chrono::milliseconds limit = std::chrono::seconds(5)) {
-    if (wait_until([&] { return text(id) == expected; }, limit)) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "control " << id << " shows \"" << text(id) << "\", not \""
-                                         << expected << "\"";
+  ::testing::AssertionResult wait_for_text(
+      int id, const std::string& expected,
+      std::chrono::milliseconds limit = std::chrono::seconds(5)) {
+    if (wait_until([&] { return text(id) == expected; }, limit))
+      return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << "control " << id << " shows \"" << text(id) << "\", not \"" << expected << "\"";
   }
 
  private:

@@ -55,8 +55,10 @@ void RecordingView::list_remove(int id, int index) {
     List& l = lists_[id];
     if (index < 0 || index >= static_cast<int>(l.entries.size())) return;
     l.entries.erase(l.entries.begin() + index);
-    if (l.selected == index) l.selected = -1;
-    else if (l.selected > index) --l.selected;
+    if (l.selected == index)
+      l.selected = -1;
+    else if (l.selected > index)
+      --l.selected;
   });
 }
 

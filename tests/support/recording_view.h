@@ -9,9 +9,9 @@
 #include <functional>
 #include <map>
 #include <mutex>
-#include <thread>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "console/console_view.h"
@@ -58,7 +58,7 @@ class RecordingView : public ConsoleView {
   void on_window(const std::function<void()>& request);
 
   struct Edit {
-    std::string text;  // line breaks stored as CR LF
+    std::string text;    // line breaks stored as CR LF
     int sel_start = -1;  // -1: caret at the end
     int sel_end = -1;
   };

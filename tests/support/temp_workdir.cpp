@@ -15,7 +15,8 @@ TempWorkdir::TempWorkdir(const std::string& parent) {
   std::mt19937_64 pick(seed());
   for (int attempt = 0; path_.empty(); ++attempt) {
     if (attempt == 100) throw std::runtime_error("no fresh temporary folder");
-    std::filesystem::path candidate = base / ("kestrel8-test-" + std::to_string(pick() % 1000000000));
+    std::filesystem::path candidate =
+        base / ("kestrel8-test-" + std::to_string(pick() % 1000000000));
     if (std::filesystem::create_directory(candidate)) path_ = candidate.string();
   }
   std::filesystem::current_path(path_);

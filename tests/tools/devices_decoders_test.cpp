@@ -63,10 +63,16 @@ const RepeaterBook kBook = repeater_book_from_text(
 TEST(DevicesAdapterDecoder, StartUpFramesReadAsTheirNames) {
   const Bytes stream = join({
       {0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0xC9, 0x00, 0xFD},
-      {0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0x03}, text_bytes("QR3WMN D"), {0x20, 0x20, 0xFD},
-      {0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0xDC}, text_bytes("F817"), {0xFD},
+      {0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0x03},
+      text_bytes("QR3WMN D"),
+      {0x20, 0x20, 0xFD},
+      {0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0xDC},
+      text_bytes("F817"),
+      {0xFD},
       {0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0xCF, 0x01, 0xFD},
-      {0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0x05}, text_bytes("QR3KTG GQR3KTA A/QR3KTAB"), {0xFD},
+      {0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0x05},
+      text_bytes("QR3KTG GQR3KTA A/QR3KTAB"),
+      {0xFD},
       {0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0xCF, 0x00, 0xFD},
   });
   const auto heard = hear(stream, kBook);
@@ -108,7 +114,8 @@ TEST(DevicesAdapterDecoder, RouteIsAnsweredWithTheStatusTheConsoleShows) {
     const auto heard = hear(frame, c.with_book ? kBook : RepeaterBook{});
     ASSERT_EQ(heard.lines.size(), 2u) << c.route;
     EXPECT_EQ(heard.lines[1], c.status_line) << c.route;
-    EXPECT_EQ(heard.answers, (Bytes{0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x00, 0x00, 0x00, c.code, 0xFD})) << c.route;
+    EXPECT_EQ(heard.answers, (Bytes{0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x00, 0x00, 0x00, c.code, 0xFD}))
+        << c.route;
   }
 }
 
@@ -120,8 +127,10 @@ TEST(DevicesAdapterDecoder, FramesThatDoNotFitAreNamedAndNotAnswered) {
       {{0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0xC9, 0xFD}, "BAD INIT: 0 payload bytes, expected 1 \"\""},
       {join({{0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0x05}, text_bytes("QR3KTG GQR3KTA A"), {0xFD}}),
        "BAD ROUTE: 16 payload bytes, expected 24 \"QR3KTG GQR3KTA A\""},
-      {{0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x00, 0x00, 0x00, 0x01, 0xFD}, "NOT FOR THE ADAPTER: to 0x7F from 0x01, ignored"},
-      {{0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0x42, 0x8D, 0x82, 0xFD}, "UNKNOWN sub-command 0x42 payload \"\\x8D\\x82\""},
+      {{0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x00, 0x00, 0x00, 0x01, 0xFD},
+       "NOT FOR THE ADAPTER: to 0x7F from 0x01, ignored"},
+      {{0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0x42, 0x8D, 0x82, 0xFD},
+       "UNKNOWN sub-command 0x42 payload \"\\x8D\\x82\""},
       {{0xFE, 0xFE, 0x01, 0x7F, 0x1C, 0xC9, 0x00, 0xFD}, "UNKNOWN command 0x1C payload \"\\x00\""},
       {{0xFE, 0xFE, 0x01, 0x7F, 0xFD}, "SHORT frame (2 bytes between preamble and end)"},
       {{0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0xCF, 0x07, 0xFD}, "REPEATER_MODE 0x07?"},
@@ -136,16 +145,19 @@ TEST(DevicesAdapterDecoder, FramesThatDoNotFitAreNamedAndNotAnswered) {
 TEST(DevicesAdapterDecoder, NoiseExtraPreambleAndCutFramesDoNotHideTheNextFrame) {
   dv::FrameDecoder decoder;
   const Bytes stream = join({
-      {0x00, 0x13, 0xFD},                                          // line noise
-      {0xFE, 0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0xC9, 0x00, 0xFD},     // three preamble bytes
-      {0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0x03, 0x51, 0x52},           // cut off mid-callsign
-      {0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0xDC}, text_bytes("F817"), {0xFD},
+      {0x00, 0x13, 0xFD},                                      // line noise
+      {0xFE, 0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0xC9, 0x00, 0xFD},  // three preamble bytes
+      {0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0x03, 0x51, 0x52},        // cut off mid-callsign
+      {0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0xDC},
+      text_bytes("F817"),
+      {0xFD},
   });
   const auto frames = frames_of(stream, decoder);
   ASSERT_EQ(frames.size(), 2u);
   EXPECT_EQ(frames[0].raw, (Bytes{0xFE, 0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0xC9, 0x00, 0xFD}));
   EXPECT_EQ(dv::subcommand(frames[0]), 0xC9);
-  EXPECT_EQ(frames[1].raw, join({{0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0xDC}, text_bytes("F817"), {0xFD}}));
+  EXPECT_EQ(frames[1].raw,
+            join({{0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0xDC}, text_bytes("F817"), {0xFD}}));
   EXPECT_EQ(decoder.dropped, 3u + 8u);  // the noise and the cut-off frame
 }
 
@@ -166,8 +178,9 @@ Bytes message_part(std::uint8_t part, const std::string& five) {
 TEST(DevicesAdapterDecoder, MessageIsShownWhenAllFourPartsAreIn) {
   const auto heard = hear(join({message_part(0x40, "HELLO"), message_part(0x41, "     "),
                                 message_part(0x42, "     "), message_part(0x43, "     ")}));
-  const std::vector<std::string> expected = {"MESSAGE_1 \"HELLO\"", "MESSAGE_2 \"     \"", "MESSAGE_3 \"     \"",
-                                             "MESSAGE_4 \"     \"", "MESSAGE \"HELLO\""};
+  const std::vector<std::string> expected = {"MESSAGE_1 \"HELLO\"", "MESSAGE_2 \"     \"",
+                                             "MESSAGE_3 \"     \"", "MESSAGE_4 \"     \"",
+                                             "MESSAGE \"HELLO\""};
   EXPECT_EQ(heard.lines, expected);
   EXPECT_TRUE(heard.answers.empty());
 
@@ -179,8 +192,9 @@ TEST(DevicesAdapterDecoder, MessageIsShownWhenAllFourPartsAreIn) {
 
 TEST(DevicesAdapterDecoder, MessageWithAMissingPartIsReportedIncomplete) {
   AdapterState state;
-  const auto heard = hear(join({message_part(0x40, "HELLO"), message_part(0x41, "WORLD"), message_part(0x43, "     ")}),
-                          {}, state);
+  const auto heard = hear(
+      join({message_part(0x40, "HELLO"), message_part(0x41, "WORLD"), message_part(0x43, "     ")}),
+      {}, state);
   ASSERT_FALSE(heard.lines.empty());
   EXPECT_EQ(heard.lines.back(), "MESSAGE incomplete: part 3 missing");
   // A new message starts cleanly after it.
@@ -195,8 +209,11 @@ TEST(DevicesAdapterDecoder, MessageWithAMissingPartIsReportedIncomplete) {
 
 TEST(DevicesAdapterReports, HeaderAndStatusReportBytes) {
   EXPECT_EQ(dv::header_report("QR3XYZ X", "CQCQCQ", "QR3KTA A", "QR3KTG G"),
-            join({{0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x04}, text_bytes("QR3KTG GQR3KTA ACQCQCQ  QR3XYZ X"), {0xFD}}));
-  EXPECT_EQ(dv::status_report(2), (Bytes{0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x00, 0x00, 0x00, 0x02, 0xFD}));
+            join({{0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x04},
+                  text_bytes("QR3KTG GQR3KTA ACQCQCQ  QR3XYZ X"),
+                  {0xFD}}));
+  EXPECT_EQ(dv::status_report(2),
+            (Bytes{0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x00, 0x00, 0x00, 0x02, 0xFD}));
 }
 
 TEST(DevicesRepeaterBook, ListLinesGiveTheirRepeaterCallsign) {
@@ -206,7 +223,9 @@ TEST(DevicesRepeaterBook, ListLinesGiveTheirRepeaterCallsign) {
   } cases[] = {
       {"JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G", "QR3KTA A"},
       {"JP4,Island430,439190,-5000,QR4ISL A,None", "QR4ISL A"},
-      {"JP5,\x8D\x82\x8C\xB4" "430,439330,-5000,QR5KGN A,QR5KGG G", "QR5KGN A"},
+      {"JP5,\x8D\x82\x8C\xB4"
+       "430,439330,-5000,QR5KGN A,QR5KGG G",
+       "QR5KGN A"},
       {"Simplex,DV simplex,433300,0,DIRECT  ,None", "DIRECT  "},
       {"JP1,,Hilltop,439310,-5000,QR3KTA A,QR3KTG G", "QR3KTA A"},  // empty fields vanish
       {"JP1\tHilltop\t439310\t-5000\tQR3KTA A\tQR3KTG G\r", "QR3KTA A"},
@@ -228,7 +247,8 @@ TEST(DevicesRepeaterBook, SlashUrNamesARepeaterWithItsModuleLetter) {
 TEST(DevicesRepeaterBook, DemoListHoldsItsRepeaters) {
   RepeaterBook book;
   std::string error;
-  ASSERT_TRUE(load_repeater_book(KESTREL8_DEVICES_DEMO_DIR "/D-STAR_repeaters.txt", book, error)) << error;
+  ASSERT_TRUE(load_repeater_book(KESTREL8_DEVICES_DEMO_DIR "/D-STAR_repeaters.txt", book, error))
+      << error;
   EXPECT_GE(book.callsigns.size(), 12u);
   EXPECT_TRUE(knows_repeater(book, "QR3KTA A"));
   EXPECT_TRUE(knows_repeater(book, "QR3KTA B"));
@@ -236,7 +256,8 @@ TEST(DevicesRepeaterBook, DemoListHoldsItsRepeaters) {
   EXPECT_NE(error.find("no-such-list.txt"), std::string::npos);
 }
 
-cat::Command cmd(std::uint8_t p1, std::uint8_t p2, std::uint8_t p3, std::uint8_t p4, std::uint8_t op) {
+cat::Command cmd(std::uint8_t p1, std::uint8_t p2, std::uint8_t p3, std::uint8_t p4,
+                 std::uint8_t op) {
   return {p1, p2, p3, p4, op};
 }
 
@@ -276,11 +297,14 @@ TEST(DevicesRadio, SummaryFollowsTheTuningSequence) {
   EXPECT_EQ(cat::summary(radio), "radio 439.310 MHz, shift ?, mode ?");
   cat::apply(radio, cmd(0x00, 0x50, 0x00, 0x00, 0xF9));
   cat::apply(radio, cmd(0x09, 0x00, 0x00, 0x00, 0x09));
-  EXPECT_EQ(cat::summary(radio), "radio 439.310 MHz, shift minus 5.000 MHz (TX 434.310 MHz), mode ?");
+  EXPECT_EQ(cat::summary(radio),
+            "radio 439.310 MHz, shift minus 5.000 MHz (TX 434.310 MHz), mode ?");
   cat::apply(radio, cmd(0x0C, 0x6D, 0x6D, 0x6D, 0x07));
-  EXPECT_EQ(cat::summary(radio), "radio 439.310 MHz, shift minus 5.000 MHz (TX 434.310 MHz), mode PKT");
+  EXPECT_EQ(cat::summary(radio),
+            "radio 439.310 MHz, shift minus 5.000 MHz (TX 434.310 MHz), mode PKT");
   cat::apply(radio, cmd(0x49, 0x00, 0x00, 0x00, 0x09));
-  EXPECT_EQ(cat::summary(radio), "radio 439.310 MHz, shift plus 5.000 MHz (TX 444.310 MHz), mode PKT");
+  EXPECT_EQ(cat::summary(radio),
+            "radio 439.310 MHz, shift plus 5.000 MHz (TX 444.310 MHz), mode PKT");
   cat::apply(radio, cmd(0x89, 0x00, 0x00, 0x00, 0x09));
   EXPECT_EQ(cat::summary(radio), "radio 439.310 MHz, shift simplex, mode PKT");
 }
@@ -332,7 +356,8 @@ TEST(DevicesHeaderScript, FaultsNameTheirLine) {
     const char* error;
   } cases[] = {
       {"3,QR1ABC,CQCQCQ,QR3KTA A\n", "line 1: expected seconds,MY,UR,RPT1,RPT2"},
-      {"// c\nsoon,QR1ABC,CQCQCQ,QR3KTA A,QR3KTG G\n", "line 2: seconds must be a number of 0 or more"},
+      {"// c\nsoon,QR1ABC,CQCQCQ,QR3KTA A,QR3KTG G\n",
+       "line 2: seconds must be a number of 0 or more"},
       {"-1,QR1ABC,CQCQCQ,QR3KTA A,QR3KTG G\n", "line 1: seconds must be a number of 0 or more"},
       {"1,QR1ABC,CQCQCQ,QR3KTA A,QR3KTG G,extra\n", "line 1: expected seconds,MY,UR,RPT1,RPT2"},
       {"1,QR1ABCDEF,CQCQCQ,QR3KTA A,QR3KTG G\n", "line 1: MY is longer than 8 characters"},
@@ -345,9 +370,10 @@ TEST(DevicesHeaderScript, FaultsNameTheirLine) {
 TEST(DevicesOptions, CommandLineIsReadOrRefusedPlainly) {
   DeviceOptions o;
   std::string error;
-  ASSERT_TRUE(parse_device_options({"--dir", "/tmp/x", "--dv-port=3", "--trx-port", "4", "--every", "0", "--hex",
-                                    "--repeaters", "r.txt", "--script", "s.txt", "--script-after-init"},
-                                   o, error))
+  ASSERT_TRUE(parse_device_options(
+      {"--dir", "/tmp/x", "--dv-port=3", "--trx-port", "4", "--every", "0", "--hex", "--repeaters",
+       "r.txt", "--script", "s.txt", "--script-after-init"},
+      o, error))
       << error;
   EXPECT_EQ(o.folder, "/tmp/x");
   EXPECT_EQ(o.dv_port, 3);
@@ -377,7 +403,8 @@ TEST(DevicesOptions, CommandLineIsReadOrRefusedPlainly) {
        "--dv-port needs a port number from 1 to 999, not \"99999999999999999999\""},
       {{"--every", "30s"}, "--every needs a number of seconds from 0 (off) to 86400, not \"30s\""},
       {{"--every", "nan"}, "--every needs a number of seconds from 0 (off) to 86400, not \"nan\""},
-      {{"--every", "1e300"}, "--every needs a number of seconds from 0 (off) to 86400, not \"1e300\""},
+      {{"--every", "1e300"},
+       "--every needs a number of seconds from 0 (off) to 86400, not \"1e300\""},
       {{"--every", ""}, "--every needs a number of seconds from 0 (off) to 86400, not \"\""},
       {{"--dir="}, "--dir needs a non-empty value"},
       {{"--colour"}, "unknown option --colour"},

@@ -53,10 +53,10 @@ class DevicesEndToEnd : public StationTest {
     // One caller, heard half a second after each START's INIT.
     dir.write_file("headers.txt", "0.5,QR3XYZ X,CQCQCQ,QR3KTA A,QR3KTG G\n");
     devices = std::make_unique<DevicesProcess>(
-        KESTREL8_DEVICES_PROGRAM,
-        std::vector<std::string>{"--dir", dir.path(), "--repeaters", dir.path() + "/devices_repeaters.txt",
-                                 "--script", dir.path() + "/headers.txt", "--script-after-init", "--every",
-                                 "0"});
+        KESTREL8_DEVICES_PROGRAM, std::vector<std::string>{"--dir", dir.path(), "--repeaters",
+                                                           dir.path() + "/devices_repeaters.txt",
+                                                           "--script", dir.path() + "/headers.txt",
+                                                           "--script-after-init", "--every", "0"});
     ASSERT_TRUE(devices->wait_for_line("ready"));
   }
 
@@ -102,7 +102,8 @@ TEST_F(DevicesEndToEnd, start_hear_call_back_unknown_repeater_and_stop) {
     EXPECT_GT(at, previous) << "\"" << line << "\" missing or out of order";
     previous = at;
   }
-  EXPECT_TRUE(devices->wait_for_line("TRX radio 439.310 MHz, shift minus 5.000 MHz (TX 434.310 MHz), mode PKT"));
+  EXPECT_TRUE(devices->wait_for_line(
+      "TRX radio 439.310 MHz, shift minus 5.000 MHz (TX 434.310 MHz), mode PKT"));
   EXPECT_EQ(devices->count_lines("DV  ROUTE"), 1u);
   // The devices know QR3KTA B, so the route is accepted.
   EXPECT_TRUE(window.wait_for_text(ctl::response, "    "));
@@ -116,11 +117,13 @@ TEST_F(DevicesEndToEnd, start_hear_call_back_unknown_repeater_and_stop) {
   window.select_start_of_last_line(ctl::receiving, 8);
   window.click(ctl::call_back);
   EXPECT_EQ(window.text(ctl::callback_callsign), "QR3XYZ X");
-  EXPECT_TRUE(devices->wait_for_line("DV  ROUTE RPT2=\"QR3KTG G\" RPT1=\"QR3KTA A\" UR=\"QR3XYZ X\""));
+  EXPECT_TRUE(
+      devices->wait_for_line("DV  ROUTE RPT2=\"QR3KTG G\" RPT1=\"QR3KTA A\" UR=\"QR3XYZ X\""));
 
   // A his repeater the devices do not know is answered with UR?.
   ASSERT_TRUE(window.double_click_entry(ctl::his_repeater, kHarbour));
-  EXPECT_TRUE(devices->wait_for_line("DV  ROUTE RPT2=\"QR3KTG G\" RPT1=\"QR3KTA A\" UR=\"/QR3HBRA\""));
+  EXPECT_TRUE(
+      devices->wait_for_line("DV  ROUTE RPT2=\"QR3KTG G\" RPT1=\"QR3KTA A\" UR=\"/QR3HBRA\""));
   EXPECT_TRUE(devices->wait_for_line("DV  -> STATUS 2 UR?"));
   EXPECT_TRUE(window.wait_for_text(ctl::response, "UR?"));
 

@@ -18,7 +18,8 @@ namespace {
 using Bytes = std::vector<unsigned char>;
 using namespace std::chrono_literals;
 
-Bytes frame(std::initializer_list<unsigned char> head, const std::string& text = "", bool end = true) {
+Bytes frame(std::initializer_list<unsigned char> head, const std::string& text = "",
+            bool end = true) {
   Bytes out(head);
   out.insert(out.end(), text.begin(), text.end());
   if (end) out.push_back(0xFD);
@@ -55,8 +56,10 @@ TEST_F(DevicesProgramTest, RouteGetsItsStatusAcrossReopensAndTheLinksGoAtSigterm
   ASSERT_GE(adapter, 0);
   EXPECT_TRUE(devices.wait_for_line("COM7 opened by the console"));
   write_port(adapter, frame({0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0x05}, "QR3KTG GQR3KTA A/QR3KTZB"));
-  EXPECT_EQ(read_port(adapter, 10), (Bytes{0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x00, 0x00, 0x00, 0x02, 0xFD}));
-  EXPECT_TRUE(devices.wait_for_line("DV  ROUTE RPT2=\"QR3KTG G\" RPT1=\"QR3KTA A\" UR=\"/QR3KTZB\""));
+  EXPECT_EQ(read_port(adapter, 10),
+            (Bytes{0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x00, 0x00, 0x00, 0x02, 0xFD}));
+  EXPECT_TRUE(
+      devices.wait_for_line("DV  ROUTE RPT2=\"QR3KTG G\" RPT1=\"QR3KTA A\" UR=\"/QR3KTZB\""));
   EXPECT_TRUE(devices.wait_for_line("DV  -> STATUS 2 UR?"));
 
   // STOP, then START again: the port opens again and answers again.
@@ -65,9 +68,11 @@ TEST_F(DevicesProgramTest, RouteGetsItsStatusAcrossReopensAndTheLinksGoAtSigterm
   adapter = open_port_like_console(com(7));
   ASSERT_GE(adapter, 0);
   write_port(adapter, frame({0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0x05}, "QR3KTG G        /QR3KTAB"));
-  EXPECT_EQ(read_port(adapter, 10), (Bytes{0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x00, 0x00, 0x00, 0x01, 0xFD}));
+  EXPECT_EQ(read_port(adapter, 10),
+            (Bytes{0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x00, 0x00, 0x00, 0x01, 0xFD}));
   write_port(adapter, frame({0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0x05}, "QR3KTG GQR3KTA A/QR3KTAB"));
-  EXPECT_EQ(read_port(adapter, 10), (Bytes{0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x00, 0x00, 0x00, 0x00, 0xFD}));
+  EXPECT_EQ(read_port(adapter, 10),
+            (Bytes{0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x00, 0x00, 0x00, 0x00, 0xFD}));
   close_port_like_console(adapter);
 
   const int radio = open_port_like_console(com(8));
@@ -86,9 +91,11 @@ TEST_F(DevicesProgramTest, RouteGetsItsStatusAcrossReopensAndTheLinksGoAtSigterm
 TEST_F(DevicesProgramTest, ScriptedHeaderFollowsEachInitWhileTheConsoleHoldsThePort) {
   dir.write_file("headers.txt", "// one caller\n0.2,QR3XYZ X,CQCQCQ,QR3KTA A,QR3KTG G\n");
   DevicesProcess devices(KESTREL8_DEVICES_PROGRAM,
-                         args({"--script", "headers.txt", "--script-after-init", "--dv-port", "3", "--trx-port", "4"}));
+                         args({"--script", "headers.txt", "--script-after-init", "--dv-port", "3",
+                               "--trx-port", "4"}));
   ASSERT_TRUE(devices.wait_for_line("ready"));
-  const Bytes header = frame({0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x04}, "QR3KTG GQR3KTA ACQCQCQ  QR3XYZ X");
+  const Bytes header =
+      frame({0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x04}, "QR3KTG GQR3KTA ACQCQCQ  QR3XYZ X");
   for (int start = 0; start < 2; ++start) {
     const int adapter = open_port_like_console(com(3));
     ASSERT_GE(adapter, 0);

@@ -33,8 +33,8 @@ const Bytes kNoOffset = hex({0x00, 0x00, 0x00, 0x00, 0xF9});
 const Bytes k439310 = hex({0x43, 0x93, 0x10, 0x00, 0x01});
 const Bytes kNothing;
 
-const RecordedBox k460Box{"More than 460MHz can not handle by the Tranceiver.", "Error : ",
-                          BoxOwner::window};
+const RecordedBox k460Box{"More than 460MHz can not handle by the Tranceiver.",
+                          "Error : ", BoxOwner::window};
 
 class CatTest : public StationTest {
  protected:
@@ -47,8 +47,7 @@ class CatTest : public StationTest {
 
 TEST_F(CatTest, RepeaterTuningSendsFrequencyOffsetShiftAndPacketModeInOrder) {
   tune_transceiver(view);
-  EXPECT_EQ(radio.read_all(),
-            k439310 + hex({0x00, 0x50, 0x00, 0x00, 0xF9}) + kMinus + kPktMode);
+  EXPECT_EQ(radio.read_all(), k439310 + hex({0x00, 0x50, 0x00, 0x00, 0xF9}) + kMinus + kPktMode);
   EXPECT_TRUE(transceiver_active);
   EXPECT_TRUE(view.boxes().empty());
 }
@@ -133,8 +132,8 @@ TEST_F(CatTest, TuningFollowsTheChosenRepeaterAndRecordsRefusals) {
     tune_transceiver(view);
     EXPECT_EQ(radio.read_all(), c.sent) << c.situation;
     EXPECT_EQ(transceiver_active, c.active) << c.situation;
-    EXPECT_EQ(view.boxes(), c.box_460 ? std::vector<RecordedBox>{k460Box}
-                                      : std::vector<RecordedBox>{})
+    EXPECT_EQ(view.boxes(),
+              c.box_460 ? std::vector<RecordedBox>{k460Box} : std::vector<RecordedBox>{})
         << c.situation;
   }
 }
