@@ -4,7 +4,7 @@
 PACKAGES := g++ cmake ninja-build pkg-config qt6-base-dev libxkbcommon-dev fonts-dejavu-core fonts-ipafont-gothic \
             googletest libgmock-dev libgtest-dev libbenchmark-dev \
             clang libclang-rt-14-dev xvfb xauth x11-utils imagemagick xdotool \
-            dpkg-dev lintian desktop-file-utils appstream librsvg2-bin
+            dpkg-dev lintian desktop-file-utils appstream librsvg2-bin clang-format
 # The Windows program is cross-compiled and tested under Wine: `make deps-windows`.
 WINDOWS_PACKAGES := g++ cmake ninja-build googletest libgtest-dev \
                     g++-mingw-w64-x86-64-posix wine64 xvfb xauth
@@ -13,7 +13,7 @@ CMAKE_GEN := -G Ninja
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: all deps build test test-loaded sanitize sanitize-address sanitize-thread run run-display-check bench fuzz install clean
-.PHONY: package package-check deps-windows windows test-windows
+.PHONY: package package-check deps-windows windows test-windows format format-check
 
 all: build
 
@@ -139,3 +139,13 @@ XVFB_DISPLAY ?= 99
 
 clean:
 	rm -rf build build-asan build-tsan build-fuzz build-win
+
+# Every C++ file as .clang-format lays it out; format-check fails on any
+# difference and names the files.
+FORMAT_FILES = $(shell git ls-files '*.cpp' '*.h')
+
+format:
+	clang-format -i $(FORMAT_FILES)
+
+format-check: deps
+	@clang-format --dry-run --Werror $(FORMAT_FILES) && echo "format-check: every file is formatted"
