@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
+#include <fstream>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -75,6 +76,14 @@ void expect_adapter_side_saved(const TempWorkdir& dir) {
   EXPECT_TRUE(dir.exists("D-STAR_his_rpt.txt"));
 }
 
+// The process id an X server writes into its display's lock file.
+pid_t lock_owner(const std::string& lock_file) {
+  std::ifstream in(lock_file);
+  long pid = -1;
+  in >> pid;
+  return static_cast<pid_t>(pid);
+}
+
 // An X server on the first free display from :71 to :79.
 class XServer {
  public:
@@ -90,7 +99,9 @@ class XServer {
       bool ended = false;
       wait_until([&] { return exists(socket) || (ended = process_->wait_for_exit(0ms) != -1); }, {},
                  kEnds);
-      if (!ended && exists(socket)) {
+      // Two tests may start a server on the same free display at once; the
+      // display is ours only if our server holds its lock.
+      if (!ended && exists(socket) && lock_owner("/tmp/.X" + number + "-lock") == process_->pid()) {
         display_ = display;
         return true;
       }

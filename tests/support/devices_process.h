@@ -29,6 +29,7 @@ class DevicesProcess {
   std::size_t count_lines(const std::string& text);
   const std::vector<std::string>& lines();
 
+  pid_t pid() const { return pid_; }
   // Delivers `signal_number` while the program runs.
   void send_signal(int signal_number);
   // Sends SIGTERM and returns the exit status (-1 when it did not end
