@@ -85,24 +85,6 @@ void wait_for_wake(int wake_fd, int limit_ms) {
 // up) a reader still returns at its limit.
 SerialPort::SerialPort(int fd) : fd_(fd), wake_fd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
 
-SerialPort::~SerialPort() { close(); }
-
-SerialPort::SerialPort(SerialPort&& other) noexcept : fd_(other.fd_), wake_fd_(other.wake_fd_) {
-  other.fd_ = -1;
-  other.wake_fd_ = -1;
-}
-
-SerialPort& SerialPort::operator=(SerialPort&& other) noexcept {
-  if (this != &other) {
-    close();
-    fd_ = other.fd_;
-    wake_fd_ = other.wake_fd_;
-    other.fd_ = -1;
-    other.wake_fd_ = -1;
-  }
-  return *this;
-}
-
 SerialPort SerialPort::open(const std::string& path, StopBits stop_bits) {
   if (path.empty() || !may_be_terminal(path)) return SerialPort();
   // Not the program's controlling terminal, ever: a hang-up must not end it.
@@ -198,12 +180,6 @@ void SerialPort::wake_reader() {
   const std::uint64_t one = 1;
   [[maybe_unused]] auto n = ::write(wake_fd_, &one, sizeof one);
 }
-
-void write_bytes(SerialPort& port, const void* bytes, std::size_t count) {
-  port.write(bytes, count);
-}
-
-std::optional<std::uint8_t> read_byte(SerialPort& port) { return port.read(); }
 
 std::string device_path_for_com(int number) {
   if (number < 1) return {};

@@ -81,24 +81,6 @@ SerialPort::SerialPort(int fd)
   if (wake_fd_ == 0) wake_fd_ = -1;
 }
 
-SerialPort::~SerialPort() { close(); }
-
-SerialPort::SerialPort(SerialPort&& other) noexcept : fd_(other.fd_), wake_fd_(other.wake_fd_) {
-  other.fd_ = -1;
-  other.wake_fd_ = -1;
-}
-
-SerialPort& SerialPort::operator=(SerialPort&& other) noexcept {
-  if (this != &other) {
-    close();
-    fd_ = other.fd_;
-    wake_fd_ = other.wake_fd_;
-    other.fd_ = -1;
-    other.wake_fd_ = -1;
-  }
-  return *this;
-}
-
 SerialPort SerialPort::open(const std::string& path, StopBits stop_bits) {
   if (path.empty()) return SerialPort();
   // No sharing: Windows itself refuses every other open while we hold it.
@@ -185,12 +167,6 @@ std::optional<std::uint8_t> SerialPort::read_until_woken(std::chrono::millisecon
 void SerialPort::wake_reader() {
   if (wake_fd_ >= 0) SetEvent(handle_of(wake_fd_));
 }
-
-void write_bytes(SerialPort& port, const void* bytes, std::size_t count) {
-  port.write(bytes, count);
-}
-
-std::optional<std::uint8_t> read_byte(SerialPort& port) { return port.read(); }
 
 std::string device_path_for_com(int number) {
   if (number < 1) return {};
