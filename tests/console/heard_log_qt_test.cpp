@@ -15,14 +15,12 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
-#include <memory>
-#include <set>
 
-#include "adapter/heard_log_writer.h"
 #include "adapter/link_state.h"
 #include "adapter/receive_loop.h"
 #include "console/qt/console_dialog.h"
 #include "console/qt/heard_log_box.h"
+#include "support/heard_log_cases.h"
 #include "support/offscreen_qt_app.h"
 #include "support/pty_device.h"
 #include "support/station_fixture.h"
@@ -31,12 +29,6 @@ namespace {
 
 using namespace std::chrono;
 using namespace std::chrono_literals;
-using Bytes = std::vector<std::uint8_t>;
-
-Bytes header_report(const std::string& my) {
-  return Bytes{0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x04} + bytes_of("QR3KTG GQR3KTA ACQCQCQ  " + my) +
-         Bytes{0xFD};
-}
 
 HeardTime in_december() { return sys_days{2026y / December / 8} + 14h; }
 
@@ -48,10 +40,8 @@ class HeardLogWindow : public StationTest {
     forget_heard_log_failure();
   }
   ~HeardLogWindow() override {
-    if (dialog) {
-      stop_receive_loop([this] { dialog->pump_display_requests(); });
-      close_adapter_link();
-    }
+    stop_receive_loop([this] { dialog.pump_display_requests(); });
+    close_adapter_link();
     heard_log_drain(5s);
     chmod(dir.path().c_str(), 0755);
     set_heard_log_notice(nullptr);
@@ -59,23 +49,21 @@ class HeardLogWindow : public StationTest {
   }
 
   int receiving_lines() {
-    auto* box = qobject_cast<QPlainTextEdit*>(dialog->control(ctl::receiving));
+    auto* box = qobject_cast<QPlainTextEdit*>(dialog.control(ctl::receiving));
     return box->document()->blockCount() - 1;
   }
 
   PtyDevice adapter{7};
-  std::unique_ptr<ConsoleDialog> dialog;
+  ConsoleDialog dialog{on_command, CreationHook{}};
 };
 
 TEST_F(HeardLogWindow, a_folder_that_refuses_the_log_is_told_once_and_stations_still_show) {
-  dialog = std::make_unique<ConsoleDialog>(on_command, CreationHook{});
-  dialog->show();
-  open_adapter_port(*dialog, "7");
+  dialog.show();
+  open_adapter_port(dialog, "7");
   ASSERT_TRUE(adapter_open);
-  start_receive_loop(*dialog);
+  start_receive_loop(dialog);
 
-  // Root writes into a read-only folder, so for root the month's file name
-  // is taken by a folder instead.
+  // Root writes into a read-only folder, so for root the month's file name is a folder instead.
   int refused = EACCES;
   if (geteuid() == 0) {
     ASSERT_EQ(mkdir("D-STAR_heard_2026-12.csv", 0755), 0);
@@ -86,40 +74,39 @@ TEST_F(HeardLogWindow, a_folder_that_refuses_the_log_is_told_once_and_stations_s
 
   // Plays the operator: notes each box, and while the first is open lets two
   // more stations be heard before pressing OK.
-  std::set<const QMessageBox*> seen;
+  int boxes = 0, lines_while_open = 0;
+  const QMessageBox* last = nullptr;
   std::string text, caption;
   const QWidget* owner = nullptr;
-  int lines_while_open = 0;
   steady_clock::time_point opened;
   QTimer operator_;
   QObject::connect(&operator_, &QTimer::timeout, [&] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (!box || !box->isVisible()) return;
-    if (seen.insert(box).second) {
+    if (box != last && ++boxes == 1) {
       text = box->text().toStdString();
       caption = box->windowTitle().toStdString();
       owner = box->parentWidget();
       opened = steady_clock::now();
       adapter.write(header_report("QR2BBB  ") + header_report("QR3CCC  "));
     }
+    last = box;
     lines_while_open = receiving_lines();
     const bool waited_long = steady_clock::now() - opened > 3s;  // never hang the test
-    if (lines_while_open >= 3 || seen.size() > 1 || waited_long) {
-      box->button(QMessageBox::Ok)->click();
-    }
+    if (lines_while_open >= 3 || boxes > 1 || waited_long) box->button(QMessageBox::Ok)->click();
   });
   operator_.start(5);
 
   adapter.write(header_report("QR1AAA  "));
   const auto give_up = steady_clock::now() + 5s;
-  while ((seen.empty() || QApplication::activeModalWidget()) && steady_clock::now() < give_up) {
+  while ((boxes == 0 || QApplication::activeModalWidget()) && steady_clock::now() < give_up) {
     QTest::qWait(5);
   }
   adapter.write(header_report("QR4DDD  "));
   while (receiving_lines() < 4 && steady_clock::now() < give_up) QTest::qWait(5);
   QTest::qWait(200);  // room for a second box, which must not come
 
-  EXPECT_EQ(seen.size(), 1u);
+  EXPECT_EQ(boxes, 1);
   EXPECT_EQ(caption, "Heard log");
   EXPECT_EQ(owner, nullptr);
   EXPECT_NE(text.find("D-STAR_heard_2026-12.csv"), std::string::npos) << text;
