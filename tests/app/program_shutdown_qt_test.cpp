@@ -5,12 +5,12 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -30,6 +30,8 @@ using namespace std::chrono_literals;
 // The promise is 2 s; generous for a loaded two-core machine: the point is that
 // the program ends at all, where it used to hang.
 constexpr auto kEnds = 10s;
+
+using std::filesystem::exists;
 
 // Tab-separated, so that a save, comma-separated, shows.
 void write_station(const TempWorkdir& dir, const std::string& trx_port) {
@@ -56,11 +58,6 @@ void expect_saved_as_exit_saves(const TempWorkdir& dir, bool transceiver_saved =
   }
 }
 
-bool exists(const std::string& path) {
-  struct stat st {};
-  return lstat(path.c_str(), &st) == 0;
-}
-
 // `name` as the shell finds it on PATH; empty when it is not installed.
 std::string find_program(const std::string& name) {
   std::stringstream dirs(std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin");
@@ -71,39 +68,31 @@ std::string find_program(const std::string& name) {
 }
 
 // An X server on the first free display from :71 to :79.
-class XServer {
- public:
+struct XServer {
   bool start(const std::string& xvfb) {
     for (int n = 71; n <= 79; ++n) {
       const std::string number = std::to_string(n);
       const std::string socket = "/tmp/.X11-unix/X" + number;
       const std::string lock = "/tmp/.X" + number + "-lock";
       if (exists(socket) || exists(lock)) continue;
-      const std::string display = ":" + number;
-      process_ = std::make_unique<DevicesProcess>(
+      display = ":" + number;
+      process = std::make_unique<DevicesProcess>(
           xvfb, std::vector<std::string>{display, "-nolisten", "tcp"});
       // Another test may have taken the display meanwhile: Xvfb then ends.
       bool ended = false;
-      wait_until([&] { return exists(socket) || (ended = process_->wait_for_exit(0ms) != -1); }, {},
+      wait_until([&] { return exists(socket) || (ended = process->wait_for_exit(0ms) != -1); }, {},
                  kEnds);
       // Two tests may start a server on one free display at once; the display
       // is ours only if our server holds its lock (the lock file holds its pid).
       long owner = -1;
       std::ifstream(lock) >> owner;
-      if (!ended && exists(socket) && owner == process_->pid()) {
-        display_ = display;
-        return true;
-      }
-      process_.reset();
+      if (!ended && exists(socket) && owner == process->pid()) return true;
+      process.reset();
     }
     return false;
   }
-  void kill() { process_->stop(); }
-  const std::string& display() const { return display_; }
-
- private:
-  std::unique_ptr<DevicesProcess> process_;
-  std::string display_;
+  std::unique_ptr<DevicesProcess> process;
+  std::string display;
 };
 
 class ProgramOnX : public ::testing::Test {
@@ -115,19 +104,14 @@ class ProgramOnX : public ::testing::Test {
       GTEST_SKIP() << "needs Xvfb and xdotool (make deps installs them)";
     }
     ASSERT_TRUE(x.start(xvfb)) << "no free display from :71 to :79";
-    setenv("DISPLAY", x.display().c_str(), 1);
+    setenv("DISPLAY", x.display.c_str(), 1);
     setenv("QT_QPA_PLATFORM", "xcb", 1);
   }
 
-  // Ends well once the window named `title` is shown (and the rest of `then` done).
-  ::testing::AssertionResult xdotool_finds(const std::string& title,
-                                           std::vector<std::string> then = {}) {
-    std::vector<std::string> args{"search", "--sync", "--onlyvisible", "--name", "^" + title + "$"};
-    args.insert(args.end(), then.begin(), then.end());
-    if (DevicesProcess(xdotool, args).wait_for_exit(kEnds) == 0) {
-      return ::testing::AssertionSuccess();
-    }
-    return ::testing::AssertionFailure() << "xdotool found no window \"" << title << "\"";
+  // Whether xdotool found the window named `title` shown (and did the rest of `then` in it).
+  bool xdotool_finds(const std::string& title, std::vector<std::string> then = {}) {
+    then.insert(then.begin(), {"search", "--sync", "--onlyvisible", "--name", "^" + title + "$"});
+    return DevicesProcess(xdotool, then).wait_for_exit(kEnds) == 0;
   }
 
   std::string xdotool;
@@ -192,7 +176,7 @@ TEST_F(ProgramOnX, a_stop_signal_or_the_x_server_going_away_ends_the_run_as_exit
       program.send_signal(c.signal_number);
       EXPECT_EQ(program.wait_for_exit(kEnds), 0) << "the program did not end as EXIT ends it";
     } else {
-      x.kill();
+      x.process->stop();
       EXPECT_NE(program.wait_for_exit(kEnds), -1) << "the program did not end";
     }
     expect_saved_as_exit_saves(dir, c.transceiver_saved);
