@@ -1,9 +1,6 @@
-// The console as the program runs it, losing its display at the worst
-// moment: START over the ports in the working folder; the test answers the
-// adapter's first frame with a status report, which the receive thread
-// decodes while START's pauses hold the window's thread; then, before the
-// event loop runs again, exit(1), as the toolkit does when the X connection
-// breaks.
+// The console losing its display at the worst moment: START runs, the adapter's
+// status report is decoded while START's pauses hold the window's thread, and
+// exit(1) comes before the event loop runs again, as when the X connection breaks.
 
 #include <QApplication>
 #include <QPushButton>
