@@ -1,6 +1,6 @@
-// kestrel8.exe under Wine against the virtual adapter and radio: the
-// operator presses START with Return, hears a station, presses STOP and
-// EXIT. What reaches the devices is read from their log, byte for byte.
+// kestrel8.exe under Wine against the virtual adapter and radio: the operator
+// presses START with Return, hears a station, presses STOP and EXIT. What
+// reaches the devices is read from their log, byte for byte.
 
 #include <gtest/gtest.h>
 
@@ -12,12 +12,6 @@
 
 namespace {
 
-std::string joined(const std::vector<std::string>& lines) {
-  std::string out;
-  for (const auto& line : lines) out += line + "\n";
-  return out;
-}
-
 std::string window_step(const std::vector<std::string>& args) {
   const auto lines = run_under_wine("tests/win32/window_probe.exe", args, std::chrono::seconds(30));
   return lines.empty() ? "" : lines.back();
@@ -25,19 +19,21 @@ std::string window_step(const std::vector<std::string>& args) {
 
 TEST(ConsoleUnderWine, StartHearStopAndExitAgainstTheVirtualDevices) {
   ASSERT_TRUE(wine_ready()) << "WINEPREFIX must name a prefix; run make test-windows";
+  const std::string config = "QR3WMN D,F817,JP1,QR3KTA A,QR3KTA B,7";
+  const std::string radio = "FT-817,8,439310,-5000,PKT,Dummy ";
+  const std::string my_rpt = "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G";
+  const std::string his_rpt = "JP1,Hilltop1200(NI12),1291570,-20000,QR3KTA B,QR3KTG G";
   TempWorkdir dir;
-  dir.write_file("D-STAR_DV_config.txt", "QR3WMN D,F817,JP1,QR3KTA A,QR3KTA B,7");
-  dir.write_file("D-STAR_tranceiver_config.txt", "FT-817,8,439310,-5000,PKT,Dummy ");
-  dir.write_file("D-STAR_my_rpt.txt", "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G");
-  dir.write_file("D-STAR_repeaters.txt",
-                 "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G\n"
-                 "JP1,Hilltop1200(NI12),1291570,-20000,QR3KTA B,QR3KTG G\n");
+  dir.write_file("D-STAR_DV_config.txt", config);
+  dir.write_file("D-STAR_tranceiver_config.txt", radio);
+  dir.write_file("D-STAR_my_rpt.txt", my_rpt);
+  dir.write_file("D-STAR_repeaters.txt", my_rpt + "\n" + his_rpt + "\n");
   dir.write_file("headers.txt", "1,QR1ABC,CQCQCQ,QR3KTA A,QR3KTG G\n");
 
   DevicesProcess devices(KESTREL8_DEVICES_PROGRAM,
                          {"--dir", dir.path(), "--hex", "--every", "0", "--script",
                           dir.path() + "/headers.txt", "--script-after-init", "--assume-open"});
-  ASSERT_TRUE(devices.wait_for_line("ready")) << joined(devices.lines());
+  ASSERT_TRUE(devices.wait_for_line("ready")) << testing::PrintToString(devices.lines());
   WineComLink com7(7, dir.path() + "/COM7");
   WineComLink com8(8, dir.path() + "/COM8");
 
@@ -46,7 +42,7 @@ TEST(ConsoleUnderWine, StartHearStopAndExitAgainstTheVirtualDevices) {
   // Return in "DV port(1)", where the focus is at start-up: the default button.
   ASSERT_EQ(window_step({"return", "110"}), "pressed return");
 
-  const char* const adapter_frames[] = {
+  const char* const adapter_frames_then_cat_commands[] = {
       "[FE FE 01 7F 1D C9 00 FD]",
       "[FE FE 01 7F 1D 03 51 52 33 57 4D 4E 20 44 20 20 FD]",  // "QR3WMN D", two spaces
       "[FE FE 01 7F 1D DC 46 38 31 37 FD]",                    // "F817"
@@ -54,34 +50,30 @@ TEST(ConsoleUnderWine, StartHearStopAndExitAgainstTheVirtualDevices) {
       // RPT2 "QR3KTG G", RPT1 "QR3KTA A", UR "/QR3KTAB"
       "[FE FE 01 7F 1D 05 51 52 33 4B 54 47 20 47 51 52 33 4B 54 41 20 41 2F 51 52 33 4B 54 41 42 "
       "FD]",
+      "[43 93 10 00 01]",
+      "[00 50 00 00 F9]",
+      "[09 00 00 00 09]",
+      "[0C 6D 6D 6D 07]",
   };
-  for (const char* frame : adapter_frames) {
-    EXPECT_TRUE(devices.wait_for_line(frame, std::chrono::seconds(20))) << frame << "\n"
-                                                                        << joined(devices.lines());
-  }
-  const char* const cat_commands[] = {"[43 93 10 00 01]", "[00 50 00 00 F9]", "[09 00 00 00 09]",
-                                      "[0C 6D 6D 6D 07]"};
-  for (const char* command : cat_commands) {
-    EXPECT_TRUE(devices.wait_for_line(command, std::chrono::seconds(20)))
-        << command << "\n"
-        << joined(devices.lines());
+  for (const char* bytes : adapter_frames_then_cat_commands) {
+    EXPECT_TRUE(devices.wait_for_line(bytes, std::chrono::seconds(20)))
+        << bytes << "\n"
+        << testing::PrintToString(devices.lines());
   }
 
   // The scripted station, a second after INIT, as a new line of "Receiving".
   EXPECT_EQ(window_step({"wait-text", "200", "QR1ABC   CQCQCQ   QR3KTA A QR3KTG G", "20000"}),
             "text \\r\\nQR1ABC   CQCQCQ   QR3KTA A QR3KTG G")
-      << joined(devices.lines());
+      << testing::PrintToString(devices.lines());
   EXPECT_EQ(window_step({"text", "150"}), "text STOP");
 
   ASSERT_EQ(window_step({"return", "110"}), "pressed return");
   EXPECT_EQ(window_step({"wait-text", "150", "START", "20000"}), "text START");
-  EXPECT_EQ(dir.read_file("D-STAR_DV_config.txt"), "QR3WMN D,F817,JP1,QR3KTA A,QR3KTA B,7");
+  EXPECT_EQ(dir.read_file("D-STAR_DV_config.txt"), config);
+  EXPECT_EQ(dir.read_file("D-STAR_my_rpt.txt"), my_rpt);
   // No his-repeater line was stored before: STOP wrote it.
-  EXPECT_EQ(dir.read_file("D-STAR_my_rpt.txt"),
-            "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G");
-  EXPECT_EQ(dir.read_file("D-STAR_his_rpt.txt"),
-            "JP1,Hilltop1200(NI12),1291570,-20000,QR3KTA B,QR3KTG G");
-  EXPECT_EQ(dir.read_file("D-STAR_tranceiver_config.txt"), "FT-817,8,439310,-5000,PKT,Dummy ");
+  EXPECT_EQ(dir.read_file("D-STAR_his_rpt.txt"), his_rpt);
+  EXPECT_EQ(dir.read_file("D-STAR_tranceiver_config.txt"), radio);
 
   ASSERT_EQ(window_step({"click", "160"}), "clicked");
   EXPECT_EQ(console.wait_for_exit(std::chrono::seconds(20)), 0) << "EXIT did not end the program";

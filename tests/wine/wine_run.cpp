@@ -12,22 +12,23 @@ std::string prefix() {
   return p ? p : "";
 }
 
+std::vector<std::string> wine_args(const std::string& exe, std::vector<std::string> args) {
+  args.insert(args.begin(), std::string(KESTREL8_WIN_BUILD) + "/" + exe);
+  return args;
+}
+
 }  // namespace
 
 WineProgram::WineProgram(const std::string& exe, const std::vector<std::string>& args)
-    : DevicesProcess(kWine, [&] {
-        std::vector<std::string> all{std::string(KESTREL8_WIN_BUILD) + "/" + exe};
-        all.insert(all.end(), args.begin(), args.end());
-        return all;
-      }()) {}
+    : DevicesProcess(kWine, wine_args(exe, args)) {}
 
 std::vector<std::string> run_under_wine(const std::string& exe,
                                         const std::vector<std::string>& args,
                                         std::chrono::milliseconds limit) {
   WineProgram program(exe, args);
   program.wait_for_exit(limit);
-  // The Windows C library ends its lines with CR LF.
   std::vector<std::string> lines = program.lines();
+  // The Windows C library ends its lines with CR LF.
   for (auto& line : lines) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
   }

@@ -9,8 +9,7 @@
 #include "support/devices_process.h"
 
 // A program of the Windows build, started under wine64 in the current folder.
-class WineProgram : public DevicesProcess {
- public:
+struct WineProgram : DevicesProcess {
   WineProgram(const std::string& exe, const std::vector<std::string>& args);
 };
 
@@ -19,8 +18,7 @@ std::vector<std::string> run_under_wine(const std::string& exe,
                                         const std::vector<std::string>& args,
                                         std::chrono::milliseconds limit = std::chrono::seconds(60));
 
-// Wine's COMn is $WINEPREFIX/dosdevices/comN; this link makes it `target`
-// for the test's lifetime.
+// Makes Wine's COMn ($WINEPREFIX/dosdevices/comN) lead to `target` while it lives.
 class WineComLink {
  public:
   WineComLink(int com_number, const std::string& target);
@@ -32,5 +30,5 @@ class WineComLink {
   std::string path_;
 };
 
-// True when WINEPREFIX names a prepared prefix; tests skip otherwise.
+// True when WINEPREFIX names a prepared prefix.
 bool wine_ready();
