@@ -1,10 +1,7 @@
-// The window as it is drawn, at whatever QT_SCALE_FACTOR the test runs under
-// (ctest runs it at 1, 1.25, 1.5 and 2): every control inside the window, none
-// over another, lists and boxes showing whole rows, callsigns on one line.
+// The window as drawn at each QT_SCALE_FACTOR ctest runs it under (1, 1.25, 1.5, 2).
 
 #include <gtest/gtest.h>
 
-#include <QAbstractScrollArea>
 #include <QImage>
 #include <QLabel>
 #include <QListWidget>
@@ -25,8 +22,7 @@ namespace {
 
 bool ignore_command(ConsoleView&, int, CommandKind, const DisplayPump&) { return false; }
 
-// Labels that sit right beside their own control and may touch or overlap it
-// by a dialog unit.
+// Labels right beside their own control, which may touch it by a dialog unit.
 const std::set<std::pair<int, int>> label_beside_control = {
     {220, 210}, {240, 230}, {130, 110}, {140, 120}, {260, 250}, {280, 270}, {340, 360},
     {300, 290}, {350, 370}, {380, 390}, {400, 410}, {202, 200}, {320, 310},
@@ -37,7 +33,6 @@ class ConsoleRendering : public ::testing::Test {
   ConsoleDialog dialog{ignore_command, nullptr};
 
   void SetUp() override {
-    SCOPED_TRACE(qgetenv("QT_SCALE_FACTOR").toStdString());
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
   }
@@ -52,24 +47,17 @@ class ConsoleRendering : public ::testing::Test {
   }
 };
 
-TEST_F(ConsoleRendering, every_control_lies_inside_the_window) {
-  for (int id : ids()) {
-    SCOPED_TRACE(id);
-    EXPECT_TRUE(dialog.rect().contains(dialog.control(id)->geometry()))
-        << "control at " << dialog.control(id)->geometry().x() << ","
-        << dialog.control(id)->geometry().y();
-  }
-}
-
-TEST_F(ConsoleRendering, no_control_covers_another_except_a_label_beside_its_own) {
+TEST_F(ConsoleRendering, every_control_lies_inside_the_window_and_none_covers_another) {
   const std::vector<int> all = ids();
   for (std::size_t i = 0; i < all.size(); ++i) {
+    const QRect a = dialog.control(all[i])->geometry();
+    EXPECT_TRUE(dialog.rect().contains(a)) << "control " << all[i] << " outside";
     for (std::size_t j = i + 1; j < all.size(); ++j) {
-      const int a = all[i];
-      const int b = all[j];
-      if (label_beside_control.count({a, b}) || label_beside_control.count({b, a})) continue;
-      EXPECT_FALSE(dialog.control(a)->geometry().intersects(dialog.control(b)->geometry()))
-          << "controls " << a << " and " << b << " overlap";
+      if (label_beside_control.count({all[i], all[j]}) ||
+          label_beside_control.count({all[j], all[i]}))
+        continue;
+      EXPECT_FALSE(a.intersects(dialog.control(all[j])->geometry()))
+          << "controls " << all[i] << " and " << all[j] << " overlap";
     }
   }
 }
@@ -95,13 +83,9 @@ TEST_F(ConsoleRendering, a_label_leaves_room_between_its_text_and_any_other_cont
 }
 
 TEST_F(ConsoleRendering, every_list_shows_whole_rows_and_a_one_row_list_exactly_one) {
-  const struct {
-    int id;
-    int rows;
-  } lists[] = {{250, 1}, {360, 1}, {270, 2}, {290, 3}};
-  for (const auto& expected : lists) {
-    SCOPED_TRACE(expected.id);
-    auto* list = qobject_cast<QListWidget*>(dialog.control(expected.id));
+  for (const auto& [id, rows] : {std::pair{250, 1}, {360, 1}, {270, 2}, {290, 3}}) {
+    SCOPED_TRACE(id);
+    auto* list = qobject_cast<QListWidget*>(dialog.control(id));
     ASSERT_NE(list, nullptr);
     for (int i = 0; i < 5; ++i)
       list->addItem(QStringLiteral("JP%1,Hilltop430,439310,-5000,QR3KTA A,QR3KTG G").arg(i));
@@ -109,16 +93,13 @@ TEST_F(ConsoleRendering, every_list_shows_whole_rows_and_a_one_row_list_exactly_
     QCoreApplication::processEvents();
     const int row = list->visualItemRect(list->item(0)).height();
     ASSERT_GT(row, 0);
-    EXPECT_EQ(list->viewport()->height(), expected.rows * row);
+    EXPECT_EQ(list->viewport()->height(), rows * row);
     // The scroll bar fills the box between its frame lines, arrows included.
-    const QScrollBar* bar = list->verticalScrollBar();
-    EXPECT_EQ(bar->height(), list->viewport()->height()) << "arrows clipped";
+    EXPECT_EQ(list->verticalScrollBar()->height(), list->viewport()->height()) << "arrows clipped";
   }
 }
 
-// Looks at the window as drawn on the screen's pixels: each side of each list
-// and text box has a frame-coloured pixel among its two outermost rows or
-// columns, halfway along the side.
+// On the drawn pixels: a frame-coloured pixel among the two outermost rows or columns of each side.
 TEST_F(ConsoleRendering, lists_and_text_boxes_keep_all_four_frame_lines) {
   for (int id : {250, 360, 270, 290})
     qobject_cast<QListWidget*>(dialog.control(id))->addItem(QStringLiteral("JP1"));
@@ -134,21 +115,21 @@ TEST_F(ConsoleRendering, lists_and_text_boxes_keep_all_four_frame_lines) {
   for (int id : {250, 360, 270, 290, 200, 310, 210, 230}) {
     SCOPED_TRACE(id);
     const QRect r = dialog.control(id)->geometry();
-    const int left = static_cast<int>(std::lround(r.left() * ratio));
-    const int top = static_cast<int>(std::lround(r.top() * ratio));
-    const int right = static_cast<int>(std::lround((r.right() + 1) * ratio)) - 1;
-    const int bottom = static_cast<int>(std::lround((r.bottom() + 1) * ratio)) - 1;
-    const int mid_x = (left + right) / 2;
-    const int mid_y = (top + bottom) / 2;
-    EXPECT_TRUE(frame_pixel_near({mid_x, top}, {0, 1})) << "top line missing";
-    EXPECT_TRUE(frame_pixel_near({mid_x, bottom}, {0, -1})) << "bottom line missing";
-    EXPECT_TRUE(frame_pixel_near({left, mid_y}, {1, 0})) << "left line missing";
-    EXPECT_TRUE(frame_pixel_near({right, mid_y}, {-1, 0})) << "right line missing";
+    auto px = [&](int v) { return static_cast<int>(std::lround(v * ratio)); };
+    const int left = px(r.left()), top = px(r.top());
+    const int right = px(r.right() + 1) - 1, bottom = px(r.bottom() + 1) - 1;
+    const int x = (left + right) / 2, y = (top + bottom) / 2;
+    EXPECT_TRUE(frame_pixel_near({x, top}, {0, 1})) << "top line missing";
+    EXPECT_TRUE(frame_pixel_near({x, bottom}, {0, -1})) << "bottom line missing";
+    EXPECT_TRUE(frame_pixel_near({left, y}, {1, 0})) << "left line missing";
+    EXPECT_TRUE(frame_pixel_near({right, y}, {-1, 0})) << "right line missing";
   }
 }
 
-TEST_F(ConsoleRendering, text_boxes_show_whole_lines) {
-  for (int id : {200, 310, 210, 230}) {
+// A callsign or suffix box also keeps its whole text on one line, the module letter in view.
+TEST_F(ConsoleRendering, text_boxes_show_whole_lines_and_callsign_and_suffix_one_line) {
+  for (const auto& [id, one_line] :
+       {std::pair{200, ""}, {310, ""}, {210, "QR3WMN D"}, {230, "F817"}}) {
     SCOPED_TRACE(id);
     auto* box = qobject_cast<QPlainTextEdit*>(dialog.control(id));
     box->setPlainText(
@@ -156,23 +137,16 @@ TEST_F(ConsoleRendering, text_boxes_show_whole_lines) {
     QCoreApplication::processEvents();
     const QTextLayout* layout = box->document()->firstBlock().layout();
     ASSERT_GT(layout->lineCount(), 0);
-    const double line = layout->lineAt(0).height();
-    const double room = box->viewport()->height() - 2 * box->document()->documentMargin();
-    const double lines = room / line;
+    const double margins = 2 * box->document()->documentMargin();
+    const double lines = (box->viewport()->height() - margins) / layout->lineAt(0).height();
     EXPECT_GE(lines, 1.0);
     EXPECT_LT(lines - std::floor(lines), 0.35) << lines << " lines: the last one is cut";
-  }
-}
-
-TEST_F(ConsoleRendering, callsign_and_suffix_stay_on_one_line_with_the_module_letter_in_view) {
-  for (const auto& [id, text] : {std::pair{210, "QR3WMN D"}, std::pair{230, "F817"}}) {
-    SCOPED_TRACE(id);
-    dialog.set_text(id, text);
+    if (!*one_line) continue;
+    dialog.set_text(id, one_line);
     QCoreApplication::processEvents();
-    auto* box = qobject_cast<QPlainTextEdit*>(dialog.control(id));
     EXPECT_EQ(box->document()->firstBlock().layout()->lineCount(), 1);
-    const int text_width = box->fontMetrics().horizontalAdvance(QString::fromLatin1(text));
-    EXPECT_LE(text_width + 2 * box->document()->documentMargin(), box->viewport()->width());
+    const int text_width = box->fontMetrics().horizontalAdvance(QString::fromLatin1(one_line));
+    EXPECT_LE(text_width + margins, box->viewport()->width());
   }
 }
 

@@ -136,18 +136,13 @@ TEST_F(ConsoleViewBinding, the_receiving_box_follows_new_lines_only_while_it_sho
     for (char c : std::string("\nQR3NEW B CQCQCQ   QR3KTA A QR3KTG G")) dialog.type_char(200, c);
     dialog.get_text(200, 0);  // whatever is waiting is in the box now
   };
-  struct Case {
-    const char* operator_view;
-    bool at_bottom;
-  };
-  for (const Case& c :
-       {Case{"at the last line: follows", true}, Case{"scrolled up to read: stays", false}}) {
-    SCOPED_TRACE(c.operator_view);
-    bar->setValue(c.at_bottom ? bar->maximum() : 3);
+  for (const bool at_last_line : {true, false}) {  // false: scrolled up to read, it stays
+    SCOPED_TRACE(at_last_line);
+    bar->setValue(at_last_line ? bar->maximum() : 3);
     const int before = bar->maximum();
     hear_a_line();
     ASSERT_GT(bar->maximum(), before);
-    EXPECT_EQ(bar->value(), c.at_bottom ? bar->maximum() : 3);
+    EXPECT_EQ(bar->value(), at_last_line ? bar->maximum() : 3);
   }
 }
 

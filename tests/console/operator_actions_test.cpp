@@ -128,7 +128,6 @@ TEST_F(OperatorActionsTest, SuffixSelectionIsCutToFourAndLineBreaksAreDropped) {
   EXPECT_EQ(station.my_suffix.view(), "Z   ");
 }
 
-// What is selected in the callsign or suffix box becomes the field.
 TEST_F(OperatorActionsTest, SelectedCallsignOrSuffixBecomesTheField) {
   struct Case {
     int edit;
@@ -137,8 +136,7 @@ TEST_F(OperatorActionsTest, SelectedCallsignOrSuffixBecomesTheField) {
     std::string callsign, suffix;
   };
   const Case cases[] = {
-      // A comma or tab would split the settings line and move every later
-      // field up a place at the next start.
+      // A comma or tab would split the saved settings line and shift every later field.
       {ctl::my_suffix, "F,17", 0, 4, "QR3WMN D", "F17 "},
       {ctl::my_suffix, "\tF1\r\n7", 0, 6, "QR3WMN D", "F17 "},
       {ctl::my_callsign, "QR3,WMN\tD", 0, 9, "QR3WMND ", "F817"},

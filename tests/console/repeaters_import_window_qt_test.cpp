@@ -1,6 +1,4 @@
-// From a published table to the air in two commands: import the fictional
-// stations' CSV, open the real window in that folder, pick the new call area
-// and a repeater, START, and see the route and the tuning at the far ends.
+// From a published table to the air: import a CSV, pick its area and repeaters, START.
 
 #include <gtest/gtest.h>
 
@@ -20,13 +18,11 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-class ImportedList : public ConsoleTest {
- protected:
-  MessageBoxAnswerer answerer;
-  RealConsoleWindow window;
-};
+using ImportedList = ConsoleTest;
 
 TEST_F(ImportedList, an_imported_area_and_repeater_reach_the_adapter_and_the_radio) {
+  MessageBoxAnswerer answerer;
+  RealConsoleWindow window;
   write_station_files();
   std::ifstream csv(KESTREL8_FICTIONAL_CSV, std::ios::binary);
   dir.write_file("table.csv", {std::istreambuf_iterator<char>(csv), {}});
@@ -53,12 +49,7 @@ TEST_F(ImportedList, an_imported_area_and_repeater_reach_the_adapter_and_the_rad
 
   window.click(ctl::start_stop);
   ASSERT_TRUE(adapter_open);
-  const Bytes configuration = Bytes{0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0xC9, 0x00, 0xFD} +
-                              Bytes{0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0x03} + bytes_of("QR3WMN D  ") +
-                              Bytes{0xFD} + Bytes{0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0xDC} +
-                              bytes_of("F817") + Bytes{0xFD} +
-                              Bytes{0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0xCF, 0x01, 0xFD} +
-                              route_frame("QR0HTP G", "QR0HTP B", "/QR0OTNC");
+  const Bytes configuration = start_frames("QR0HTP G", "QR0HTP B", "/QR0OTNC");
   EXPECT_EQ(adapter.read_count(configuration.size()), configuration);
   // 430.43750 MHz, offset 5 MHz, minus, packet mode.
   const Bytes tuning = Bytes{0x43, 0x04, 0x37, 0x50, 0x01} + Bytes{0x00, 0x50, 0x00, 0x00, 0xF9} +

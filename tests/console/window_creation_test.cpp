@@ -106,65 +106,37 @@ TEST_F(WindowCreationTest, ALoneLineEndStillListsAreasAndReadsTheTransceiverLine
   EXPECT_EQ(station.my_callsign.view(), "QR3WMN D");
 }
 
-// The repeaters chosen in the last run are the route of this one: their
-// stored lines become current, and the gateway with them when the stored
-// repeater is still the station's repeater.
+// Last run's repeaters are this run's route; the gateway comes along while the stored repeater
+// is still the station's repeater.
 TEST_F(WindowCreationTest, StoredRepeaterLinesBecomeTheCurrentRoute) {
-  const std::string kHilltop430 = "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G";
-  const std::string kHilltop1200 = "JP1,Hilltop1200(NI12),1291570,-20000,QR3KTA B,QR3KTG G";
+  const std::string hilltop430 = "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G";
+  const std::string hilltop1200 = "JP1,Hilltop1200(NI12),1291570,-20000,QR3KTA B,QR3KTG G";
+  const std::string harbour = "JP2,Harbour430,439550,-5000,QR3HBR A,QR3HBR G";
+  const std::string riverside = "JP1,Riverside,434550,+600,QR3RVS A,None";
+  const std::string kta_riverside = "JP1,Riverside,434550,+600,QR3KTA A,None";
+  const std::string station_line = "QR3WMN D,F817,JP1,QR3KTA A,QR3KTA B,7";
   // Exactly 100 characters, ending inside the gateway field.
-  const std::string kLong100 = "JP1," + std::string(68, 'n') + ",439310,-5000,QR3KTA A,QR3KT";
+  const std::string long100 = "JP1," + std::string(68, 'n') + ",439310,-5000,QR3KTA A,QR3KT";
   struct Case {
     const char* name;
     std::optional<std::string> adapter_line, my_rpt, his_rpt;  // none: the file is missing
     std::string my_line, his_line, gateway;
-    std::vector<RecordedBox> boxes;
+    std::size_t boxes;  // only "D-STAR_DV_config.txt" may be reported
   };
-  const RecordedBox no_adapter_file{"D-STAR_DV_config.txt", "Error! the file could not open",
-                                    BoxOwner::none};
   const Case cases[] = {
-      {"stored repeater in another area",
-       "QR3WMN D,F817,JP1,QR3HBR A,QR3KTA B,7",
-       "JP2,Harbour430,439550,-5000,QR3HBR A,QR3HBR G // coast",
-       "JP1,Riverside,434550,+600,QR3RVS A,None",
-       "JP2,Harbour430,439550,-5000,QR3HBR A,QR3HBR G ",
-       "JP1,Riverside,434550,+600,QR3RVS A,None",
-       "QR3HBR G",
-       {}},
-      {"stored line of another repeater keeps the gateway",
-       "QR3WMN D,F817,JP1,QR3KTA A,QR3KTA B,7",
-       "JP2,Harbour430,439550,-5000,QR3HBR A,QR3HBR G",
-       std::nullopt,
-       "JP2,Harbour430,439550,-5000,QR3HBR A,QR3HBR G",
-       kHilltop1200,
-       "QR3KTG G",
-       {}},
-      {"no adapter file",
-       std::nullopt,
-       "// header\r\nJP1,Riverside,434550,+600,QR3KTA A,None\r\n",
-       "JP2,Harbour430,439550,-5000,QR3HBR A,QR3HBR G",
-       "JP1,Riverside,434550,+600,QR3KTA A,None",
-       "JP2,Harbour430,439550,-5000,QR3HBR A,QR3HBR G",
-       "None    ",
-       {no_adapter_file}},
-      {"empty and comment-only files",
-       "QR3WMN D,F817,JP1,QR3KTA A,QR3KTA B,7",
-       "",
-       "// none yet",
-       kHilltop430,
-       kHilltop1200,
-       "QR3KTG G",
-       {}},
-      {"a line is read 100 characters at a time",
-       "QR3WMN D,F817,JP1,QR3KTA A,QR3KTA B,7",
-       kLong100 + "ZY G",
-       std::nullopt,
-       kLong100.substr(0, 71),
-       kHilltop1200,
-       "QR3KT   ",
-       {}},
+      {"stored repeater in another area", "QR3WMN D,F817,JP1,QR3HBR A,QR3KTA B,7",
+       harbour + " // coast", riverside, harbour + " ", riverside, "QR3HBR G", 0},
+      {"stored line of another repeater keeps the gateway", station_line, harbour, std::nullopt,
+       harbour, hilltop1200, "QR3KTG G", 0},
+      {"no adapter file", std::nullopt, "// header\r\n" + kta_riverside + "\r\n", harbour,
+       kta_riverside, harbour, "None    ", 1},
+      {"empty and comment-only files", station_line, "", "// none yet", hilltop430, hilltop1200,
+       "QR3KTG G", 0},
+      {"a line is read 100 characters at a time", station_line, long100 + "ZY G", std::nullopt,
+       long100.substr(0, 71), hilltop1200, "QR3KT   ", 0},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     reset_program_state();
     RecordingView view;
     write_station_files();
@@ -177,13 +149,61 @@ TEST_F(WindowCreationTest, StoredRepeaterLinesBecomeTheCurrentRoute) {
         std::remove(name);
     }
     on_window_created(view);
-    EXPECT_EQ(station.my_repeater_line.view(), c.my_line) << c.name;
-    EXPECT_EQ(station.his_repeater_line.view(), c.his_line) << c.name;
-    EXPECT_EQ(station.gateway.view(), c.gateway) << c.name;
-    EXPECT_EQ(view.boxes(), c.boxes) << c.name;
+    EXPECT_EQ(station.my_repeater_line.view(), c.my_line);
+    EXPECT_EQ(station.his_repeater_line.view(), c.his_line);
+    EXPECT_EQ(station.gateway.view(), c.gateway);
+    const RecordedBox no_adapter_file{"D-STAR_DV_config.txt", "Error! the file could not open",
+                                      BoxOwner::none};
+    EXPECT_EQ(view.boxes(), std::vector<RecordedBox>(c.boxes, no_adapter_file));
     // Tuning still comes from the transceiver file or the compiled-in values.
-    EXPECT_EQ(station.frequency_khz.view(), "439310") << c.name;
-    EXPECT_EQ(station.shift_khz.view(), "-5000") << c.name;
+    EXPECT_EQ(station.frequency_khz.view(), "439310");
+    EXPECT_EQ(station.shift_khz.view(), "-5000");
+  }
+}
+
+// Operators outside Japan find their own call areas after the window's twelve.
+TEST_F(WindowCreationTest, CallAreasFromTheListFollowTheTwelveInListOrderOnceEach) {
+  std::vector<std::string> seventy;
+  std::string seventy_list;
+  for (int i = 0; i < 70; ++i) {
+    seventy.push_back(std::string("A").append(std::to_string(i)));
+    seventy_list += seventy.back() + ",Hill,430100,0,QR1AAA A,None\n";
+  }
+  struct Case {
+    const char* name;
+    std::string stored_area;
+    std::string list;  // empty: no list file, which is reported once
+    std::vector<std::string> added;
+  };
+  const Case cases[] = {
+      {"new areas cut to seven without repeats",
+       "Lazio",
+       "// club list\nLazio,Hill,430437.5,-5000,QR0HTP B,None\n"
+       "New Brunswick,Quay,145290,-600,QR9SQY C,None\n,,,\n"
+       "Lazio,Town,145290,-600,QR0OTN C,None\nJP1,Hilltop430,439310,-5000,QR3KTA A,None\n"
+       "W1,Plain,439100,0,QR5PLN A,None\nNew Bruges,Quay,145290,0,QR9SQY A,None\n",
+       {"New Bru", "W1"}},
+      {"at most sixty-four are added",
+       "JP1",
+       seventy_list,
+       {seventy.begin(), seventy.begin() + 64}},
+      {"a missing list is reported only by the repeater list", "JP1", "", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    reset_program_state();
+    RecordingView view;
+    write_station_files("QR3WMN D,F817," + c.stored_area + ",QR3KTA A,QR3KTA B,7");
+    if (c.list.empty())
+      std::remove("D-STAR_repeaters.txt");
+    else
+      dir.write_file("D-STAR_repeaters.txt", c.list);
+    on_window_created(view);
+    std::vector<std::string> areas{c.stored_area};
+    areas.insert(areas.end(), kTwelveAreas.begin(), kTwelveAreas.end());
+    areas.insert(areas.end(), c.added.begin(), c.added.end());
+    EXPECT_EQ(view.list(ctl::call_area), areas);
+    EXPECT_EQ(view.boxes().size(), c.list.empty() ? 1u : 0u);
   }
 }
 

@@ -58,3 +58,12 @@ std::vector<std::uint8_t> route_frame(const std::string& rpt2, const std::string
   return std::vector<std::uint8_t>{0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0x05} +
          bytes_of(rpt2 + rpt1 + ur) + std::vector<std::uint8_t>{0xFD};
 }
+
+std::vector<std::uint8_t> start_frames(const std::string& rpt2, const std::string& rpt1,
+                                       const std::string& ur) {
+  using Bytes = std::vector<std::uint8_t>;
+  return Bytes{0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0xC9, 0x00, 0xFD} +
+         Bytes{0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0x03} + bytes_of("QR3WMN D  ") + Bytes{0xFD} +
+         Bytes{0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0xDC} + bytes_of("F817") + Bytes{0xFD} +
+         Bytes{0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0xCF, 0x01, 0xFD} + route_frame(rpt2, rpt1, ur);
+}

@@ -36,3 +36,6 @@ class ConsoleTest : public StationTest {
 extern const char* const kRepeaterList;
 std::vector<std::uint8_t> route_frame(const std::string& rpt2, const std::string& rpt1,
                                       const std::string& ur);
+// What START sends for the usual station files (QR3WMN D, suffix F817), the route last.
+std::vector<std::uint8_t> start_frames(const std::string& rpt2, const std::string& rpt1,
+                                       const std::string& ur);
