@@ -164,8 +164,7 @@ TEST_F(SaveSafetyTest, FolderWithoutWritePermissionGetsNoNewSettingsFile) {
   ::chmod(dir.path().c_str(), 0700);
 }
 
-// A run as root, or an operator saving a shared file, must not take the file
-// away from its owner: the next run of its owner could not save any more.
+// A save by root or by another user must leave the owner able to save the file next time.
 TEST_F(SaveSafetyTest, SavedFileKeepsItsOwnerGroupAndMode) {
   if (::geteuid() != 0) GTEST_SKIP() << "needs root to hand files to other users";
   struct Case {
@@ -216,8 +215,7 @@ TEST_F(SaveSafetyTest, SavedFileKeepsItsOwnerGroupAndMode) {
   }
 }
 
-// A settings file kept elsewhere through a link that points at nothing yet
-// gets its target, as opening the name for writing would; the link stays.
+// A link to a settings file not there yet gets its target created, as a plain open would.
 TEST_F(SaveSafetyTest, DanglingLinkGetsItsTargetCreated) {
   struct Case {
     const char* name;
