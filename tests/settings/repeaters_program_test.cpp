@@ -113,9 +113,9 @@ TEST_F(StationTest, append_keeps_the_list_skips_known_repeaters_and_stops_at_256
 
   const ProgramRun run = run_repeaters_program("import table.csv --out mine.txt --append");
   EXPECT_EQ(run.exit_status, 0) << run.output;
-  EXPECT_THAT(run.output, HasSubstr("254 repeater lines written"));
-  EXPECT_THAT(run.output, HasSubstr("1 repeater already in the list skipped"));
-  EXPECT_THAT(run.output, HasSubstr("46 repeaters left out"));
+  EXPECT_THAT(run.output, ::testing::AllOf(HasSubstr("254 repeater lines written"),
+                                           HasSubstr("1 repeater already in the list skipped"),
+                                           HasSubstr("46 repeaters left out")));
   const std::string list = dir.read_file("mine.txt");
   EXPECT_EQ(list.substr(0, kept.size() + 1), kept + "\n");
   EXPECT_THAT(list, HasSubstr("\nClub,R253,430353,0,QR7AAA B,None\n"));
