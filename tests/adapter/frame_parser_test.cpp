@@ -19,8 +19,12 @@ const Bytes kHeaderReport = {0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x04};
 const Bytes kFullHeader =
     kHeaderReport + bytes_of("QR3KTG GQR3KTA ACQCQCQ  QR3XYZ X") + Bytes{0x00, 0xFD};
 const std::string kFullHeaderLine = "\r\nQR3XYZ X CQCQCQ   QR3KTA A QR3KTG G";
-const Bytes kStatusRpt = {0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x00, 0x00, 0x00, 0x01, 0xFD};
-const Bytes kStatusUr = {0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x00, 0x00, 0x00, 0x02, 0xFD};
+Bytes status(std::uint8_t code) {
+  return {0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x00, 0x00, 0x00, code, 0xFD};
+}
+const Bytes kStatusRpt = status(0x01);
+const Bytes kStatusUr = status(0x02);
+const Bytes kStatusCut = {0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x00, 0x00, 0xFD};
 
 class FrameParserTest : public StationTest {
  protected:
@@ -45,33 +49,12 @@ struct Case {
 TEST_F(FrameParserTest, AdapterReportsShowAsTheOperatorSeesThem) {
   const Case cases[] = {
       {"full header report adds a line MY UR RPT1 RPT2", kFullHeader, kFullHeaderLine, "", 0},
-      {"status 01 asks for the repeater",
-       {0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x00, 0x00, 0x00, 0x01, 0xFD},
-       "",
-       "RPT?",
-       1},
-      {"status 02 asks for the station called",
-       {0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x00, 0x00, 0x00, 0x02, 0xFD},
-       "",
-       "UR?",
-       1},
-      {"status 00 clears the field",
-       {0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x00, 0x00, 0x00, 0x00, 0xFD},
-       "",
-       "    ",
-       1},
-      {"status 03 clears the field",
-       {0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x00, 0x00, 0x00, 0x03, 0xFD},
-       "",
-       "    ",
-       1},
-      {"status cut short repeats the previous status",
-       kStatusRpt + Bytes{0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x00, 0x00, 0xFD}, "", "RPT?", 2},
-      {"status cut short at program start shows blanks",
-       {0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x00, 0x00, 0xFD},
-       "",
-       "    ",
-       1},
+      {"status 01 asks for the repeater", status(0x01), "", "RPT?", 1},
+      {"status 02 asks for the station called", status(0x02), "", "UR?", 1},
+      {"status 00 clears the field", status(0x00), "", "    ", 1},
+      {"status 03 clears the field", status(0x03), "", "    ", 1},
+      {"status cut short repeats the previous status", kStatusRpt + kStatusCut, "", "RPT?", 2},
+      {"status cut short at program start shows blanks", kStatusCut, "", "    ", 1},
       {"echoed computer frame ends with the last status",
        kStatusUr + Bytes{0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0x00, 0x00, 0x00, 0x01, 0xFD}, "", "UR?", 2},
       {"echoed route frame after a header report shows the header again",
@@ -85,10 +68,7 @@ TEST_F(FrameParserTest, AdapterReportsShowAsTheOperatorSeesThem) {
        kFullHeader + kHeaderReport + bytes_of("QR3AAA B") + Bytes{0xFD},
        kFullHeaderLine + "\r\nQR3XYZ X CQCQCQ   QR3KTA A QR3AAA B", "", 0},
       {"frame cut after its command byte at program start shows blanks",
-       {0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0xFD},
-       "",
-       "    ",
-       1},
+       Bytes{0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0xFD}, "", "    ", 1},
       {"three leading preamble bytes hide the frame",
        kStatusUr + Bytes{0xFE, 0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x00, 0x00, 0x00, 0x01, 0xFD}, "",
        "UR?", 2},
@@ -97,16 +77,9 @@ TEST_F(FrameParserTest, AdapterReportsShowAsTheOperatorSeesThem) {
            Bytes{0xFE, 'x', 'x', 0xFD},
        kFullHeaderLine, "", 0},
       {"end byte while the address is read ends nothing",
-       {0xFD, 0xFE, 0xFD, 0xFE, 0xFE, 0x7F, 0xFD},
-       "",
-       "",
-       0},
+       Bytes{0xFD, 0xFE, 0xFD, 0xFE, 0xFE, 0x7F, 0xFD}, "", "", 0},
       {"status interrupted by a new frame shows the new frame",
-       {0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x00, 0x00, 0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x00, 0x00, 0x00,
-        0x02, 0xFD},
-       "",
-       "UR?",
-       1},
+       Bytes{0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x00, 0x00} + kStatusUr, "", "UR?", 1},
       {"unknown report repeats the last status",
        kStatusRpt + Bytes{0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x05, 0x11, 0x22, 0xFD}, "", "RPT?", 2},
       {"preamble byte inside a header is a callsign byte",

@@ -1,5 +1,4 @@
-// How one row of a published D-STAR repeater table becomes a repeater line:
-// each rule group checked against the examples the operator's tables give.
+// How one row of a published D-STAR repeater table becomes a repeater line.
 
 #include <gtest/gtest.h>
 

@@ -164,8 +164,7 @@ TEST_F(SaveSafetyTest, FolderWithoutWritePermissionGetsNoNewSettingsFile) {
   ::chmod(dir.path().c_str(), 0700);
 }
 
-// A run as root, or an operator saving a shared file, must not take the file
-// away from its owner: the next run of its owner could not save any more.
+// A save by root or by another user must leave the owner able to save the file next time.
 TEST_F(SaveSafetyTest, SavedFileKeepsItsOwnerGroupAndMode) {
   if (::geteuid() != 0) GTEST_SKIP() << "needs root to hand files to other users";
   struct Case {
@@ -186,8 +185,10 @@ TEST_F(SaveSafetyTest, SavedFileKeepsItsOwnerGroupAndMode) {
   };
   ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);
   const std::string file = dir.path() + "/D-STAR_my_rpt.txt";
+  const std::string old_line = "an old line that is longer than the new one";
   for (const Case& c : cases) {
-    dir.write_file("D-STAR_my_rpt.txt", "an old line that is longer than the new one");
+    SCOPED_TRACE(c.name);
+    dir.write_file("D-STAR_my_rpt.txt", old_line);
     ASSERT_EQ(::chown(file.c_str(), c.owner, c.group), 0);
     ASSERT_EQ(::chmod(file.c_str(), c.mode), 0);
     pid_t child = fork();
@@ -202,22 +203,19 @@ TEST_F(SaveSafetyTest, SavedFileKeepsItsOwnerGroupAndMode) {
     }
     int status = 0;
     ::waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status)) << c.name;
-    EXPECT_EQ(WEXITSTATUS(status), c.saved ? 0 : 1) << c.name;
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), c.saved ? 0 : 1);
     struct stat st {};
     ASSERT_EQ(::stat(file.c_str(), &st), 0);
-    EXPECT_EQ(st.st_uid, c.owner) << c.name;
-    EXPECT_EQ(st.st_gid, c.group) << c.name;
-    EXPECT_EQ(st.st_mode & 07777, c.mode) << c.name;
-    EXPECT_EQ(dir.read_file("D-STAR_my_rpt.txt"),
-              c.saved ? "new line" : "an old line that is longer than the new one")
-        << c.name;
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1) << c.name;
+    EXPECT_EQ(st.st_uid, c.owner);
+    EXPECT_EQ(st.st_gid, c.group);
+    EXPECT_EQ(st.st_mode & 07777, c.mode);
+    EXPECT_EQ(dir.read_file("D-STAR_my_rpt.txt"), c.saved ? "new line" : old_line);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
   }
 }
 
-// A settings file kept elsewhere through a link that points at nothing yet
-// gets its target, as opening the name for writing would; the link stays.
+// A link to a settings file not there yet gets its target created, as a plain open would.
 TEST_F(SaveSafetyTest, DanglingLinkGetsItsTargetCreated) {
   struct Case {
     const char* name;
@@ -235,15 +233,15 @@ TEST_F(SaveSafetyTest, DanglingLinkGetsItsTargetCreated) {
        nullptr},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     std::filesystem::remove_all("stored");
     std::filesystem::remove("D-STAR_DV_config.txt");
     std::filesystem::create_directory("stored");
     for (const auto& [name, to] : c.links) std::filesystem::create_symlink(to, name);
-    EXPECT_EQ(save_file_whole("D-STAR_DV_config.txt", "QR3WMN D,F817"), c.saved_in != nullptr)
-        << c.name;
-    EXPECT_TRUE(std::filesystem::is_symlink("D-STAR_DV_config.txt")) << c.name;
+    EXPECT_EQ(save_file_whole("D-STAR_DV_config.txt", "QR3WMN D,F817"), c.saved_in != nullptr);
+    EXPECT_TRUE(std::filesystem::is_symlink("D-STAR_DV_config.txt"));
     if (c.saved_in) {
-      EXPECT_EQ(dir.read_file(c.saved_in), "QR3WMN D,F817") << c.name;
+      EXPECT_EQ(dir.read_file(c.saved_in), "QR3WMN D,F817");
     }
   }
 }

@@ -23,6 +23,13 @@ Bytes join(std::initializer_list<Bytes> parts) {
   for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
   return out;
 }
+// A frame from the console to the adapter, and the adapter's status answer.
+Bytes to_adapter(std::uint8_t sub, const std::string& payload) {
+  return join({{0xFE, 0xFE, 0x01, 0x7F, 0x1D, sub}, text_bytes(payload), {0xFD}});
+}
+Bytes status_answer(std::uint8_t code) {
+  return {0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x00, 0x00, 0x00, code, 0xFD};
+}
 
 std::vector<dv::Frame> frames_of(const Bytes& stream, dv::FrameDecoder& decoder) {
   std::vector<dv::Frame> frames;
@@ -61,20 +68,10 @@ const RepeaterBook kBook = repeater_book_from_text(
     "JP4,Island430,439190,-5000,QR4ISL A,None // no gateway\n");
 
 TEST(DevicesAdapterDecoder, StartUpFramesReadAsTheirNames) {
-  const Bytes stream = join({
-      {0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0xC9, 0x00, 0xFD},
-      {0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0x03},
-      text_bytes("QR3WMN D"),
-      {0x20, 0x20, 0xFD},
-      {0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0xDC},
-      text_bytes("F817"),
-      {0xFD},
-      {0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0xCF, 0x01, 0xFD},
-      {0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0x05},
-      text_bytes("QR3KTG GQR3KTA A/QR3KTAB"),
-      {0xFD},
-      {0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0xCF, 0x00, 0xFD},
-  });
+  const std::string zero(1, '\0');
+  const Bytes stream = join({to_adapter(0xC9, zero), to_adapter(0x03, "QR3WMN D  "),
+                             to_adapter(0xDC, "F817"), to_adapter(0xCF, "\x01"),
+                             to_adapter(0x05, "QR3KTG GQR3KTA A/QR3KTAB"), to_adapter(0xCF, zero)});
   const auto heard = hear(stream, kBook);
   const std::vector<std::string> expected = {
       "INIT",
@@ -110,12 +107,10 @@ TEST(DevicesAdapterDecoder, RouteIsAnsweredWithTheStatusTheConsoleShows) {
       {"QR3KTG GQR3KTA A/QR9ZZZB", false, 0x00, "-> STATUS 0 OK"},  // no list: nothing to check
   };
   for (const auto& c : cases) {
-    const Bytes frame = join({{0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0x05}, text_bytes(c.route), {0xFD}});
-    const auto heard = hear(frame, c.with_book ? kBook : RepeaterBook{});
+    const auto heard = hear(to_adapter(0x05, c.route), c.with_book ? kBook : RepeaterBook{});
     ASSERT_EQ(heard.lines.size(), 2u) << c.route;
     EXPECT_EQ(heard.lines[1], c.status_line) << c.route;
-    EXPECT_EQ(heard.answers, (Bytes{0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x00, 0x00, 0x00, c.code, 0xFD}))
-        << c.route;
+    EXPECT_EQ(heard.answers, status_answer(c.code)) << c.route;
   }
 }
 
@@ -125,10 +120,9 @@ TEST(DevicesAdapterDecoder, FramesThatDoNotFitAreNamedAndNotAnswered) {
     const char* line;
   } cases[] = {
       {{0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0xC9, 0xFD}, "BAD INIT: 0 payload bytes, expected 1 \"\""},
-      {join({{0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0x05}, text_bytes("QR3KTG GQR3KTA A"), {0xFD}}),
+      {to_adapter(0x05, "QR3KTG GQR3KTA A"),
        "BAD ROUTE: 16 payload bytes, expected 24 \"QR3KTG GQR3KTA A\""},
-      {{0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x00, 0x00, 0x00, 0x01, 0xFD},
-       "NOT FOR THE ADAPTER: to 0x7F from 0x01, ignored"},
+      {status_answer(0x01), "NOT FOR THE ADAPTER: to 0x7F from 0x01, ignored"},
       {{0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0x42, 0x8D, 0x82, 0xFD},
        "UNKNOWN sub-command 0x42 payload \"\\x8D\\x82\""},
       {{0xFE, 0xFE, 0x01, 0x7F, 0x1C, 0xC9, 0x00, 0xFD}, "UNKNOWN command 0x1C payload \"\\x00\""},
@@ -148,16 +142,13 @@ TEST(DevicesAdapterDecoder, NoiseExtraPreambleAndCutFramesDoNotHideTheNextFrame)
       {0x00, 0x13, 0xFD},                                      // line noise
       {0xFE, 0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0xC9, 0x00, 0xFD},  // three preamble bytes
       {0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0x03, 0x51, 0x52},        // cut off mid-callsign
-      {0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0xDC},
-      text_bytes("F817"),
-      {0xFD},
+      to_adapter(0xDC, "F817"),
   });
   const auto frames = frames_of(stream, decoder);
   ASSERT_EQ(frames.size(), 2u);
   EXPECT_EQ(frames[0].raw, (Bytes{0xFE, 0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0xC9, 0x00, 0xFD}));
   EXPECT_EQ(dv::subcommand(frames[0]), 0xC9);
-  EXPECT_EQ(frames[1].raw,
-            join({{0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0xDC}, text_bytes("F817"), {0xFD}}));
+  EXPECT_EQ(frames[1].raw, to_adapter(0xDC, "F817"));
   EXPECT_EQ(decoder.dropped, 3u + 8u);  // the noise and the cut-off frame
 }
 
@@ -212,8 +203,7 @@ TEST(DevicesAdapterReports, HeaderAndStatusReportBytes) {
             join({{0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x04},
                   text_bytes("QR3KTG GQR3KTA ACQCQCQ  QR3XYZ X"),
                   {0xFD}}));
-  EXPECT_EQ(dv::status_report(2),
-            (Bytes{0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x00, 0x00, 0x00, 0x02, 0xFD}));
+  EXPECT_EQ(dv::status_report(2), status_answer(0x02));
 }
 
 TEST(DevicesRepeaterBook, ListLinesGiveTheirRepeaterCallsign) {

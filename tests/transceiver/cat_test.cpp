@@ -25,16 +25,24 @@ Bytes hex(std::initializer_list<int> values) {
   return out;
 }
 
+// Frequency and offset commands: BCD digits, then the command code.
+Bytes freq(int a, int b, int c, int d) { return hex({a, b, c, d, 0x01}); }
+Bytes offset(int b, int c) { return hex({0x00, b, c, 0x00, 0xF9}); }
+const Bytes k5MHz = offset(0x50, 0x00);
+
 const Bytes kPktMode = hex({0x0C, 0x6D, 0x6D, 0x6D, 0x07});
 const Bytes kMinus = hex({0x09, 0x00, 0x00, 0x00, 0x09});
 const Bytes kPlus = hex({0x49, 0x00, 0x00, 0x00, 0x09});
 const Bytes kSimplex = hex({0x89, 0x00, 0x00, 0x00, 0x09});
-const Bytes kNoOffset = hex({0x00, 0x00, 0x00, 0x00, 0xF9});
-const Bytes k439310 = hex({0x43, 0x93, 0x10, 0x00, 0x01});
+const Bytes kNoOffset = offset(0x00, 0x00);
+const Bytes k439310 = freq(0x43, 0x93, 0x10, 0x00);
 const Bytes kNothing;
 
 const RecordedBox k460Box{"More than 460MHz can not handle by the Tranceiver.",
                           "Error : ", BoxOwner::window};
+std::vector<RecordedBox> boxes_if_460(bool shown) {
+  return shown ? std::vector<RecordedBox>{k460Box} : std::vector<RecordedBox>{};
+}
 
 class CatTest : public StationTest {
  protected:
@@ -47,7 +55,7 @@ class CatTest : public StationTest {
 
 TEST_F(CatTest, RepeaterTuningSendsFrequencyOffsetShiftAndPacketModeInOrder) {
   tune_transceiver(view);
-  EXPECT_EQ(radio.read_all(), k439310 + hex({0x00, 0x50, 0x00, 0x00, 0xF9}) + kMinus + kPktMode);
+  EXPECT_EQ(radio.read_all(), k439310 + k5MHz + kMinus + kPktMode);
   EXPECT_TRUE(transceiver_active);
   EXPECT_TRUE(view.boxes().empty());
 }
@@ -69,54 +77,45 @@ TEST_F(CatTest, TuningFollowsTheChosenRepeaterAndRecordsRefusals) {
       {"model name with a trailing space", "JP1", "FT-817 ", "439310", "-5000", kNothing, false,
        false},
       {"plus shift", "JP1", "FT-897", "439310", "+600",
-       k439310 + hex({0x00, 0x06, 0x00, 0x00, 0xF9}) + kPlus + kPktMode, true, false},
+       k439310 + offset(0x06, 0x00) + kPlus + kPktMode, true, false},
       {"unsigned shift is a plus shift", "JP1", "FT-817", "439310", "600",
-       k439310 + hex({0x00, 0x06, 0x00, 0x00, 0xF9}) + kPlus + kPktMode, true, false},
+       k439310 + offset(0x06, 0x00) + kPlus + kPktMode, true, false},
       {"unsigned zero shift is simplex", "JP1", "FT-817", "439310", "000000",
        k439310 + kNoOffset + kSimplex + kPktMode, true, false},
       {"shift that holds no number", "JP1", "FT-817", "439310", "none", k439310 + kPktMode, false,
        false},
       {"tens of kHz of the offset reach the radio", "JP1", "FT-817", "439310", "-650",
-       k439310 + hex({0x00, 0x06, 0x50, 0x00, 0xF9}) + kMinus + kPktMode, true, false},
-      {"largest offset", "JP1", "FT-817", "439310", "-5000",
-       k439310 + hex({0x00, 0x50, 0x00, 0x00, 0xF9}) + kMinus + kPktMode, true, false},
+       k439310 + offset(0x06, 0x50) + kMinus + kPktMode, true, false},
+      {"largest offset", "JP1", "FT-817", "439310", "-5000", k439310 + k5MHz + kMinus + kPktMode,
+       true, false},
       {"offset above 5 MHz", "JP1", "FT-817", "439310", "-5001", k439310 + kMinus + kPktMode, false,
        false},
       {"shift without a number", "JP1", "FT-817", "439310", "", k439310 + kPlus + kPktMode, false,
        false},
       {"shift after white space", "JP1", "FT-817", "439310", " -5000",
-       k439310 + hex({0x00, 0x50, 0x00, 0x00, 0xF9}) + kMinus + kPktMode, true, false},
+       k439310 + k5MHz + kMinus + kPktMode, true, false},
       // 459.999 MHz: digits 45, 99, 99 in the 10 MHz, 100 kHz and 1 kHz places.
       {"highest frequency", "JP1", "FT-817", "459999", "-5000",
-       hex({0x45, 0x99, 0x99, 0x00, 0x01}) + hex({0x00, 0x50, 0x00, 0x00, 0xF9}) + kMinus +
-           kPktMode,
-       true, false},
-      {"460 MHz", "JP1", "FT-817", "460000", "-5000",
-       hex({0x00, 0x50, 0x00, 0x00, 0xF9}) + kMinus + kPktMode, false, true},
+       freq(0x45, 0x99, 0x99, 0x00) + k5MHz + kMinus + kPktMode, true, false},
+      {"460 MHz", "JP1", "FT-817", "460000", "-5000", k5MHz + kMinus + kPktMode, false, true},
       {"fraction of a kHz", "JP1", "FT-817", "439310.9", "-5000",
-       hex({0x43, 0x93, 0x10, 0x90, 0x01}) + hex({0x00, 0x50, 0x00, 0x00, 0xF9}) + kMinus +
-           kPktMode,
-       true, false},
+       freq(0x43, 0x93, 0x10, 0x90) + k5MHz + kMinus + kPktMode, true, false},
       {"frequency after white space", "JP1", "FT-817", " \t439310", "-5000",
-       k439310 + hex({0x00, 0x50, 0x00, 0x00, 0xF9}) + kMinus + kPktMode, true, false},
+       k439310 + k5MHz + kMinus + kPktMode, true, false},
       {"frequency with a unit", "JP1", "FT-817", "145000kHz", "-600",
-       hex({0x14, 0x50, 0x00, 0x00, 0x01}) + hex({0x00, 0x06, 0x00, 0x00, 0xF9}) + kMinus +
-           kPktMode,
-       true, false},
+       freq(0x14, 0x50, 0x00, 0x00) + offset(0x06, 0x00) + kMinus + kPktMode, true, false},
       {"frequency in exponent form", "JP1", "FT-817", "4.3931e5", "-5000",
-       k439310 + hex({0x00, 0x50, 0x00, 0x00, 0xF9}) + kMinus + kPktMode, true, false},
-      {"negative frequency", "JP1", "FT-817", "-439310", "-5000",
-       hex({0x00, 0x50, 0x00, 0x00, 0xF9}) + kMinus + kPktMode, false, false},
-      {"frequency without a number", "JP1", "FT-817", "*****", "-5000",
-       hex({0x00, 0x50, 0x00, 0x00, 0xF9}) + kMinus + kPktMode, false, false},
-      {"infinite frequency", "JP1", "FT-817", "inf", "-5000",
-       hex({0x00, 0x50, 0x00, 0x00, 0xF9}) + kMinus + kPktMode, false, false},
-      {"frequency beyond any number", "JP1", "FT-817", "1e400", "-5000",
-       hex({0x00, 0x50, 0x00, 0x00, 0xF9}) + kMinus + kPktMode, false, true},
+       k439310 + k5MHz + kMinus + kPktMode, true, false},
+      {"negative frequency", "JP1", "FT-817", "-439310", "-5000", k5MHz + kMinus + kPktMode, false,
+       false},
+      {"frequency without a number", "JP1", "FT-817", "*****", "-5000", k5MHz + kMinus + kPktMode,
+       false, false},
+      {"infinite frequency", "JP1", "FT-817", "inf", "-5000", k5MHz + kMinus + kPktMode, false,
+       false},
+      {"frequency beyond any number", "JP1", "FT-817", "1e400", "-5000", k5MHz + kMinus + kPktMode,
+       false, true},
       {"frequency too small for any number", "JP1", "FT-817", "1e-400", "-5000",
-       hex({0x00, 0x00, 0x00, 0x00, 0x01}) + hex({0x00, 0x50, 0x00, 0x00, 0xF9}) + kMinus +
-           kPktMode,
-       true, false},
+       freq(0x00, 0x00, 0x00, 0x00) + k5MHz + kMinus + kPktMode, true, false},
       {"offset beyond any number", "JP1", "FT-817", "439310", "-1e400", k439310 + kMinus + kPktMode,
        false, false},
       {"offset not a number", "JP1", "FT-817", "439310", "-nan", k439310 + kMinus + kPktMode, false,
@@ -132,9 +131,7 @@ TEST_F(CatTest, TuningFollowsTheChosenRepeaterAndRecordsRefusals) {
     tune_transceiver(view);
     EXPECT_EQ(radio.read_all(), c.sent) << c.situation;
     EXPECT_EQ(transceiver_active, c.active) << c.situation;
-    EXPECT_EQ(view.boxes(),
-              c.box_460 ? std::vector<RecordedBox>{k460Box} : std::vector<RecordedBox>{})
-        << c.situation;
+    EXPECT_EQ(view.boxes(), boxes_if_460(c.box_460)) << c.situation;
   }
 }
 
@@ -199,31 +196,27 @@ TEST_F(CatTest, RepeatersOffAWholeKilohertzAreTunedTo10HzAndTheirOffsetTo1kHz) {
     bool box_460;
   };
   const Case frequencies[] = {
-      {"430437.5", hex({0x43, 0x04, 0x37, 0x50, 0x01}), false},
-      {"145612.5", hex({0x14, 0x56, 0x12, 0x50, 0x01}), false},
-      {"430437.499999", hex({0x43, 0x04, 0x37, 0x50, 0x01}), false},
-      {"430437.494", hex({0x43, 0x04, 0x37, 0x49, 0x01}), false},
-      {"145612.005", hex({0x14, 0x56, 0x12, 0x01, 0x01}), false},
-      {"4304375e-1", hex({0x43, 0x04, 0x37, 0x50, 0x01}), false},
+      {"430437.5", freq(0x43, 0x04, 0x37, 0x50), false},
+      {"145612.5", freq(0x14, 0x56, 0x12, 0x50), false},
+      {"430437.499999", freq(0x43, 0x04, 0x37, 0x50), false},
+      {"430437.494", freq(0x43, 0x04, 0x37, 0x49), false},
+      {"145612.005", freq(0x14, 0x56, 0x12, 0x01), false},
+      {"4304375e-1", freq(0x43, 0x04, 0x37, 0x50), false},
       {"439310", k439310, false},
-      {"459999.99", hex({0x45, 0x99, 0x99, 0x99, 0x01}), false},
+      {"459999.99", freq(0x45, 0x99, 0x99, 0x99), false},
       // Rounded up to 460.000 MHz, which the radio cannot take.
       {"459999.995", kNothing, true},
   };
   const Case offsets[] = {
-      {"650", hex({0x00, 0x06, 0x50, 0x00, 0xF9}), false},
-      {"-1600", hex({0x00, 0x16, 0x00, 0x00, 0xF9}), false},
-      {"+7.6", hex({0x00, 0x00, 0x07, 0x00, 0xF9}), false},
-      {"-5000", hex({0x00, 0x50, 0x00, 0x00, 0xF9}), false},
-      {"4999.99", hex({0x00, 0x49, 0x99, 0x00, 0xF9}), false},
+      {"650", offset(0x06, 0x50), false},     {"-1600", offset(0x16, 0x00), false},
+      {"+7.6", offset(0x00, 0x07), false},    {"-5000", k5MHz, false},
+      {"4999.99", offset(0x49, 0x99), false},
   };
   for (const auto& c : frequencies) {
     view.clear_boxes();
     send_cat_frequency(view, c.text);
     EXPECT_EQ(radio.read_all(), c.sent) << c.text;
-    EXPECT_EQ(view.boxes(),
-              c.box_460 ? std::vector<RecordedBox>{k460Box} : std::vector<RecordedBox>{})
-        << c.text;
+    EXPECT_EQ(view.boxes(), boxes_if_460(c.box_460)) << c.text;
   }
   for (const auto& c : offsets) {
     send_cat_offset(c.text);
@@ -267,8 +260,7 @@ TEST_F(CatStartTest, StartTunesA12_5kHzChannelRepeaterWithItsOffsetToTheKilohert
   view.set_text(ctl::adapter_port, "7");
   view.set_text(ctl::transceiver_port, "8");
   press(ctl::start_stop);
-  const Bytes tuning =
-      hex({0x43, 0x04, 0x37, 0x50, 0x01}) + hex({0x00, 0x06, 0x50, 0x00, 0xF9}) + kPlus + kPktMode;
+  const Bytes tuning = freq(0x43, 0x04, 0x37, 0x50) + offset(0x06, 0x50) + kPlus + kPktMode;
   EXPECT_EQ(radio.read_count(tuning.size()), tuning);
   EXPECT_TRUE(transceiver_active);
 }
