@@ -172,7 +172,8 @@ package-arm64: deps-arm64 build-arm64/build.ninja
 	@sh tools/install/package_check.sh build-arm64 arm64
 
 # dist/: every file of a release and their SHA256SUMS, made from the committed
-# tree only, so that the source tarball and the packages agree.
+# tree only, so that the source tarball and the packages agree. Both packages
+# pass lintian and the validators first.
 RELEASE_BUILT := build-win/kestrel8-windows.zip build-win/kestrel8-setup.exe
 
 release:
@@ -181,7 +182,7 @@ release:
 	  echo "release: the tree has uncommitted changes (above); commit or stash them first" >&2; \
 	  exit 1; \
 	fi
-	$(MAKE) package package-arm64 windows
+	$(MAKE) package-check package-arm64 windows
 	@version=$$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$$/\1/p' build/CPackConfig.cmake); \
 	files="build/kestrel8_$${version}_amd64.deb build-arm64/kestrel8_$${version}_arm64.deb $(RELEASE_BUILT)"; \
 	for f in $$files; do [ -f "$$f" ] || { echo "release: $$f is missing" >&2; exit 1; }; done; \
