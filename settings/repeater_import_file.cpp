@@ -110,6 +110,14 @@ ImportReport import_repeater_table(const ImportRequest& request) {
     return report;
   }
 
+  {
+    ImportFileReader file;
+    bool missing = false;
+    if (file.open(list_name, why, missing) && file.identity() == table_id) {
+      report.error = list_name + " is the table itself; write the list to another file";
+      return report;
+    }
+  }
   // From reading the old list until the new one is in place, no other
   // import may write it.
   ListLock lock;
@@ -118,20 +126,14 @@ ImportReport import_repeater_table(const ImportRequest& request) {
     return report;
   }
   ExistingList existing;
-  {
+  if (request.append) {
     ImportFileReader file;
     bool missing = false;
-    if (file.open(list_name, why, missing)) {
-      if (file.identity() == table_id) {
-        report.error = list_name + " is the table itself; write the list to another file";
-        return report;
-      }
-      if (request.append && !read_whole(file, list_name, existing.bytes, report.error))
-        return report;
-    } else if (!missing) {
+    if (!file.open(list_name, why, missing) && !missing) {
       report.error = list_name + " could not be opened: " + why + "; nothing was written";
       return report;
     }
+    if (!missing && !read_whole(file, list_name, existing.bytes, report.error)) return report;
   }
   take_lines(existing);
 
