@@ -151,7 +151,9 @@ TEST_F(StationTest, bad_paths_give_the_reason_and_write_nothing) {
                {"import table.csv --out table.csv", "is the table itself"},
                {"import table.csv --out link.csv --append", "is the table itself"},
                {"import table.csv --out other.csv", "is the table itself"},
-               {"import table.csv --out " + std::string(300, 'x'), std::strerror(ENAMETOOLONG)}};
+               {"import table.csv --out " + std::string(300, 'x'), std::strerror(ENAMETOOLONG)},
+               // No new file can be made beside it.
+               {"import table.csv --out /proc/version", "/proc/version was not written: "}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args);
     const ProgramRun run = run_repeaters_program(c.args);
