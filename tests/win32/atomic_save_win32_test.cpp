@@ -1,13 +1,16 @@
 // Whole-file saves on Windows: the file holds its old bytes or the new ones,
-// and a file the operator protected is left alone.
+// a file the operator protected is left alone, and any folder name works.
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <filesystem>
 #include <iterator>
+#include <thread>
 
 #include "settings/atomic_save.h"
+#include "settings/text_file_reader.h"
+#include "settings/wide_name_win32.h"
 #include "support/temp_workdir.h"
 
 namespace {
@@ -41,6 +44,47 @@ TEST(AtomicSaveWin32, ASaveReplacesTheWholeFileOrLeavesItAsItWas) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1)
         << "temporary file left behind";
     SetFileAttributesA(file, FILE_ATTRIBUTE_NORMAL);
+  }
+}
+
+std::string read_through_reader(const std::string& name) {
+  TextFileReader file(name.c_str());
+  std::string bytes;
+  for (int c = file.get(); c != TextFileReader::end_of_file; c = file.get()) bytes += char(c);
+  return bytes;
+}
+
+TEST(AtomicSaveWin32, AStationFolderOutsideTheAnsiCodePageIsReadAndSaved) {
+  for (const char* folder : {"山田", "Jürgen"}) {
+    SCOPED_TRACE(folder);
+    TempWorkdir dir;
+    const std::string full = dir.path() + "\\" + folder;
+    ASSERT_TRUE(CreateDirectoryW(wide_name(full).c_str(), nullptr));
+    EXPECT_TRUE(save_file_whole((full + "\\D-STAR_his_rpt.txt").c_str(), "JP1,Far,439310"));
+    EXPECT_EQ(read_through_reader(full + "\\D-STAR_his_rpt.txt"), "JP1,Far,439310");
+    // The working folder itself, with the bare names the console uses.
+    ASSERT_TRUE(SetCurrentDirectoryW(wide_name(full).c_str()));
+    EXPECT_TRUE(save_file_whole("D-STAR_my_rpt.txt", "JP1,Near,439310"));
+    EXPECT_EQ(read_through_reader("D-STAR_my_rpt.txt"), "JP1,Near,439310");
+  }
+}
+
+TEST(AtomicSaveWin32, AFileAScannerHoldsForAMomentIsSavedAndOneHeldLongerIsLeftAlone) {
+  for (const bool released_soon : {true, false}) {
+    SCOPED_TRACE(released_soon ? "released soon" : "held");
+    TempWorkdir dir;
+    dir.write_file("D-STAR_DV_config.txt", "old");
+    HANDLE held = CreateFileW(L"D-STAR_DV_config.txt", GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    std::thread scanner([&] {
+      Sleep(released_soon ? 100 : 3000);
+      CloseHandle(held);
+    });
+    EXPECT_EQ(save_file_whole("D-STAR_DV_config.txt", "new"), released_soon);
+    scanner.join();
+    EXPECT_EQ(dir.read_file("D-STAR_DV_config.txt"), released_soon ? "new" : "old");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
   }
 }
 
