@@ -48,6 +48,14 @@ std::wstring folder_of(const std::wstring& path) {
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
+// The full name of a file given relative to the working folder.
+std::wstring full_name(const std::wstring& name) {
+  std::wstring full(32768, L'\0');
+  const DWORD n = GetFullPathNameW(name.c_str(), 32768, full.data(), nullptr);
+  full.resize(n > 0 && n < 32768 ? n : 0);
+  return full;
+}
+
 // Where a symbolic link points, read from the link itself; empty for any
 // other kind of reparse point or an unreadable link.
 std::wstring link_target(const std::wstring& link) {
@@ -76,9 +84,10 @@ std::wstring link_target(const std::wstring& link) {
   std::wstring to(head.substitute_length / sizeof(wchar_t), L'\0');
   std::memcpy(to.data(), data.data() + sizeof head + head.substitute_offset,
               head.substitute_length);
-  if (head.flags & SYMLINK_FLAG_RELATIVE) return folder_of(link) + L"\\" + to;
-  // An absolute target is an NT name, "\??\C:\...": the same as "\\?\C:\...".
-  if (to.rfind(L"\\??\\", 0) == 0) to[1] = L'\\';
+  if (head.flags & SYMLINK_FLAG_RELATIVE) return full_name(folder_of(link) + L"\\" + to);
+  // An absolute target is an NT name: "\??\C:\..." or "\??\UNC\server\...".
+  if (to.rfind(L"\\??\\UNC\\", 0) == 0) return L"\\" + to.substr(7);
+  if (to.rfind(L"\\??\\", 0) == 0) return to.substr(4);
   return to;
 }
 
@@ -88,18 +97,20 @@ std::wstring link_target(const std::wstring& link) {
 std::wstring resolved_target(std::wstring path) {
   constexpr int kMaxLinks = 40;
   for (int hop = 0; hop < kMaxLinks; ++hop) {
+    // Nothing there yet, or a device, which is never opened here.
     const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
-      return path;
-    // A target that exists: the system names the file at the end of the chain.
-    FileHandle target(CreateFileW(path.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
-                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (target.get() != INVALID_HANDLE_VALUE) {
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DEVICE)) return path;
+    // A file that exists: the system names it at the end of any links.
+    FileHandle file(CreateFileW(path.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (file.get() != INVALID_HANDLE_VALUE) {
       std::wstring final_path(32768, L'\0');
-      const DWORD n = GetFinalPathNameByHandleW(target.get(), final_path.data(), 32768, 0);
-      final_path.resize(n > 0 && n < 32768 ? n : 0);
+      const DWORD n = GetFinalPathNameByHandleW(file.get(), final_path.data(), 32768, 0);
+      if (n == 0 || n >= 32768) return path;
+      final_path.resize(n);
       return final_path;
     }
+    if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return path;
     path = link_target(path);
     if (path.empty()) return {};
   }
@@ -153,14 +164,6 @@ void flush_in_place(const std::wstring& target) {
   FileHandle h(CreateFileW(target.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr));
   if (h.get() != INVALID_HANDLE_VALUE) FlushFileBuffers(h.get());
-}
-
-// The full name of a file given relative to the working folder.
-std::wstring full_name(const std::wstring& name) {
-  std::wstring full(32768, L'\0');
-  const DWORD n = GetFullPathNameW(name.c_str(), 32768, full.data(), nullptr);
-  full.resize(n > 0 && n < 32768 ? n : 0);
-  return full;
 }
 
 }  // namespace
