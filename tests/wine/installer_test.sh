@@ -9,6 +9,7 @@ station=$user/Documents/Kestrel8
 entry="$user/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Kestrel8.lnk"
 fail() { echo "installer_test: $*" >&2; exit 1; }
 
+[ ! -L "$user/Documents" ] || fail "Documents leads out of the Wine prefix (run.sh makes it a folder)"
 rm -rf "$station"
 "$wine" "$1/kestrel8-setup.exe" /S
 for f in kestrel8.exe kestrel8-repeaters.exe Uninstall.exe examples/D-STAR_DV_config.txt \
