@@ -153,7 +153,10 @@ bool put_in_place(const std::wstring& temp, const std::wstring& target) {
                                                                                 : GetLastError();
     }
     if (error == ERROR_SUCCESS) return true;
-    if (!held_by_someone(error) || GetTickCount64() - start >= kPatienceMs) return false;
+    // A file made at the name meanwhile is replaced on the next round.
+    if ((!held_by_someone(error) && error != ERROR_ALREADY_EXISTS) ||
+        GetTickCount64() - start >= kPatienceMs)
+      return false;
     Sleep(kPauseMs);
   }
 }
@@ -201,7 +204,11 @@ bool save_file_whole(const char* file_name, std::string_view bytes) {
   bool written = write_all(out.get(), bytes) && FlushFileBuffers(out.get());
   written = out.close_checked() && written;
   if (!written || !put_in_place(temp, target)) {
-    DeleteFileW(temp.c_str());
+    // Should the old file be gone after all, the new bytes stay in the
+    // temporary file rather than being lost too.
+    if (!written || existing == INVALID_FILE_ATTRIBUTES ||
+        GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES)
+      DeleteFileW(temp.c_str());
     return false;
   }
   flush_in_place(target);
