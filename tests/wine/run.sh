@@ -17,11 +17,13 @@ trap '/usr/lib/wine/wineserver -k || true' EXIT
 # output of the first test and keep ctest waiting for it to close.
 [ -f "$WINEPREFIX/system.reg" ] || echo "Creating the Wine prefix in $WINEPREFIX (once)"
 /usr/lib/wine/wine64 wineboot -i
-# Wine links Documents, Desktop and the like to the home folder: make them
-# folders of the prefix, so that nothing a test installs lands in $HOME.
+# Documents and the like lead to $HOME in a new prefix: make them its own.
 for folder in "$WINEPREFIX"/drive_c/users/*/*; do
   if [ -L "$folder" ]; then rm "$folder" && mkdir "$folder"; fi
 done
 ctest --test-dir "$build" --output-on-failure
-ctest --test-dir "$build/host" --output-on-failure
+# The programs work in a folder named as C:\Users\山田 (Wine names it in UTF-8).
+case "${LANG:-}" in *UTF-8* | *utf8*) ;; *) export LANG=C.UTF-8 ;; esac
+mkdir -p "$build/tmp/山田"
+TMPDIR="$build/tmp/山田" ctest --test-dir "$build/host" --output-on-failure
 sh "$(dirname "$0")/installer_test.sh" "$build"
