@@ -11,7 +11,8 @@ class TextFileReader {
   static constexpr int end_of_file = -1;
 
   // Opens only a regular file, so a folder or a device at the name is
-  // reported like a missing file instead of being read or waited on.
+  // reported like a missing file instead of being read or waited on. On
+  // Windows the name is UTF-8.
   explicit TextFileReader(const char* file_name);
   ~TextFileReader();
   TextFileReader(const TextFileReader&) = delete;
