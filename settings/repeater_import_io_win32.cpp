@@ -3,17 +3,9 @@
 #include <shellapi.h>
 
 #include "settings/repeater_import_io.h"
+#include "settings/wide_name_win32.h"
 
 namespace {
-
-std::wstring wide(const std::string& utf8) {
-  if (utf8.empty()) return {};
-  const int n =
-      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring out(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
-  return out;
-}
 
 std::string utf8(const wchar_t* text, int length) {
   const int n = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
@@ -71,7 +63,7 @@ ImportFileReader::~ImportFileReader() {
 }
 
 bool ImportFileReader::open(const std::string& name, std::string& reason, bool& missing) {
-  const std::wstring wname = wide(name);
+  const std::wstring wname = wide_name(name);
   reason = kind_problem(wname);
   missing = false;
   if (!reason.empty()) return false;
@@ -107,9 +99,9 @@ FileIdentity ImportFileReader::identity() const {
 // lock is taken on a hidden companion file, "LIST.lock", which stays.
 bool ListLock::acquire(const std::string& list_name, std::string& reason) {
   name_ = list_name;
-  reason = kind_problem(wide(list_name));
+  reason = kind_problem(wide_name(list_name));
   if (!reason.empty()) return false;
-  const HANDLE h = CreateFileW(wide(list_name + ".lock").c_str(), GENERIC_READ | GENERIC_WRITE,
+  const HANDLE h = CreateFileW(wide_name(list_name + ".lock").c_str(), GENERIC_READ | GENERIC_WRITE,
                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
