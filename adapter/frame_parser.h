@@ -12,6 +12,7 @@ struct AdapterFrameParser {
   int state = 0;                // 0 idle .. 10 skip to end of frame
   std::uint8_t subcommand = 0;  // survives between frames
   int header_count = 0;
+  bool header_logged = false;  // the current frame's header is in the heard log
   std::uint8_t status_byte_1 = 0;
   std::uint8_t status_byte_2 = 0;
   std::uint8_t status_code = 0;  // survives between frames

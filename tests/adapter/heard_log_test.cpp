@@ -5,7 +5,10 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -14,6 +17,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -23,6 +27,7 @@
 #include "adapter/frame_parser.h"
 #include "adapter/link_state.h"
 #include "adapter/receive_loop.h"
+#include "console/console_handlers.h"
 #include "support/heard_log_cases.h"
 #include "support/pty_device.h"
 #include "support/station_fixture.h"
@@ -38,14 +43,21 @@ using Bytes = std::vector<std::uint8_t>;
 
 constexpr char kChildJob[] = "KESTREL8_HEARD_LOG_CHILD";
 
-// Started with kChildJob="TAG COUNT PACE_US", the test program only writes
-// COUNT heard lines (MY = TAG and a 4-digit number) and ends.
+// Started with kChildJob="TAG COUNT PACE_US [MOST_BYTES]", the test program
+// only writes COUNT heard lines (MY = TAG and a 4-digit number) and ends;
+// MOST_BYTES caps its files' size, as a full disk would.
 const bool kWritingChild = [] {
   const char* job = std::getenv(kChildJob);
   if (!job) return false;
   char tag[5] = {};
   int count = 0, pace_us = 0;
-  if (std::sscanf(job, "%4s %d %d", tag, &count, &pace_us) != 3) std::_Exit(2);
+  long most_bytes = 0;
+  if (std::sscanf(job, "%4s %d %d %ld", tag, &count, &pace_us, &most_bytes) < 3) std::_Exit(2);
+  if (most_bytes > 0) {
+    signal(SIGXFSZ, SIG_IGN);  // a write beyond the cap is cut short instead
+    const rlimit cap{static_cast<rlim_t>(most_bytes), static_cast<rlim_t>(most_bytes)};
+    if (setrlimit(RLIMIT_FSIZE, &cap) != 0) std::_Exit(4);
+  }
   for (int i = 0; i < count; ++i) {
     char my[24];
     std::snprintf(my, sizeof my, "%s%04d", tag, i % 10000);
@@ -183,6 +195,13 @@ TEST(HeardLogLine, hostile_callsign_bytes_stay_inside_their_column) {
        "BC \xC3\xBF"},
       {std::string("\x00\x0A\x0D\x09\x1F\x7F", 6) + "AB", "......AB"},
       {"\x0A,\x0D\"QR1 ", "\".,.\"\"QR1 \""},
+      // A spreadsheet must show these, not run them.
+      {"=1+2    ", "'=1+2    "},
+      {"+QR1ABC ", "'+QR1ABC "},
+      {"-QR1ABC ", "'-QR1ABC "},
+      {"@SUM(A1)", "'@SUM(A1)"},
+      {"=1,2    ", "\"'=1,2    \""},
+      {"QR1=ABC ", "QR1=ABC "},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(heard_log_line(at, header_of(kRepeaters + c.my)),
@@ -223,6 +242,85 @@ TEST_F(HeardLog, two_copies_in_one_folder_never_split_each_others_lines) {
   }
   EXPECT_EQ(next[0], 5000);
   EXPECT_EQ(next[1], 5000);
+}
+
+TEST_F(HeardLog, a_disk_filling_mid_line_leaves_the_file_ending_with_its_last_whole_line) {
+  // 20 bytes of columns and 61 per line: the 17th line would end up cut short.
+  const pid_t child = start_writing_child("QR1A 40 0 1000");
+  ASSERT_GT(child, 0);
+  EXPECT_EQ(exit_status(child), 0);
+  const std::string text = all_logs(dir.path());
+  EXPECT_EQ(text.size(), 20u + 16 * 61);
+  EXPECT_EQ(text.back(), '\n') << "the last line is cut short";
+  expect_whole_lines(lines_of(text));
+}
+
+std::string told_text;
+void note_told(const std::string& text, const std::string& caption) {
+  told_text = caption + ": " + text;
+}
+
+TEST_F(HeardLog, only_a_regular_file_or_a_link_to_one_takes_the_lines) {
+  set_heard_log_clock(read_fake_clock);
+  fake_now = kAroundMonthEnds[1].at;
+  const std::string log = "D-STAR_heard_2026-12.csv";
+  dir.write_file("kept.csv", "");
+  const struct {
+    const char* situation;
+    std::function<bool()> make;
+    const char* written_to;  // nullptr: the operator is told instead
+  } cases[] = {
+      {"a FIFO nobody reads", [&] { return mkfifo(log.c_str(), 0600) == 0; }, nullptr},
+      {"a folder", [&] { return mkdir(log.c_str(), 0700) == 0; }, nullptr},
+      {"a link to a regular file", [&] { return symlink("kept.csv", log.c_str()) == 0; },
+       "kept.csv"},
+  };
+  set_heard_log_notice(note_told);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.situation);
+    std::filesystem::remove_all(log);
+    ASSERT_TRUE(c.make());
+    told_text.clear();
+    forget_heard_log_failure();
+    log_heard_header(header_of(kRepeaters + "QR1ABC  "));
+    ASSERT_TRUE(heard_log_drain(10s)) << "the writer waits on the name";
+    if (c.written_to) {
+      EXPECT_EQ(lines_of(dir.read_file(c.written_to)).size(), 2u);
+      EXPECT_EQ(told_text, "");
+    } else {
+      EXPECT_NE(told_text.find("Heard log: The heard log " + log +
+                               " could not be written: it is not a regular file."),
+                std::string::npos)
+          << told_text;
+    }
+  }
+  set_heard_log_notice(nullptr);
+}
+
+TEST_F(HeardLog, a_report_without_all_four_callsigns_or_repeated_by_an_echo_is_not_logged) {
+  // A full report, an 8-byte one, then the computer's own frame echoed back:
+  // the box shows a line for each, the log has the first only.
+  const Bytes stream = header_report("QR1ABC  ") + Bytes{0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x04} +
+                       bytes_of("QR9ZZZ Z") + Bytes{0xFD, 0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0x05, 0xFD};
+  for (std::uint8_t b : stream) feed_byte(adapter_parser, view, b);
+  ASSERT_TRUE(heard_log_drain(5s));
+  const std::vector<std::string> lines = lines_of(all_logs(dir.path()));
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[1].substr(24), ",QR1ABC  ,CQCQCQ  ,QR3KTA A,QR3KTG G");
+  EXPECT_EQ(lines_of(view.text(ctl::receiving) + "\n").size(), 4u);
+}
+
+TEST_F(HeardLog, exit_returns_with_the_stations_heard_on_disk) {
+  open_adapter_port(view, "7");
+  ASSERT_TRUE(adapter_open);
+  start_receive_loop(view);
+  adapter.write(header_report("QR1ABC  "));
+  ASSERT_TRUE(
+      wait_until([&] { return view.text(ctl::receiving).find("QR1ABC") != std::string::npos; }));
+  on_exit(view, [] {});
+  const std::vector<std::string> lines = lines_of(all_logs(dir.path()));
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[1].substr(24), ",QR1ABC  ,CQCQCQ  ,QR3KTA A,QR3KTG G");
 }
 
 }  // namespace
