@@ -141,7 +141,7 @@ bool send_cat_frequency(ConsoleView& view, std::string_view text) {
   // on the rounded value, so 459999.995 is refused rather than sent as 460.000 MHz.
   const std::int64_t steps = (khz->hz + 5) / 10;
   if (steps >= kHighestFrequency10Hz) {
-    // The text operators know, spelling and all.
+    // The radio's limit in the box's fixed words, "Tranceiver" spelling included.
     view.message_box("More than 460MHz can not handle by the Tranceiver.",
                      "Error : ", BoxOwner::window);
     transceiver_active = false;
@@ -180,8 +180,7 @@ void send_cat_direction(std::string_view text) {
   if (text.substr(0, 7) == "SIMPLEX") {
     direction = cat_byte::shift_simplex;
   } else if (first <= '+') {
-    // Also an empty shift and any mark below "+": lists written for earlier
-    // runs tune as they always have.
+    // Also an empty shift and any mark below "+": a plus shift.
     direction = cat_byte::shift_plus;
   } else if (first == ',' || first == '-') {
     direction = cat_byte::shift_minus;

@@ -28,7 +28,7 @@ namespace {
 using namespace std::chrono_literals;
 
 // The promise is 2 s; generous for a loaded two-core machine: the point is that
-// the program ends at all, where it used to hang.
+// the program ends at all.
 constexpr auto kEnds = 10s;
 
 using std::filesystem::exists;
