@@ -25,7 +25,7 @@ extern AdapterFrameParser adapter_parser;
 // An idle parser (state 0) takes the byte as its first preamble candidate.
 void feed_byte(AdapterFrameParser& parser, ConsoleView& view, std::uint8_t b);
 
-// A callsign byte from the air as the box and the heard log show it: shown,
-// never obeyed, since a control byte typed into the box could delete, paste
-// or move the operator's text.
+// A byte from the air as the windows and the heard log show it: shown, never
+// obeyed, since a control byte typed into a box could delete, paste or move
+// the operator's text. The one rule for it.
 std::uint8_t shown_from_air(std::uint8_t b);
