@@ -21,7 +21,7 @@ void on_exit(ConsoleView& view, const DisplayPump& pump);
 // saved and both ports closed, failures reported on standard error. The
 // window's display requests must have been released first: nothing serves
 // them while the receive loop is waited for.
-void on_exit_without_window();
+void end_link_unattended();
 
 void on_call_area_chosen(ConsoleView& view);
 void on_my_repeater_chosen(ConsoleView& view);

@@ -1,7 +1,8 @@
 #pragma once
 // Reads a settings or list file as bytes, one character at a time, with the
 // line-end rule of the files: a carriage return right before a line feed is
-// not part of the line. Every other byte (Shift-JIS included) passes as is.
+// not part of the line. A UTF-8 byte-order mark at the very start is
+// skipped; every other byte (Shift-JIS included) passes as is.
 
 #include <array>
 #include <cstddef>
@@ -24,6 +25,7 @@ class TextFileReader {
 
  private:
   int next_byte();
+  void skip_byte_order_mark();
   // Reads the next block of the file into the buffer; false at its end.
   // Each platform has its own, with the constructor and destructor.
   bool refill();
@@ -33,4 +35,5 @@ class TextFileReader {
   std::size_t pos_ = 0;
   std::size_t size_ = 0;
   int pending_ = -2;  // a byte looked at after a carriage return
+  bool first_block_ = true;
 };

@@ -16,6 +16,7 @@
 #include <QThread>
 #include <algorithm>
 
+#include "adapter/frame_parser.h"
 #include "console/qt/byte_text.h"
 #include "console/qt/dialog_units.h"
 #include "console/qt/frame_lines.h"
@@ -287,10 +288,8 @@ EditSelection ConsoleDialog::get_selection(int id) {
 void ConsoleDialog::type_char(int id, char c) {
   const unsigned char byte = static_cast<unsigned char>(c);
   const bool new_line = c == '\n' || c == '\r';
-  // Other control bytes would be editing keys (backspace, paste), not text;
-  // what the adapter sends must never remove or pull in text.
-  if (byte < 0x20 && !new_line && c != '\t') return;
-  const QChar typed = new_line ? QChar(u'\n') : QChar(byte);
+  // A byte is shown, never obeyed as an editing key (backspace, paste).
+  const QChar typed = new_line ? QChar(u'\n') : QChar(shown_from_air(byte));
   auto work = [&] {
     if (QPlainTextEdit* edit = box(id)) {
       typing_.type(edit, typed);

@@ -79,7 +79,7 @@ class ConsoleDialog final : public QDialog, public ConsoleView {
 
   CommandHandler handler_;
   TypingBuffer typing_;
-  CaretRest caret_rest_;
+  IdleCaretBlinkStop caret_rest_;
   WindowThreadBridge bridge_;
   DisplayPump pump_;
   std::unique_ptr<QValidator> digits_only_;

@@ -135,7 +135,7 @@ TEST(Win32ConsoleDialog, ReceivedLinesGoAtTheEndAndLeaveTheOperatorsSelectionAlo
       Sleep(1);
     }
     receive.join();
-    EXPECT_EQ(dialog.get_text(ctl::receiving, 999), "QR3XYZ X\r\nQR1ABC A CQCQCQ");
+    EXPECT_EQ(dialog.get_text(ctl::receiving, 999), "QR3XYZ X\r\nQR1ABC A. CQCQCQ");
     EXPECT_EQ(selection(dialog, ctl::receiving), std::pair(0, 8));
     return true;
   });
