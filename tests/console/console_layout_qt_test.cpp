@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,6 +12,8 @@
 #include <QPushButton>
 #include <QTest>
 #include <cmath>
+#include <map>
+#include <string>
 #include <vector>
 
 #include "console/qt/console_dialog.h"
@@ -63,6 +66,13 @@ TEST_F(ConsoleLayout, controls_are_created_in_order_with_kind_caption_and_names)
     const char* kind;
     const char* caption;
   };
+  const std::map<std::string, QAccessible::Role> role_of_kind = {
+      {"QLabel", QAccessible::StaticText},
+      {"QLineEdit", QAccessible::EditableText},
+      {"QPlainTextEdit", QAccessible::EditableText},
+      {"QPushButton", QAccessible::Button},
+      {"QListWidget", QAccessible::List},
+  };
   const std::vector<Expected> table = {
       {130, "QLabel", "DV port(1)"},     {110, "QLineEdit", ""},
       {140, "QLabel", "Response"},       {120, "QLabel", "***"},
@@ -97,12 +107,16 @@ TEST_F(ConsoleLayout, controls_are_created_in_order_with_kind_caption_and_names)
     EXPECT_EQ(widget, dialog.findChild<QWidget*>(QStringLiteral("id%1").arg(e.id)));
     EXPECT_STREQ(widget->metaObject()->className(), e.kind);
     EXPECT_FALSE(widget->accessibleName().isEmpty());
+    QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(widget);
+    ASSERT_NE(spoken, nullptr);
+    EXPECT_EQ(spoken->text(QAccessible::Name), widget->accessibleName());
+    EXPECT_EQ(spoken->role(), role_of_kind.at(e.kind));
     EXPECT_EQ(dialog.get_text(e.id, 100), e.caption);
     if (auto* label = qobject_cast<QLabel*>(widget)) {
       // Value fields are named for what they show, captions for themselves.
       const bool value = e.id == 120 || e.id == 390 || e.id == 410 || e.id == 430;
       if (!value) {
-        EXPECT_EQ(widget->accessibleName(), label->text());
+        EXPECT_EQ(widget->accessibleName(), QString(label->text()).remove(u'&'));
       }
       const bool right = e.id == 390 || e.id == 410 || e.id == 430;
       EXPECT_EQ(bool(label->alignment() & Qt::AlignRight), right);
