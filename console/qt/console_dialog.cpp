@@ -67,8 +67,8 @@ QString shown_caption(const QLabel& label) {
 
 // A caption that starts where another control ends would touch its frame or
 // scroll bar ("Tranceiver(15)" between the My repeater list and the model
-// list): it keeps one dialog unit clear on either side, its letters set a
-// little closer where it would not fit otherwise.
+// list): it keeps more than a dialog unit clear on either side, its letters
+// set a little closer where it would not fit otherwise.
 void keep_captions_off_neighbours(const std::map<int, QWidget*>& controls, int unit) {
   for (const auto& [id, widget] : controls) {
     auto* label = qobject_cast<QLabel*>(widget);
@@ -81,16 +81,16 @@ void keep_captions_off_neighbours(const std::map<int, QWidget*>& controls, int u
     });
     if (!beside_another) continue;
     // Drawn letters land on whole device pixels and may come out a pixel
-    // or two wider than measured, so the measure leaves two pixels spare.
+    // or two wider than measured, so the measure leaves pixels spare.
     const QString text = shown_caption(*label);
-    const int room = caption.width() - 2 * (unit + 2);
+    const int room = caption.width() - 2 * (unit + 3);
     QFont tight = label->font();
     for (qreal spacing = 0; spacing > -1.0; spacing -= 0.05) {
       tight.setLetterSpacing(QFont::AbsoluteSpacing, spacing);
       if (QFontMetrics(tight).boundingRect(text).right() + 1 <= room) break;
     }
     label->setFont(tight);
-    label->setIndent(unit + 1);
+    label->setIndent(unit + 2);
   }
 }
 

@@ -13,7 +13,6 @@
 #include <QTest>
 #include <cmath>
 #include <map>
-#include <string>
 #include <vector>
 
 #include "console/qt/console_dialog.h"
