@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFontDatabase>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -15,6 +16,7 @@
 #include <QTextDocument>
 #include <QThread>
 #include <algorithm>
+#include <array>
 
 #include "adapter/frame_parser.h"
 #include "console/qt/byte_text.h"
@@ -31,23 +33,65 @@ bool reports_every_event(int id) { return id == ctl::my_callsign || id == ctl::m
 
 QString object_name_for(int id) { return QStringLiteral("id%1").arg(id); }
 
+// Alt and the underlined letter of a list's caption take the focus to that
+// list, for operators who work without a mouse.
+struct ListKey {
+  int caption;
+  int list;
+  char letter;  // underlined where a word of the caption starts with it
+};
+constexpr std::array<ListKey, 4> list_keys = {{
+    {ctl::call_area_label, ctl::call_area, 'a'},
+    {ctl::my_repeater_label, ctl::my_repeater, 'M'},
+    {ctl::his_repeater_label, ctl::his_repeater, 'H'},
+    {ctl::transceiver_label, ctl::transceiver_model, 'T'},
+}};
+
+void underline_list_key(QLabel& caption, QWidget& list, char letter) {
+  QString text = caption.text();
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    if (text[i] == QChar(letter) && (i == 0 || text[i - 1] == u' ')) {
+      text.insert(i, u'&');
+      break;
+    }
+  }
+  caption.setText(text);
+  caption.setBuddy(&list);
+}
+
+// The caption as the operator reads it, without the marker of its key.
+QString shown_caption(const QLabel& label) {
+  QString text = label.text();
+  if (label.buddy()) text.remove(text.indexOf(u'&'), 1);
+  return text;
+}
+
 // A caption that starts where another control ends would touch its frame or
-// scroll bar ("Tranceiver(15)" beside the My repeater list): it starts one
-// dialog unit in, or less where the caption would not fit otherwise.
-void keep_captions_off_neighbours(const std::map<int, QWidget*>& controls, int indent) {
+// scroll bar ("Tranceiver(15)" between the My repeater list and the model
+// list): it keeps more than a dialog unit clear on either side, its letters
+// set a little closer where it would not fit otherwise.
+void keep_captions_off_neighbours(const std::map<int, QWidget*>& controls, int unit) {
   for (const auto& [id, widget] : controls) {
     auto* label = qobject_cast<QLabel*>(widget);
     if (!label || (label->alignment() & Qt::AlignRight)) continue;
     const QRect caption = label->geometry();
-    for (const auto& [other_id, other] : controls) {
-      const QRect r = other->geometry();
-      const bool same_rows = r.top() <= caption.bottom() && r.bottom() >= caption.top();
-      if (other_id != id && same_rows && r.left() < caption.left() &&
-          r.right() + 1 >= caption.left()) {
-        const int room = caption.width() - label->fontMetrics().horizontalAdvance(label->text());
-        label->setIndent(std::clamp(room, 1, indent));
-      }
+    const bool beside_another = std::any_of(controls.begin(), controls.end(), [&](const auto& c) {
+      const QRect r = c.second->geometry();
+      return c.first != id && r.top() <= caption.bottom() && r.bottom() >= caption.top() &&
+             r.left() < caption.left() && r.right() + 1 >= caption.left();
+    });
+    if (!beside_another) continue;
+    // Drawn letters land on whole device pixels and may come out a pixel
+    // or two wider than measured, so the measure leaves pixels spare.
+    const QString text = shown_caption(*label);
+    const int room = caption.width() - 2 * (unit + 3);
+    QFont tight = label->font();
+    for (qreal spacing = 0; spacing > -1.0; spacing -= 0.05) {
+      tight.setLetterSpacing(QFont::AbsoluteSpacing, spacing);
+      if (QFontMetrics(tight).boundingRect(text).right() + 1 <= room) break;
     }
+    label->setFont(tight);
+    label->setIndent(unit + 2);
   }
 }
 
@@ -99,6 +143,10 @@ ConsoleDialog::ConsoleDialog(CommandHandler handler, const CreationHook& on_crea
     }
     controls_[placed.id] = widget;
   }
+  for (const ListKey& key : list_keys) {
+    underline_list_key(*qobject_cast<QLabel*>(control(key.caption)), *control(key.list),
+                       key.letter);
+  }
   keep_captions_off_neighbours(controls_, du_to_px_x(units, 1));
   for (std::size_t i = 1; i < console_tab_order.size(); ++i) {
     setTabOrder(control(console_tab_order[i - 1]), control(console_tab_order[i]));
@@ -141,6 +189,11 @@ QWidget* ConsoleDialog::create_control(const ControlSpec& placed) {
       edit->setTabChangesFocus(true);
       edit->document()->setDocumentMargin(1);
       typing_.watch(edit.get());
+      QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+      fixed.setPointSize(console_font_points);
+      // Received callsigns are 8 characters each: in the fixed-pitch font
+      // the four columns of the heard lines stand under each other.
+      if (id == ctl::receiving) edit->setFont(fixed);
       if (reports_every_event(id)) {
         // A callsign is one line of 8 characters, module letter last: in the
         // narrow box it must neither wrap at its space nor lose the letter,
@@ -148,8 +201,6 @@ QWidget* ConsoleDialog::create_control(const ControlSpec& placed) {
         // still adds a line.
         edit->setLineWrapMode(QPlainTextEdit::NoWrap);
         edit->document()->setDocumentMargin(0);
-        QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-        fixed.setPointSize(console_font_points);
         edit->setFont(fixed);
         connect(edit.get(), &QPlainTextEdit::textChanged, this,
                 [this, id] { route(id, CommandKind::other); });
@@ -180,6 +231,7 @@ QWidget* ConsoleDialog::create_control(const ControlSpec& placed) {
       list->setFocusPolicy(Qt::ClickFocus);  // not a tab stop
       connect(list.get(), &QListWidget::itemDoubleClicked, this,
               [this, id] { route(id, CommandKind::double_click); });
+      list->installEventFilter(this);  // Space chooses, as a double-click does
       owned_controls_.push_back(std::move(list));
       break;
     }
@@ -195,6 +247,21 @@ void ConsoleDialog::route(int control_id, CommandKind kind) {
 void ConsoleDialog::reject() { route(ctl::cancel, CommandKind::other); }
 
 bool ConsoleDialog::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    QListWidget* entries = qobject_cast<QListWidget*>(watched);
+    if (entries && key->key() == Qt::Key_Space && key->modifiers() == Qt::NoModifier) {
+      // The highlighted entry is chosen exactly as a double-click on it would.
+      QListWidgetItem* highlighted = entries->currentItem();
+      for (const ListKey& list_key : list_keys) {
+        if (highlighted && control(list_key.list) == entries) {
+          entries->setCurrentItem(highlighted, QItemSelectionModel::ClearAndSelect);
+          route(list_key.list, CommandKind::double_click);
+        }
+      }
+      return true;
+    }
+  }
   // Runs before the box itself sees the focus change, so a click on START
   // finds the selection still there.
   if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
@@ -257,7 +324,7 @@ std::string ConsoleDialog::get_text(int id, int max_chars) {
     } else if (auto* edit_line = qobject_cast<QLineEdit*>(widget)) {
       text = latin1_bytes(edit_line->text());
     } else if (auto* label = qobject_cast<QLabel*>(widget)) {
-      text = latin1_bytes(label->text());
+      text = latin1_bytes(shown_caption(*label));
     } else if (auto* button = qobject_cast<QPushButton*>(widget)) {
       text = latin1_bytes(button->text());
     }
