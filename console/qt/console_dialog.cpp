@@ -292,8 +292,8 @@ void ConsoleDialog::type_char(int id, char c) {
   if (byte < 0x20 && !new_line && c != '\t') return;
   const QChar typed = new_line ? QChar(u'\n') : QChar(byte);
   auto work = [&] {
-    if (QPlainTextEdit* edit = box(id)) {
-      typing_.type(edit, typed);
+    if (box(id)) {
+      typing_.type(id, new_line ? '\n' : c);
     } else if (QLineEdit* edit_line = line(id)) {
       typing_.flush();
       if (!new_line) append_keeping_selection(*edit_line, typed);

@@ -1,6 +1,10 @@
 #include "console/win32/dialog_template.h"
 
+#include <cctype>
+#include <string>
+
 #include "console/console_layout.h"
+#include "console/win32/list_keys.h"
 
 namespace {
 
@@ -17,10 +21,12 @@ struct ControlClass {
   DWORD style;
 };
 
-ControlClass class_for(ControlKind kind) {
-  switch (kind) {
+ControlClass class_for(const ControlSpec& placed) {
+  switch (placed.kind) {
     // Values from the files are shown as they are: an "&" is no shortcut.
     case ControlKind::label:
+      // A list's caption underlines the letter that reaches the list.
+      if (list_key_of_label(placed.id)) return {kStaticClass, WS_CHILD | WS_VISIBLE | SS_LEFT};
       return {kStaticClass, WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX};
     case ControlKind::right_label:
       return {kStaticClass, WS_CHILD | WS_VISIBLE | SS_RIGHT | SS_NOPREFIX};
@@ -29,6 +35,10 @@ ControlClass class_for(ControlKind kind) {
     case ControlKind::line_edit:
       return {kEditClass, kEditStyle | ES_AUTOHSCROLL};
     case ControlKind::multi_line_edit:
+      // A callsign is one line, module letter last: it scrolls, never wraps.
+      if (placed.id == ctl::my_callsign || placed.id == ctl::my_suffix)
+        return {kEditClass, kEditStyle | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
+                                ES_AUTOHSCROLL | ES_WANTRETURN};
       return {kEditClass, kEditStyle | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN};
     case ControlKind::button:
       return {kButtonClass, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON};
@@ -49,6 +59,21 @@ void put_dword(std::vector<WORD>& out, DWORD value) {
 void put_text(std::vector<WORD>& out, const char* text) {
   for (const char* p = text; *p != '\0'; ++p) out.push_back(static_cast<unsigned char>(*p));
   out.push_back(0);
+}
+
+// "Call area(7)" becomes "Call &area(7)" for Alt+A.
+std::string with_list_key(const ControlSpec& placed) {
+  std::string caption = placed.caption;
+  const ListKey* key = list_key_of_label(placed.id);
+  if (!key) return caption;
+  for (std::size_t i = 0; i < caption.size(); ++i) {
+    const bool word_start = i == 0 || caption[i - 1] == ' ';
+    if (word_start && std::toupper(static_cast<unsigned char>(caption[i])) == key->letter) {
+      caption.insert(i, 1, '&');
+      break;
+    }
+  }
+  return caption;
 }
 
 void align_to_dword(std::vector<WORD>& out) {
@@ -74,7 +99,7 @@ std::vector<WORD> console_dialog_template() {
 
   for (const ControlSpec& placed : console_controls) {
     align_to_dword(out);
-    const ControlClass cls = class_for(placed.kind);
+    const ControlClass cls = class_for(placed);
     put_dword(out, cls.style);
     put_dword(out, 0);
     out.push_back(static_cast<WORD>(placed.x));
@@ -84,7 +109,7 @@ std::vector<WORD> console_dialog_template() {
     out.push_back(static_cast<WORD>(placed.id));
     out.push_back(0xFFFF);
     out.push_back(cls.atom);
-    put_text(out, placed.caption);
+    put_text(out, with_list_key(placed).c_str());
     out.push_back(0);  // no creation data
   }
   return out;
