@@ -68,6 +68,7 @@ void Win32ConsoleDialog::run() {
   window_ = nullptr;
   fixed_font_.reset();
   caption_font_.reset();
+  japanese_font_.reset();
 }
 
 void Win32ConsoleDialog::pump_display_requests() {
@@ -252,10 +253,24 @@ void Win32ConsoleDialog::type_char(int id, char c) {
 void Win32ConsoleDialog::list_append(int id, const std::string& entry) {
   on_window_thread([&] {
     const std::wstring shown = list_entry_display_text(entry);
+    show_letters_of(GetDlgItem(window_, id), shown);
     const LRESULT index =
         SendDlgItemMessageW(window_, id, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(shown.c_str()));
     if (index >= 0) list_entries_[id].push_back(entry);
   });
+}
+
+void Win32ConsoleDialog::show_letters_of(HWND list, const std::wstring& entry) {
+  const auto font = reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0));
+  if (!font || font_shows(font, entry)) return;
+  if (!japanese_font_) japanese_font_ = japanese_font_like(window_);
+  if (!japanese_font_ || font == japanese_font_.get() || !font_shows(japanese_font_.get(), entry))
+    return;
+  // Rows stay as tall as the list was made for: whole rows, as before.
+  const LRESULT row = SendMessageW(list, LB_GETITEMHEIGHT, 0, 0);
+  SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(japanese_font_.get()), FALSE);
+  if (row > 0) SendMessageW(list, LB_SETITEMHEIGHT, 0, row);
+  InvalidateRect(list, nullptr, TRUE);
 }
 
 void Win32ConsoleDialog::list_remove(int id, int index) {

@@ -57,6 +57,8 @@ class Win32ConsoleDialog final : public ConsoleView {
   INT_PTR handle(UINT message, WPARAM wparam, LPARAM lparam);
   void created(HWND window);
   void route(int control_id, CommandKind kind);
+  // A list takes the Japanese font when its own lacks the entry's letters.
+  void show_letters_of(HWND list, const std::wstring& entry);
   // Runs the work on the window's thread, after any typing still queued.
   void on_window_thread(const std::function<void()>& work, bool flush_first = true);
 
@@ -71,4 +73,5 @@ class Win32ConsoleDialog final : public ConsoleView {
   std::map<int, std::vector<std::string>> list_entries_;
   FontHandle fixed_font_;
   FontHandle caption_font_;
+  FontHandle japanese_font_;
 };

@@ -110,3 +110,23 @@ FontHandle set_caption_font(HWND dialog, std::span<const ControlSpec> controls) 
   }
   return font;
 }
+
+bool font_shows(HFONT font, const std::wstring& text) {
+  if (text.empty()) return true;
+  std::wstring glyphs(text.size(), L'\0');
+  HDC dc = GetDC(nullptr);
+  const HGDIOBJ was = SelectObject(dc, font);
+  const DWORD found =
+      GetGlyphIndicesW(dc, text.c_str(), static_cast<int>(text.size()),
+                       reinterpret_cast<WORD*>(glyphs.data()), GGI_MARK_NONEXISTING_GLYPHS);
+  SelectObject(dc, was);
+  ReleaseDC(nullptr, dc);
+  return found != GDI_ERROR && glyphs.find(static_cast<wchar_t>(0xFFFF)) == std::wstring::npos;
+}
+
+FontHandle japanese_font_like(HWND dialog) {
+  LOGFONTA shape = dialog_font_shape(dialog);
+  shape.lfCharSet = SHIFTJIS_CHARSET;
+  shape.lfFaceName[0] = '\0';
+  return FontHandle(CreateFontIndirectA(&shape));
+}

@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <span>
+#include <string>
 #include <type_traits>
 
 #include "console/console_layout.h"
@@ -37,3 +38,10 @@ FontHandle set_fixed_font(std::span<const OneLineEdit> edits);
 // or button; set on every captioned control. Null when the dialog's font
 // fits them all.
 FontHandle set_caption_font(HWND dialog, std::span<const ControlSpec> controls);
+
+// True when the font has a glyph for every character of the text.
+bool font_shows(HFONT font, const std::wstring& text);
+
+// A Japanese font as tall as the dialog's, for list entries whose letters
+// the dialog's font lacks: its Latin letters serve the other entries too.
+FontHandle japanese_font_like(HWND dialog);
