@@ -5,11 +5,11 @@
 #include <vector>
 
 #include "console/console_layout.h"
+#include "console/list_keys.h"
 #include "console/stderr_view.h"
 #include "console/win32/box_append.h"
 #include "console/win32/dialog_template.h"
 #include "console/win32/list_entry_text.h"
-#include "console/win32/list_keys.h"
 
 namespace {
 

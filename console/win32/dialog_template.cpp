@@ -1,10 +1,9 @@
 #include "console/win32/dialog_template.h"
 
-#include <cctype>
 #include <string>
 
 #include "console/console_layout.h"
-#include "console/win32/list_keys.h"
+#include "console/list_keys.h"
 
 namespace {
 
@@ -61,21 +60,6 @@ void put_text(std::vector<WORD>& out, const char* text) {
   out.push_back(0);
 }
 
-// "Call area(7)" becomes "Call &area(7)" for Alt+A.
-std::string with_list_key(const ControlSpec& placed) {
-  std::string caption = placed.caption;
-  const ListKey* key = list_key_of_label(placed.id);
-  if (!key) return caption;
-  for (std::size_t i = 0; i < caption.size(); ++i) {
-    const bool word_start = i == 0 || caption[i - 1] == ' ';
-    if (word_start && std::toupper(static_cast<unsigned char>(caption[i])) == key->letter) {
-      caption.insert(i, 1, '&');
-      break;
-    }
-  }
-  return caption;
-}
-
 void align_to_dword(std::vector<WORD>& out) {
   if (out.size() % 2 != 0) out.push_back(0);
 }
@@ -109,7 +93,7 @@ std::vector<WORD> console_dialog_template() {
     out.push_back(static_cast<WORD>(placed.id));
     out.push_back(0xFFFF);
     out.push_back(cls.atom);
-    put_text(out, with_list_key(placed).c_str());
+    put_text(out, caption_with_list_key(placed.id, placed.caption).c_str());
     out.push_back(0);  // no creation data
   }
   return out;

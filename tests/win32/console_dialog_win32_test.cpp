@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "console/console_layout.h"
+#include "console/list_keys.h"
 #include "console/win32/console_dialog.h"
-#include "console/win32/list_keys.h"
 
 namespace {
 
