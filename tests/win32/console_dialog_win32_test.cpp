@@ -48,22 +48,19 @@ std::pair<int, int> selection(Win32ConsoleDialog& dialog, int id) {
   return {sel.start, sel.end};
 }
 
-// Pixels the text takes in the control's own font.
+// Pixels the text takes in the control's own font, and the room it has.
 int width_in_font_of(HWND control, const std::string& text) {
   HDC dc = GetDC(control);
-  const HGDIOBJ was =
-      SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+  SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
   SIZE size{};
   GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
-  SelectObject(dc, was);
   ReleaseDC(control, dc);
   return size.cx;
 }
 
 int client_width(HWND control) {
   RECT client{};
-  GetClientRect(control, &client);
-  return client.right;
+  return GetClientRect(control, &client) ? client.right : 0;
 }
 
 const char* expected_class(ControlKind kind) {
@@ -73,7 +70,6 @@ const char* expected_class(ControlKind kind) {
   return "Edit";
 }
 
-// Run in a Western and in a Japanese locale (tests/wine/run.sh).
 TEST(Win32ConsoleDialog, EveryControlOfTheLayoutTableSitsAtItsDialogUnitsWithItsCaption) {
   run_dialog([](Win32ConsoleDialog& dialog) {
     HWND window = dialog.window();
@@ -187,25 +183,21 @@ TEST(Win32ConsoleDialog, ReturnInTheDvPortFieldPressesStartAndEscIsExit) {
 }
 
 TEST(Win32ConsoleDialog, ListEntriesShowAsTextInEveryLocaleAndKeepTheirBytes) {
-  struct Case {
-    std::string bytes;
-    std::wstring shown;
-  };
-  const Case cases[] = {
+  const std::pair<std::string, std::wstring> cases[] = {
       {"JP1,Hilltop430(NI43)", L"JP1,Hilltop430(NI43)"},
       {"JP1,\xE6\x9D\xB1\xE4\xBA\xAC", L"JP1,\u6771\u4EAC"},  // UTF-8
       {"JP1,\x93\x8C\x8B\x9E", L"JP1,\u6771\u4EAC"},          // Shift-JIS
   };
   run_dialog([&](Win32ConsoleDialog& dialog) {
-    for (const Case& c : cases) dialog.list_append(ctl::my_repeater, c.bytes);
+    for (const auto& [bytes, shown] : cases) dialog.list_append(ctl::my_repeater, bytes);
     for (int i = 0; i < 3; ++i) {
       SCOPED_TRACE(i);
       wchar_t shown[64] = {};
       SendDlgItemMessageW(dialog.window(), ctl::my_repeater, LB_GETTEXT, i,
                           reinterpret_cast<LPARAM>(shown));
-      EXPECT_EQ(std::wstring(shown), cases[i].shown);
+      EXPECT_EQ(std::wstring(shown), cases[i].second);
       SendDlgItemMessageA(dialog.window(), ctl::my_repeater, LB_SETCURSEL, i, 0);
-      EXPECT_EQ(dialog.list_selected_text(ctl::my_repeater), cases[i].bytes);
+      EXPECT_EQ(dialog.list_selected_text(ctl::my_repeater), cases[i].first);
     }
     return true;
   });

@@ -5,9 +5,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -33,32 +33,28 @@ std::string text_of(int id) {
 INPUT key(WORD vk, wchar_t unicode, bool up) {
   INPUT in{};
   in.type = INPUT_KEYBOARD;
-  in.ki.wVk = vk;
-  in.ki.wScan = unicode;
-  in.ki.dwFlags = (unicode ? KEYEVENTF_UNICODE : 0) | (up ? KEYEVENTF_KEYUP : 0);
+  in.ki = {vk, unicode, (unicode ? KEYEVENTF_UNICODE : 0u) | (up ? KEYEVENTF_KEYUP : 0u), 0, 0};
   return in;
 }
 
 // Real key presses, in order, to the window that has the keyboard focus.
 bool type_keys(const std::string& keys) {
+  static const std::pair<std::string, std::vector<WORD>> named[] = {
+      {"{tab}", {VK_TAB}}, {"{return}", {VK_RETURN}}, {"{ctrl+a}", {VK_CONTROL, 'A'}}};
   std::vector<INPUT> inputs;
   for (std::size_t i = 0; i < keys.size(); ++i) {
-    const auto named = [&](const char* name) {
-      if (keys.compare(i, std::strlen(name), name) != 0) return false;
-      i += std::strlen(name) - 1;
-      return true;
-    };
-    if (named("{tab}")) {
-      inputs.insert(inputs.end(), {key(VK_TAB, 0, false), key(VK_TAB, 0, true)});
-    } else if (named("{return}")) {
-      inputs.insert(inputs.end(), {key(VK_RETURN, 0, false), key(VK_RETURN, 0, true)});
-    } else if (named("{ctrl+a}")) {
-      inputs.insert(inputs.end(), {key(VK_CONTROL, 0, false), key('A', 0, false), key('A', 0, true),
-                                   key(VK_CONTROL, 0, true)});
-    } else {
+    const auto* held = std::find_if(std::begin(named), std::end(named), [&](const auto& n) {
+      return keys.compare(i, n.first.size(), n.first) == 0;
+    });
+    if (held == std::end(named)) {
       const wchar_t c = static_cast<unsigned char>(keys[i]);
       inputs.insert(inputs.end(), {key(0, c, false), key(0, c, true)});
+      continue;
     }
+    for (WORD vk : held->second) inputs.push_back(key(vk, 0, false));
+    for (auto vk = held->second.rbegin(); vk != held->second.rend(); ++vk)
+      inputs.push_back(key(*vk, 0, true));
+    i += held->first.size() - 1;
   }
   SetForegroundWindow(FindWindowA(nullptr, "Kestrel8"));
   return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
