@@ -4,6 +4,8 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextCursor>
+#include <string>
+#include <utility>
 
 #include "console/qt/byte_text.h"
 
