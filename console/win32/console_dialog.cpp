@@ -18,6 +18,8 @@ constexpr UINT kDisplayRequest = WM_APP + 1;
 // Never posted: asking for it only takes the messages sent to the window.
 constexpr UINT kNeverPosted = WM_APP + 2;
 constexpr UINT_PTR kTypingTimer = 1;
+// Posted after a change of DPI, once Windows has scaled the dialog.
+constexpr UINT kFitFonts = WM_APP + 3;
 
 Win32ConsoleDialog* dialog_of(HWND window) {
   return reinterpret_cast<Win32ConsoleDialog*>(GetWindowLongPtrA(window, DWLP_USER));
@@ -88,6 +90,24 @@ INT_PTR CALLBACK Win32ConsoleDialog::dialog_proc(HWND window, UINT message, WPAR
   return dialog ? dialog->handle(message, wparam, lparam) : FALSE;
 }
 
+void Win32ConsoleDialog::fit_fonts() {
+  const OneLineEdit callsigns[] = {{GetDlgItem(window_, ctl::my_callsign), 8},
+                                   {GetDlgItem(window_, ctl::my_suffix), 4}};
+  fixed_font_ = set_fixed_font(callsigns);
+  caption_font_ = set_caption_font(window_, console_controls);
+  // The lists start again from the dialog's font; the old Japanese font goes
+  // once no list shows it.
+  const FontHandle old_japanese = std::move(japanese_font_);
+  const WPARAM dialog_font = static_cast<WPARAM>(SendMessageW(window_, WM_GETFONT, 0, 0));
+  for (const auto& [id, entries] : list_entries_) {
+    HWND list = GetDlgItem(window_, id);
+    if (old_japanese &&
+        SendMessageW(list, WM_GETFONT, 0, 0) == reinterpret_cast<LRESULT>(old_japanese.get()))
+      SendMessageW(list, WM_SETFONT, dialog_font, TRUE);
+    for (const std::string& entry : entries) show_letters_of(list, list_entry_display_text(entry));
+  }
+}
+
 void Win32ConsoleDialog::created(HWND window) {
   window_ = window;
   window_thread_ = GetCurrentThreadId();
@@ -95,10 +115,7 @@ void Win32ConsoleDialog::created(HWND window) {
   SendMessageA(window, DM_SETDEFID, ctl::start_stop, 0);
   // The box only grows; nothing is ever removed from it.
   SendDlgItemMessageA(window, ctl::receiving, EM_SETLIMITTEXT, 0, 0);
-  const OneLineEdit callsigns[] = {{GetDlgItem(window, ctl::my_callsign), 8},
-                                   {GetDlgItem(window, ctl::my_suffix), 4}};
-  fixed_font_ = set_fixed_font(callsigns);
-  caption_font_ = set_caption_font(window, console_controls);
+  fit_fonts();
   for (const ControlSpec& placed : console_controls) {
     const bool keyed = placed.kind == ControlKind::digits_edit ||
                        placed.kind == ControlKind::line_edit ||
@@ -172,6 +189,13 @@ INT_PTR Win32ConsoleDialog::handle(UINT message, WPARAM wparam, LPARAM lparam) {
     }
     case WM_HELP:
       return TRUE;  // the title bar's help button has no function
+    case WM_DPICHANGED:
+      // Windows scales the dialog and gives every control the dialog's font.
+      PostMessageW(window_, kFitFonts, 0, 0);
+      return FALSE;
+    case kFitFonts:
+      fit_fonts();
+      return TRUE;
     case WM_ENDSESSION:
       // Windows is logging off or shutting down and ends the program after
       // this returns: the link ends as EXIT ends it, with no box to wait on.

@@ -57,6 +57,9 @@ class Win32ConsoleDialog final : public ConsoleView {
   INT_PTR handle(UINT message, WPARAM wparam, LPARAM lparam);
   void created(HWND window);
   void route(int control_id, CommandKind kind);
+  // Fonts measured on the window as it stands: at creation and after a
+  // change of DPI.
+  void fit_fonts();
   // A list takes the Japanese font when its own lacks the entry's letters.
   void show_letters_of(HWND list, const std::wstring& entry);
   // Runs the work on the window's thread, after any typing still queued.

@@ -100,13 +100,13 @@ FontHandle set_caption_font(HWND dialog, std::span<const ControlSpec> controls) 
     return true;
   };
   const auto dialog_font = reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0));
-  if (!dialog_font || all_fit(dialog_font)) return nullptr;
-  FontHandle font = largest_fitting(dialog_font_shape(dialog), all_fit);
-  if (!font) return font;
+  FontHandle font;
+  if (dialog_font && !all_fit(dialog_font))
+    font = largest_fitting(dialog_font_shape(dialog), all_fit);
+  const HFONT shown = font ? font.get() : dialog_font;
   for (const ControlSpec& placed : controls) {
     if (is_captioned(placed))
-      SendDlgItemMessageA(dialog, placed.id, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()),
-                          TRUE);
+      SendDlgItemMessageA(dialog, placed.id, WM_SETFONT, reinterpret_cast<WPARAM>(shown), TRUE);
   }
   return font;
 }

@@ -35,8 +35,8 @@ struct OneLineEdit {
 FontHandle set_fixed_font(std::span<const OneLineEdit> edits);
 
 // The dialog's font, smaller only where a caption would not fit its label
-// or button; set on every captioned control. Null when the dialog's font
-// fits them all.
+// or button; set on every captioned control. Null when the dialog's own
+// font fits them all (and is set on them).
 FontHandle set_caption_font(HWND dialog, std::span<const ControlSpec> controls);
 
 // True when the font has a glyph for every character of the text.

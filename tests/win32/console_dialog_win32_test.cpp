@@ -78,6 +78,12 @@ TEST(Win32ConsoleDialog, EveryControlOfTheLayoutTableSitsAtItsDialogUnitsWithIts
     EXPECT_STREQ(text, "Kestrel8");
     if (const char* code_page = std::getenv("KESTREL8_CODE_PAGE"))
       EXPECT_EQ(GetACP(), static_cast<UINT>(std::atoi(code_page)));
+    // A change of DPI fits the fonts again, here to the same DPI.
+    RECT place{};
+    GetWindowRect(window, &place);
+    const UINT dpi = GetDpiForWindow(window);
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&place));
+    for (MSG m; PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&m);
     HWND previous = nullptr;
     for (const ControlSpec& placed : console_controls) {
       SCOPED_TRACE(placed.id);
