@@ -7,7 +7,7 @@ PACKAGES := g++ cmake ninja-build pkg-config qt6-base-dev libxkbcommon-dev fonts
             dpkg-dev lintian desktop-file-utils appstream librsvg2-bin clang-format
 # The Windows program is cross-compiled and tested under Wine: `make deps-windows`.
 WINDOWS_PACKAGES := g++ cmake ninja-build googletest libgtest-dev \
-                    g++-mingw-w64-x86-64-posix wine64 xvfb xauth nsis
+                    g++-mingw-w64-x86-64-posix wine64 xvfb xauth nsis locales
 JOBS ?= $(shell nproc)
 CMAKE_GEN := -G Ninja
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)

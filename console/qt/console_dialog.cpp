@@ -19,6 +19,7 @@
 #include <array>
 
 #include "adapter/frame_parser.h"
+#include "console/list_keys.h"
 #include "console/qt/byte_text.h"
 #include "console/qt/dialog_units.h"
 #include "console/qt/frame_lines.h"
@@ -32,32 +33,6 @@ namespace {
 bool reports_every_event(int id) { return id == ctl::my_callsign || id == ctl::my_suffix; }
 
 QString object_name_for(int id) { return QStringLiteral("id%1").arg(id); }
-
-// Alt and the underlined letter of a list's caption take the focus to that
-// list, for operators who work without a mouse.
-struct ListKey {
-  int caption;
-  int list;
-  char letter;  // underlined where a word of the caption starts with it
-};
-constexpr std::array<ListKey, 4> list_keys = {{
-    {ctl::call_area_label, ctl::call_area, 'a'},
-    {ctl::my_repeater_label, ctl::my_repeater, 'M'},
-    {ctl::his_repeater_label, ctl::his_repeater, 'H'},
-    {ctl::transceiver_label, ctl::transceiver_model, 'T'},
-}};
-
-void underline_list_key(QLabel& caption, QWidget& list, char letter) {
-  QString text = caption.text();
-  for (qsizetype i = 0; i < text.size(); ++i) {
-    if (text[i] == QChar(letter) && (i == 0 || text[i - 1] == u' ')) {
-      text.insert(i, u'&');
-      break;
-    }
-  }
-  caption.setText(text);
-  caption.setBuddy(&list);
-}
 
 // The caption as the operator reads it, without the marker of its key.
 QString shown_caption(const QLabel& label) {
@@ -144,8 +119,10 @@ ConsoleDialog::ConsoleDialog(CommandHandler handler, const CreationHook& on_crea
     controls_[placed.id] = widget;
   }
   for (const ListKey& key : list_keys) {
-    underline_list_key(*qobject_cast<QLabel*>(control(key.caption)), *control(key.list),
-                       key.letter);
+    auto* caption = qobject_cast<QLabel*>(control(key.label));
+    caption->setText(
+        QString::fromStdString(caption_with_list_key(key.label, caption->text().toStdString())));
+    caption->setBuddy(control(key.list));
   }
   keep_captions_off_neighbours(controls_, du_to_px_x(units, 1));
   for (std::size_t i = 1; i < console_tab_order.size(); ++i) {
@@ -358,8 +335,8 @@ void ConsoleDialog::type_char(int id, char c) {
   // A byte is shown, never obeyed as an editing key (backspace, paste).
   const QChar typed = new_line ? QChar(u'\n') : QChar(shown_from_air(byte));
   auto work = [&] {
-    if (QPlainTextEdit* edit = box(id)) {
-      typing_.type(edit, typed);
+    if (box(id)) {
+      typing_.type(id, new_line ? '\n' : static_cast<char>(shown_from_air(byte)));
     } else if (QLineEdit* edit_line = line(id)) {
       typing_.flush();
       if (!new_line) append_keeping_selection(*edit_line, typed);
