@@ -7,7 +7,7 @@ PACKAGES := g++ cmake ninja-build pkg-config qt6-base-dev libxkbcommon-dev fonts
             dpkg-dev lintian desktop-file-utils appstream librsvg2-bin clang-format
 # The Windows program is cross-compiled and tested under Wine: `make deps-windows`.
 WINDOWS_PACKAGES := g++ cmake ninja-build googletest libgtest-dev \
-                    g++-mingw-w64-x86-64-posix wine64 xvfb xauth
+                    g++-mingw-w64-x86-64-posix wine64 xvfb xauth nsis locales
 # The arm64 build (Raspberry Pi OS 64-bit and other arm64 Debian machines) with
 # Debian's multiarch libraries, its tests under qemu: `make deps-arm64`.
 ARM64_PACKAGES := crossbuild-essential-arm64 qt6-base-dev:arm64 qt6-qpa-plugins:arm64 \
@@ -129,13 +129,15 @@ fuzz: deps
 	cmake --build build-fuzz -j $(JOBS)
 	sh fuzz/run.sh build-fuzz $(FUZZ_SECONDS)
 
-# build-win/kestrel8.exe and build-win/kestrel8-windows.zip (the program, the
-# README and a sample repeater list), cross-compiled with mingw-w64.
+# build-win/kestrel8.exe and kestrel8-repeaters.exe, cross-compiled with
+# mingw-w64, and what a Windows operator downloads: build-win/kestrel8-setup.exe
+# (NSIS installer) and build-win/kestrel8-windows.zip (programs, README-Windows.txt,
+# examples, the guide).
 build-win/build.ninja:
 	cmake -S . -B build-win $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
 
 windows: deps-windows build-win/build.ninja
-	cmake --build build-win -j $(JOBS) --target kestrel8_zip
+	cmake --build build-win -j $(JOBS) --target kestrel8_zip kestrel8_setup
 
 # The Windows tests under Wine and Xvfb; the Wine prefix lives in build-win/.
 # build-win/host is the Linux side: pseudo-terminals, the virtual devices.

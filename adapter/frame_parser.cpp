@@ -53,9 +53,17 @@ std::string status_text(std::uint8_t code) {
   }
 }
 
+// The four callsign fields, RPT2 to MY, fill the first 32 header bytes.
+constexpr int kCallsignFieldBytes = 32;
+
 void end_of_frame(AdapterFrameParser& parser, ConsoleView& view) {
   if (parser.subcommand == adapter_byte::header_report) {
-    log_heard_header(station.received_header);
+    // Logged only when this frame brought all four callsigns: the box also
+    // shows a shorter or repeated report, with what earlier reports left.
+    if (!parser.header_logged && parser.header_count >= kCallsignFieldBytes) {
+      log_heard_header(station.received_header);
+    }
+    parser.header_logged = true;
     show_header_line(view);
   } else {
     view.set_text(ctl::response, status_text(parser.status_code));
@@ -102,6 +110,7 @@ void feed_byte(AdapterFrameParser& parser, ConsoleView& view, std::uint8_t b) {
         break;
       }
       parser.header_count = 0;
+      parser.header_logged = false;
       if (b == adapter_byte::preamble) {
         parser.state = kSecondPreamble;
       } else {

@@ -12,6 +12,7 @@ struct AdapterFrameParser {
   int state = 0;                // 0 idle .. 10 skip to end of frame
   std::uint8_t subcommand = 0;  // survives between frames
   int header_count = 0;
+  bool header_logged = false;  // the current frame's header is in the heard log
   std::uint8_t status_byte_1 = 0;
   std::uint8_t status_byte_2 = 0;
   std::uint8_t status_code = 0;  // survives between frames
@@ -24,7 +25,7 @@ extern AdapterFrameParser adapter_parser;
 // An idle parser (state 0) takes the byte as its first preamble candidate.
 void feed_byte(AdapterFrameParser& parser, ConsoleView& view, std::uint8_t b);
 
-// A callsign byte from the air as the box and the heard log show it: shown,
-// never obeyed, since a control byte typed into the box could delete, paste
-// or move the operator's text.
+// A byte from the air as the windows and the heard log show it: shown, never
+// obeyed, since a control byte typed into a box could delete, paste or move
+// the operator's text. The one rule for it.
 std::uint8_t shown_from_air(std::uint8_t b);

@@ -16,7 +16,11 @@ void append_latin1(std::string& out, std::uint8_t b) {
   }
 }
 
-// A comma or a quote inside a callsign must not split or end the field.
+// A spreadsheet would take such a field as a formula and run it.
+bool opens_a_formula(std::uint8_t b) { return b == '=' || b == '+' || b == '-' || b == '@'; }
+
+// A comma or a quote inside a callsign must not split or end the field, and
+// a field from the air is never a formula: it gets a leading apostrophe.
 void append_field(std::string& out, const std::array<std::uint8_t, 33>& header, std::size_t first) {
   bool quote = false;
   for (std::size_t i = first; i < first + 8; ++i) {
@@ -24,6 +28,7 @@ void append_field(std::string& out, const std::array<std::uint8_t, 33>& header, 
   }
   out += ',';
   if (quote) out += '"';
+  if (opens_a_formula(shown_from_air(header[first]))) out += '\'';
   for (std::size_t i = first; i < first + 8; ++i) {
     const std::uint8_t b = shown_from_air(header[i]);
     if (b == '"') out += '"';

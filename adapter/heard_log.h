@@ -16,7 +16,9 @@ inline constexpr char kHeardLogColumns[] = "utc,my,ur,rpt1,rpt2\n";
 // "2026-12-08T14:59:34.705Z,QR1ABC  ,CQCQCQ  ,QR3KTA A,QR3KTG G\n" from the
 // header as the adapter stores it (RPT2, RPT1, UR, MY). The callsigns read as
 // in the box: a control byte shows as '.'; other bytes are Latin-1 characters,
-// written as UTF-8 so the file stays text for grep and spreadsheets.
+// written as UTF-8 so the file stays text for grep and spreadsheets. A field
+// beginning with "=", "+", "-" or "@" gets a leading apostrophe, so that a
+// spreadsheet shows it as text instead of running it as a formula.
 std::string heard_log_line(HeardTime heard, const std::array<std::uint8_t, 33>& header);
 
 // "D-STAR_heard_2026-12.csv": the month of the line's own utc field, so a

@@ -15,51 +15,65 @@ std::string reason_of(int error) {
   return std::error_code(error, std::generic_category()).message();
 }
 
-// Two copies of the program in one folder: only one writes the columns, and
-// before any line.
-bool add_columns_if_new(int fd, int& error) {
+// Holds another copy of the program off the file while this one appends, so
+// a line is added, or cut back, with nobody else's line after it.
+class WholeFileLock {
+ public:
+  explicit WholeFileLock(int fd) : fd_(fd) {
+    while (flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+    }
+    // Without locks (some network folders) a rare race remains.
+  }
+  ~WholeFileLock() { flock(fd_, LOCK_UN); }
+  WholeFileLock(const WholeFileLock&) = delete;
+  WholeFileLock& operator=(const WholeFileLock&) = delete;
+
+ private:
+  int fd_;
+};
+
+// The line, and the column line before it in a new file, in one write; a
+// full disk that takes only part of it gets the file cut back to where the
+// line began.
+void append_whole(int fd, const std::string& text, HeardLineWrite& result) {
+  WholeFileLock lock(fd);
   struct stat st {};
   if (fstat(fd, &st) != 0) {
-    error = errno;
-    return false;
+    result.reason = reason_of(errno);
+    return;
   }
-  if (st.st_size != 0) return true;
-  flock(fd, LOCK_EX);  // without locks (some network folders) a rare race remains
-  bool ok = true;
-  if (fstat(fd, &st) == 0 && st.st_size == 0) {
-    const std::size_t n = sizeof kHeardLogColumns - 1;
-    const ssize_t written = write(fd, kHeardLogColumns, n);
-    if (written != static_cast<ssize_t>(n)) {
-      error = written < 0 ? errno : ENOSPC;
-      ok = false;
-    }
+  const std::string whole = st.st_size == 0 ? kHeardLogColumns + text : text;
+  const ssize_t written = write(fd, whole.data(), whole.size());
+  if (written == static_cast<ssize_t>(whole.size())) {
+    result.written = true;
+    return;
   }
-  flock(fd, LOCK_UN);
-  return ok;
+  result.reason = reason_of(written < 0 ? errno : ENOSPC);
+  if (written > 0 && ftruncate(fd, st.st_size) != 0) result.left_partial = true;
 }
 
 }  // namespace
 
-HeardAppend append_heard_line(const std::string& path, const std::string& text) {
-  HeardAppend result;
-  const int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
+HeardLineWrite append_heard_line(const std::filesystem::path& path, const std::string& text) {
+  HeardLineWrite result;
+  // A FIFO would hold the writer in open() until someone reads it; checked
+  // by name first, then on what was opened, in case the name changed between.
+  struct stat st {};
+  if (stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+    result.reason = kNotARegularFile;
+    return result;
+  }
+  const int fd =
+      open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
   if (fd < 0) {
     result.reason = reason_of(errno);
     return result;
   }
-  int error = 0;
-  if (add_columns_if_new(fd, error)) {
-    // One write on O_APPEND: a crash leaves whole lines, and another copy of
-    // the program appending never splits one.
-    const ssize_t written = write(fd, text.data(), text.size());
-    if (written == static_cast<ssize_t>(text.size())) {
-      result.written = true;
-    } else {
-      error = written < 0 ? errno : ENOSPC;
-      result.cut_short = written > 0;
-    }
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    result.reason = kNotARegularFile;
+  } else {
+    append_whole(fd, text, result);
   }
   close(fd);
-  if (error != 0) result.reason = reason_of(error);
   return result;
 }

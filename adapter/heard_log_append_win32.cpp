@@ -7,56 +7,86 @@
 
 namespace {
 
+// A spreadsheet or a virus scanner may hold the file a moment; the writer
+// has its own thread, so waiting here holds neither the window nor the link.
+constexpr DWORD kSharingWaitMs = 2000;
+constexpr DWORD kSharingRetryMs = 20;
+
 std::string reason_of(DWORD error) {
   return std::error_code(static_cast<int>(error), std::system_category()).message();
 }
 
-// Writes it all or says why not; `done` counts what did go.
-DWORD write_all(HANDLE h, const char* bytes, DWORD size, DWORD& done) {
-  done = 0;
-  if (!WriteFile(h, bytes, size, &done, nullptr)) return GetLastError();
-  return done == size ? ERROR_SUCCESS : ERROR_DISK_FULL;
+HANDLE open_for_append(const std::filesystem::path& path) {
+  for (DWORD waited = 0;; waited += kSharingRetryMs) {
+    // The wide name: a folder such as C:\Users\Jürgen\... is reached as it is.
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION ||
+        waited >= kSharingWaitMs) {
+      return h;
+    }
+    Sleep(kSharingRetryMs);
+  }
 }
 
-// Two copies of the program in one folder: only one writes the columns, and
-// before any line.
-DWORD add_columns_if_new(HANDLE h) {
-  LARGE_INTEGER size{};
-  if (!GetFileSizeEx(h, &size)) return GetLastError();
-  if (size.QuadPart != 0) return ERROR_SUCCESS;
-  OVERLAPPED whole{};
-  const bool locked = LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole);
-  DWORD error = ERROR_SUCCESS;
-  if (GetFileSizeEx(h, &size) && size.QuadPart == 0) {
-    DWORD done = 0;
-    error = write_all(h, kHeardLogColumns, sizeof kHeardLogColumns - 1, done);
+// Windows locks are mandatory: another copy of the program writes only while
+// it holds the whole file, and this one waits for it rather than have its
+// write refused. Under the lock the end of the file is this copy's to write.
+class WholeFileLock {
+ public:
+  explicit WholeFileLock(HANDLE h) : h_(h) {
+    locked_ = LockFileEx(h_, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole_);
   }
-  if (locked) UnlockFileEx(h, 0, MAXDWORD, MAXDWORD, &whole);
-  return error;
+  ~WholeFileLock() {
+    if (locked_) UnlockFileEx(h_, 0, MAXDWORD, MAXDWORD, &whole_);
+  }
+  WholeFileLock(const WholeFileLock&) = delete;
+  WholeFileLock& operator=(const WholeFileLock&) = delete;
+
+ private:
+  HANDLE h_;
+  OVERLAPPED whole_{};
+  bool locked_ = false;
+};
+
+// The line, and the column line before it in a new file, in one write; a
+// full disk that takes only part of it gets the file cut back to where the
+// line began.
+void append_whole(HANDLE h, const std::string& text, HeardLineWrite& result) {
+  WholeFileLock lock(h);
+  LARGE_INTEGER start{};
+  if (!SetFilePointerEx(h, LARGE_INTEGER{}, &start, FILE_END)) {
+    result.reason = reason_of(GetLastError());
+    return;
+  }
+  const std::string whole = start.QuadPart == 0 ? kHeardLogColumns + text : text;
+  DWORD done = 0;
+  const bool ok = WriteFile(h, whole.data(), static_cast<DWORD>(whole.size()), &done, nullptr);
+  if (ok && done == whole.size()) {
+    result.written = true;
+    return;
+  }
+  result.reason = reason_of(ok ? ERROR_DISK_FULL : GetLastError());
+  if (done > 0 && !(SetFilePointerEx(h, start, nullptr, FILE_BEGIN) && SetEndOfFile(h))) {
+    result.left_partial = true;
+  }
 }
 
 }  // namespace
 
-HeardAppend append_heard_line(const std::string& path, const std::string& text) {
-  HeardAppend result;
-  // Append-only writing: every write lands at the end, also beside another
-  // copy of the program writing the same file. Reading is for the size and
-  // the lock around the column line.
-  HANDLE h = CreateFileA(path.c_str(), FILE_APPEND_DATA | GENERIC_READ,
-                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                         OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+HeardLineWrite append_heard_line(const std::filesystem::path& path, const std::string& text) {
+  HeardLineWrite result;
+  HANDLE h = open_for_append(path);
   if (h == INVALID_HANDLE_VALUE) {
     result.reason = reason_of(GetLastError());
     return result;
   }
-  DWORD error = add_columns_if_new(h);
-  if (error == ERROR_SUCCESS) {
-    DWORD done = 0;
-    error = write_all(h, text.data(), static_cast<DWORD>(text.size()), done);
-    result.written = error == ERROR_SUCCESS;
-    result.cut_short = !result.written && done > 0;
+  if (GetFileType(h) != FILE_TYPE_DISK) {
+    result.reason = kNotARegularFile;
+  } else {
+    append_whole(h, text, result);
   }
   CloseHandle(h);
-  if (error != ERROR_SUCCESS) result.reason = reason_of(error);
   return result;
 }

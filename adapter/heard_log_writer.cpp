@@ -36,37 +36,33 @@ constexpr auto kExitDrain = 2s;              // the longest EXIT waits for the d
 
 // A line and the file it goes to, named while the folder it was heard in is
 // still the working folder.
-struct Waiting {
-  std::string path;
+struct QueuedLine {
+  std::filesystem::path path;
   std::string line;
 };
 
 struct Queue {
   std::mutex mutex;
   std::condition_variable more;
-  std::deque<Waiting> lines;
+  std::deque<QueuedLine> lines;
   bool writer_running = false;
   std::uint64_t handed_over = 0;
-  std::uint64_t settled = 0;  // written, or given up on
-  std::string torn_file;      // the running writer's only
+  std::uint64_t settled = 0;        // written, or given up on
+  std::filesystem::path torn_file;  // the running writer's only
 };
 
 // Never destroyed: a writer still held by a stalled disk when the program
 // ends must find its queue intact.
 template <typename T>
-union Forever {
+union NeverDestroyed {
   T value;
-  Forever() : value() {}
-  ~Forever() {}
+  NeverDestroyed() : value() {}
+  ~NeverDestroyed() {}
 };
 
 Queue& queue() {
-  static Forever<Queue> q;
+  static NeverDestroyed<Queue> q;
   return q.value;
-}
-
-std::string reason_of(int error) {
-  return std::error_code(error, std::generic_category()).message();
 }
 
 void tell_once(const std::string& file, const std::string& reason) {
@@ -82,14 +78,14 @@ void tell_once(const std::string& file, const std::string& reason) {
 
 // Opened for each line, as the settings files are for each save: the
 // operator may move the file away at any time.
-void append(const Waiting& waiting, std::string& torn_file) {
-  const std::string& path = waiting.path;
-  const std::string& line = waiting.line;
-  // A line a full disk cut short gets its end first, so the lines after it
-  // stay whole.
-  const HeardAppend result = append_heard_line(path, torn_file == path ? "\n" + line : line);
+void append(const QueuedLine& queued, std::filesystem::path& torn_file) {
+  const std::filesystem::path& path = queued.path;
+  const std::string& line = queued.line;
+  // A part line that could not be cut back gets its end first, so the lines
+  // after it stay whole.
+  const HeardLineWrite result = append_heard_line(path, torn_file == path ? "\n" + line : line);
   if (result.written) torn_file.clear();
-  if (result.cut_short) torn_file = path;
+  if (result.left_partial) torn_file = path;
   if (!result.reason.empty()) tell_once(heard_log_file_for(line), result.reason);
 }
 
@@ -101,19 +97,20 @@ void write_lines() {
       q.writer_running = false;
       return;
     }
-    const Waiting waiting = std::move(q.lines.front());
+    const QueuedLine queued = std::move(q.lines.front());
     q.lines.pop_front();
     lock.unlock();
-    append(waiting, q.torn_file);
+    append(queued, q.torn_file);
     lock.lock();
     ++q.settled;
   }
 }
 
-std::string in_working_folder(const std::string& file) {
+// Kept as a path, wide on Windows, so any folder name reaches the file.
+std::filesystem::path in_working_folder(const std::string& file) {
   std::error_code error;
   const std::filesystem::path folder = std::filesystem::current_path(error);
-  return error ? file : (folder / file).string();
+  return error ? std::filesystem::path(file) : folder / file;
 }
 
 void drain_at_exit() { heard_log_drain(kExitDrain); }
@@ -146,7 +143,7 @@ void log_heard_header(const std::array<std::uint8_t, 33>& header) {
     q.lines.pop_back();
     --q.handed_over;
     lock.unlock();
-    tell_once(heard_log_file_for(line), reason_of(e.code().value()));
+    tell_once(heard_log_file_for(line), e.code().message());
     return;
   }
   static const bool drain_registered = std::atexit(drain_at_exit) == 0;

@@ -90,7 +90,7 @@ void stop_receive_loop(const DisplayPump& pump) {
 
 bool receive_loop_running() { return loop_running; }
 
-void set_before_exit_stop(ExitHook hook) {
+void set_end_link_unattended_at_exit(ExitHook hook) {
   register_stop_at_exit();
   before_exit_stop = std::move(hook);
 }

@@ -32,4 +32,4 @@ bool receive_loop_running();
 // may stop the link. Runs however the exit handlers are ordered. An empty
 // one removes it.
 using ExitHook = std::function<void()>;
-void set_before_exit_stop(ExitHook hook);
+void set_end_link_unattended_at_exit(ExitHook hook);

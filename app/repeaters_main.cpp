@@ -5,8 +5,11 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "settings/repeater_import_file.h"
+#include "settings/repeater_import_io.h"
+#include "settings/repeater_lists.h"
 
 namespace {
 
@@ -33,32 +36,46 @@ DESCRIPTION
 
     for example  Lazio,Hill Top,430437.5,-5000,QR0HTP B,QR0HTP G
 
-    The area is JP1..JP0 for Japanese stations, KH2 for Guam, otherwise the
-    Group Name cut to 7 characters (or the callsign's prefix, such as W1).
-    The console offers each area of the list under "Call area(7)".
+    A DV row without a repeater callsign and with Dup OFF is a simplex
+    channel: Simplex,name,frequency kHz,0,DIRECT  ,None.
+
+    The area is JP1..JP0 for Japanese stations, KH2 for Guam, otherwise
+    each Group Name gets an area of its own of at most %u characters: the
+    name when it fits, else its first word shortened and the initials of
+    the others (United Kingdom gives UnitedK), then a digit if another group
+    has it. Without a group, the callsign's prefix (W1) is the area. The
+    summary lists each group's area; the console offers each area of the
+    list under "Call area(7)".
+
+    Rows are refused, with the reason, when the frequency is not between 1
+    and 1300 MHz, the offset is over 100 MHz, or the repeater callsign has
+    no module letter in place 8 ("QR3KTA B"). A gateway NONE is None. A row
+    with the callsign and frequency of an earlier row is written once.
 
     Names keep their bytes: a Shift-JIS table gives a Shift-JIS list. Lines
-    are at most 100 characters (the name is shortened) and the list at most
-    256 lines, as many as the console reads.
+    are at most %u characters (the name is shortened) and the list at most
+    %u lines, as many as the console reads.
 
 OPTIONS
     --out LIST
         Write LIST instead of D-STAR_repeaters.txt.
     --append
-        Keep the lines already in LIST and add only the repeaters whose
-        callsign and frequency it does not hold yet.
+        Keep the lines already in LIST, byte for byte, and add only the
+        repeaters whose callsign and frequency it does not hold yet. Imports
+        into one list wait for each other, so none loses another's lines.
     --help
         Show this text.
 
     The list is replaced in one piece: a failed import leaves it as it was.
-    A summary tells how many lines were written, how many rows were skipped
+    LIST may not be the table itself, under any name or link. A summary
+    tells how many lines were written, how many rows were skipped
     as not DV, and which rows were rejected and why (row numbers count the
     header as row 1, as a spreadsheet shows them).
 
 EXIT STATUS
     0 when the list was written (or, with --append, already held every
-    repeater), 1 when nothing usable could be read or the list could not be
-    written, 2 for a command line this text does not describe.
+    repeater), 1 when nothing usable could be read, the list is full or
+    could not be written, 2 for a command line this text does not describe.
 )usage";
 
 int usage_error(const std::string& why) {
@@ -69,18 +86,21 @@ int usage_error(const std::string& why) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  const std::vector<std::string> args = program_arguments(argc, argv);
   ImportRequest request;
   bool import = false;
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view arg = argv[i];
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::string_view arg = args[i];
     if (arg == "--help" || arg == "-h") {
-      std::fputs(kUsage, stdout);
+      std::printf(kUsage, static_cast<unsigned>(kCallAreaLength),
+                  static_cast<unsigned>(kMaxMyRepeaterLine),
+                  static_cast<unsigned>(kMaxRepeaterEntries));
       return 0;
     } else if (arg == "--append") {
       request.append = true;
     } else if (arg == "--out") {
-      if (++i == argc) return usage_error("--out needs a file name");
-      request.list_file = argv[i];
+      if (++i == args.size()) return usage_error("--out needs a file name");
+      request.list_file = args[i];
     } else if (arg.starts_with("-")) {
       return usage_error("unknown option " + std::string(arg));
     } else if (!import && arg == "import") {

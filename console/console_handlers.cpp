@@ -1,9 +1,11 @@
 #include "console/console_handlers.h"
 
+#include <chrono>
 #include <string>
 #include <string_view>
 
 #include "adapter/adapter_frames.h"
+#include "adapter/heard_log_writer.h"
 #include "adapter/link_state.h"
 #include "console/stderr_view.h"
 #include "settings/repeater_lists.h"
@@ -20,6 +22,8 @@ constexpr const char* kTransceiverModels[] = {"None", "FT-817", "FT-897"};
 // The port fields hold one or two digits; more is never a port number.
 constexpr int kPortTextChars = 9;
 constexpr int kMessageChars = 20;
+// The longest a stop waits for a stalled disk to take the heard lines.
+constexpr auto kHeardLogDrain = std::chrono::seconds(2);
 
 void clear_list(ConsoleView& view, int id) {
   for (int n = view.list_count(id); n > 0; --n) view.list_remove(id, 0);
@@ -46,15 +50,21 @@ std::string selected_characters(std::string_view text, EditSelection sel, std::s
 }
 
 // What is selected in a callsign edit becomes the field; plain typing,
-// with nothing selected, leaves the field alone.
+// with nothing selected, leaves the field alone. A blank selection leaves it
+// alone too where a blank is no value: the adapter would transmit without a
+// callsign.
+enum class Blank { taken, kept_out };
+
 template <std::size_t Width>
-void take_selected_callsign(ConsoleView& view, int id, FixedField<Width>& field) {
+void take_selected_callsign(ConsoleView& view, int id, FixedField<Width>& field, Blank blank) {
   EditSelection sel = view.get_selection(id);
   if (sel.start >= sel.end) return;
   // Read as far as the selection reaches: a callsign kept on a later line of
   // the box is taken as selected, not as eight spaces sent on the air.
   std::string text = view.get_text(id, sel.end);
-  set_fixed(field, selected_characters(text, sel, Width, separates_settings_fields));
+  const std::string value = selected_characters(text, sel, Width, separates_settings_fields);
+  if (blank == Blank::kept_out && value.find_first_not_of(' ') == std::string::npos) return;
+  set_fixed(field, value);
 }
 
 }  // namespace
@@ -69,8 +79,8 @@ void on_window_created(ConsoleView& view) {
     fill_my_repeater_list(view, kMyRepeaterFile, station.call_area.view());
     if (is_simplex()) {
       clear_list(view, ctl::his_repeater);
-      // Filled a second time on purpose: operators know the simplex start-up
-      // by the lines this shows, so it stays.
+      // In simplex the list is read once more after the his list is
+      // cleared, so the stored simplex line is offered twice.
       fill_my_repeater_list(view, kMyRepeaterFile, station.call_area.view());
     } else if (station.his_repeater.view().starts_with("None")) {
       clear_list(view, ctl::his_repeater);
@@ -128,15 +138,26 @@ bool on_command(ConsoleView& view, int control_id, CommandKind kind, const Displ
 }
 
 void stop_adapter_side(ConsoleView& view, const DisplayPump& pump) {
-  if (adapter_open) save_adapter_settings(view);
+  // Saved only for a link that ran: during a failed START's box the flag is
+  // set but no port is open. Cleared before the save, so a stop that comes
+  // while a save's box waits for OK does not save a second time.
+  if (adapter_open && adapter_port_handle.is_open()) {
+    adapter_open = false;
+    save_adapter_settings(view);
+  }
   // The loop must have ended before its port is closed: a closed descriptor
   // number may by then belong to another file.
   stop_receive_loop(pump);
+  // The stations heard up to here reach the disk before anything ends.
+  heard_log_drain(kHeardLogDrain);
   close_adapter_link();
 }
 
 void stop_transceiver_side(ConsoleView& view) {
-  if (transceiver_active) save_transceiver_settings(view);
+  if (transceiver_active) {
+    transceiver_active = false;
+    save_transceiver_settings(view);
+  }
   close_transceiver_link();
 }
 
@@ -154,8 +175,8 @@ void on_start_stop(ConsoleView& view, const DisplayPump& pump) {
   // A port still held from an earlier START would refuse this one.
   close_transceiver_link();
   open_transceiver_port(view, view.get_text(ctl::transceiver_port, kPortTextChars));
-  // Reads "STOP" even when the adapter did not open; operators know that the
-  // next press then tries START again, so it stays.
+  // Reads "STOP" even when the adapter did not open: adapter_open is false,
+  // so the next press runs START again.
   view.set_text(ctl::start_stop, "STOP");
   configure_adapter(view);
   tune_transceiver(view);
@@ -166,7 +187,7 @@ void on_exit(ConsoleView& view, const DisplayPump& pump) {
   stop_transceiver_side(view);
 }
 
-void on_exit_without_window() {
+void end_link_unattended() {
   StderrView no_window;
   on_exit(no_window, {});
 }
@@ -220,11 +241,12 @@ void on_transceiver_chosen(ConsoleView& view) {
 }
 
 void on_callsign_edit(ConsoleView& view) {
-  take_selected_callsign(view, ctl::my_callsign, station.my_callsign);
+  take_selected_callsign(view, ctl::my_callsign, station.my_callsign, Blank::kept_out);
 }
 
 void on_suffix_edit(ConsoleView& view) {
-  take_selected_callsign(view, ctl::my_suffix, station.my_suffix);
+  // Many stations have no suffix: a blank one is a value.
+  take_selected_callsign(view, ctl::my_suffix, station.my_suffix, Blank::taken);
 }
 
 void on_call_back(ConsoleView& view) {

@@ -2,10 +2,18 @@
 // What the window does for each event, free of any toolkit: the window
 // binding calls these with itself as the view.
 
+#include <functional>
+
 #include "adapter/receive_loop.h"
 #include "console/console_view.h"
 
 enum class CommandKind { double_click, other };
+
+// Runs a command event; returns true when the window must close.
+using CommandHandler =
+    std::function<bool(ConsoleView&, int control_id, CommandKind, const DisplayPump&)>;
+// Runs once the window's controls exist, before the operator can act.
+using CreationHook = std::function<void(ConsoleView&)>;
 
 // Window creation: reads the settings files and fills the lists.
 void on_window_created(ConsoleView& view);
@@ -21,7 +29,7 @@ void on_exit(ConsoleView& view, const DisplayPump& pump);
 // saved and both ports closed, failures reported on standard error. The
 // window's display requests must have been released first: nothing serves
 // them while the receive loop is waited for.
-void on_exit_without_window();
+void end_link_unattended();
 
 void on_call_area_chosen(ConsoleView& view);
 void on_my_repeater_chosen(ConsoleView& view);

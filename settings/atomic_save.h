@@ -17,6 +17,10 @@
 // over where it is instead and flushed: it keeps its owner, but a crash or a
 // full disk during that save can leave it half written.
 //
+// On Windows the name is UTF-8, the new file takes the old one's security
+// settings and attributes, and a file that another program (a virus scanner,
+// an indexer) holds is tried again for up to 1 s.
+//
 // Returns false, with the file and its folder left as they were, when the file
 // cannot be written: a read-only file, a folder or a device at its name, a
 // folder that takes no new file, or a link whose target cannot be made.

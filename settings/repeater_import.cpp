@@ -3,9 +3,17 @@
 #include <algorithm>
 #include <initializer_list>
 
+#include "settings/repeater_lists.h"
+
 namespace {
 
-constexpr std::size_t kAreaLength = 7;
+constexpr std::size_t kAreaLength = kCallAreaLength;
+// The radios tune 1 MHz to 1300 MHz; their offset command goes to 100 MHz.
+constexpr unsigned long kLowestKhz = 1000;
+constexpr unsigned long kHighestKhz = 1300000;
+constexpr unsigned long kLargestOffsetKhz = 100000;
+// The route's RPT1 for a simplex channel.
+constexpr const char* kSimplexCall = "DIRECT  ";
 
 std::string_view trimmed(std::string_view s) {
   const std::size_t first = s.find_first_not_of(' ');
@@ -65,6 +73,33 @@ std::optional<std::string> khz_or_zero(std::string_view mhz) {
   if (khz.empty()) khz.push_back('0');
   if (!rest.empty()) khz.append(".").append(rest);
   return khz;
+}
+
+// Whether kHz text ("430437.5", "-600") lies within [low, high] kHz,
+// whatever its sign.
+bool khz_within(std::string_view khz, unsigned long low, unsigned long high) {
+  if (!khz.empty() && (khz[0] == '-' || khz[0] == '+')) khz.remove_prefix(1);
+  const std::size_t point = std::min(khz.find('.'), khz.size());
+  if (point > 7) return false;
+  const unsigned long whole = std::stoul(std::string(khz.substr(0, point)));
+  return whole >= low && (whole < high || (whole == high && point == khz.size()));
+}
+
+std::size_t first_character_size(std::string_view text, TextEncoding encoding) {
+  if (text.empty()) return 0;
+  const auto c = static_cast<unsigned char>(text[0]);
+  std::size_t size = 1;
+  if (encoding == TextEncoding::shift_jis) {
+    size = is_sjis_lead(c) ? 2 : 1;
+  } else if (c >= 0xC0) {
+    while (size < text.size() && (static_cast<unsigned char>(text[size]) >> 6) == 0x2) ++size;
+  }
+  return std::min(size, text.size());
+}
+
+bool is_reserved_area(std::string_view area) {
+  return area == "Simplex" || area == "KH2" ||
+         (area.size() == 3 && area.starts_with("JP") && is_digit(area[2]));
 }
 
 }  // namespace
@@ -146,26 +181,73 @@ std::optional<std::string> callsign_of_8(std::string_view text) {
 
 std::string list_safe(std::string_view text) {
   std::string out;
+  bool after_separator = false;
   for (char c : text) {
-    if (c == ',' || c == '\t' || c == '\r' || c == '\n') c = ' ';
+    const bool separator = c == ',' || c == '\t' || c == '\r' || c == '\n';
+    if (separator || (c == ' ' && after_separator)) {
+      // "Saint John, NB": the comma and its space become one space.
+      if (!out.empty() && out.back() == ' ' && (separator || after_separator)) {
+        after_separator = true;
+        continue;
+      }
+      c = ' ';
+    }
+    after_separator = separator || (after_separator && c == ' ');
     if (c == '/' && !out.empty() && out.back() == '/') c = ' ';
     out.push_back(c);
   }
   return out;
 }
 
-std::string call_area_of(std::string_view callsign8, std::string_view group,
-                         TextEncoding encoding) {
+std::string short_area(std::string_view group, TextEncoding encoding) {
+  const std::string cleaned = list_safe(group);
+  const std::string_view name = trimmed(cleaned);
+  if (name.size() <= kAreaLength) return std::string(name);
+  std::string initials;
+  const std::size_t first_end = std::min(name.find(' '), name.size());
+  for (std::size_t space = first_end; space < name.size(); space = name.find(' ', space + 1)) {
+    const std::string_view word = name.substr(space + 1);
+    initials.append(word.substr(0, first_character_size(word, encoding)));
+  }
+  initials = std::string(cut_whole_characters(initials, kAreaLength - 1, encoding));
+  const std::string_view first =
+      cut_whole_characters(name.substr(0, first_end), kAreaLength - initials.size(), encoding);
+  return std::string(first) + initials;
+}
+
+std::string area_of_group(std::string_view group, TextEncoding encoding, GroupAreas& areas) {
+  const std::string cleaned = list_safe(group);
+  const std::string name(trimmed(cleaned));
+  for (const auto& [known, area] : areas.by_group) {
+    if (known == name) return area;
+  }
+  auto taken = [&](std::string_view area) {
+    if (is_reserved_area(area)) return true;
+    for (const auto& entry : areas.by_group) {
+      if (entry.second == area) return true;
+    }
+    return false;
+  };
+  const std::string base = short_area(name, encoding);
+  std::string area = base;
+  for (int n = 2; taken(area); ++n) {
+    const std::string digits = std::to_string(n);
+    area = std::string(trimmed(cut_whole_characters(base, kAreaLength - digits.size(), encoding))) +
+           digits;
+  }
+  areas.by_group.emplace_back(name, area);
+  return area;
+}
+
+std::string call_area_of(std::string_view callsign8, std::string_view group, TextEncoding encoding,
+                         GroupAreas& areas) {
   const std::string_view call = trimmed(callsign8);
   const std::size_t digit = call.find_first_of("0123456789", 1);
   if (is_japanese(call) && digit != std::string_view::npos && digit >= 2) {
     return "JP" + std::string(1, call[digit]);
   }
   if (call.starts_with("KH2")) return "KH2";
-  const std::string cleaned = list_safe(group);
-  const std::string_view area =
-      trimmed(cut_whole_characters(trimmed(cleaned), kAreaLength, encoding));
-  if (!area.empty()) return std::string(area);
+  if (!trimmed(list_safe(group)).empty()) return area_of_group(group, encoding, areas);
   if (digit == std::string_view::npos) return std::string(call.substr(0, kAreaLength));
   return std::string(call.substr(0, std::min(digit + 1, kAreaLength)));
 }
@@ -194,7 +276,8 @@ std::optional<RepeaterColumns> columns_of_header(const std::vector<std::string>&
 }
 
 RowResult repeater_line_of_row(const std::vector<std::string>& fields,
-                               const RepeaterColumns& columns, TextEncoding encoding) {
+                               const RepeaterColumns& columns, TextEncoding encoding,
+                               GroupAreas& areas) {
   auto refuse = [](std::string why) { return RowResult{RowResult::rejected, std::move(why)}; };
   const int last =
       std::max({columns.callsign, columns.frequency, columns.dup, columns.offset, columns.mode});
@@ -206,30 +289,44 @@ RowResult repeater_line_of_row(const std::vector<std::string>& fields,
     if (mode != "DV") return RowResult{RowResult::other_mode, mode.empty() ? "(blank)" : mode};
   }
 
-  const std::string_view call_text = field_at(fields, columns.callsign);
-  const std::optional<std::string> call = callsign_of_8(call_text);
-  if (!call)
-    return refuse("repeater callsign " + quoted(call_text) +
-                  " is not 1-8 characters of A-Z, 0-9, space or /");
-  const std::string_view gateway_text = field_at(fields, columns.gateway);
-  const std::optional<std::string> gateway = trimmed(gateway_text).empty()
-                                                 ? std::optional<std::string>("None")
-                                                 : callsign_of_8(gateway_text);
-  if (!gateway)
-    return refuse("gateway callsign " + quoted(gateway_text) +
-                  " is not 1-8 characters of A-Z, 0-9, space or /");
   const std::string_view mhz = field_at(fields, columns.frequency);
   const std::optional<std::string> khz = khz_from_mhz(mhz);
   // The console keeps at most 11 characters of a frequency.
   if (!khz || khz->size() > 11)
     return refuse("frequency " + quoted(mhz) + " is not a frequency in MHz");
+  if (!khz_within(*khz, kLowestKhz, kHighestKhz))
+    return refuse("frequency " + quoted(mhz) + " MHz is not between 1 and 1300 MHz");
   const std::string_view dup = field_at(fields, columns.dup);
   const std::string_view offset = field_at(fields, columns.offset);
   const std::optional<std::string> shift = shift_from_dup(dup, offset);
-  if (!shift || shift->size() > 7) {
+  if (!shift) {
     return refuse("shift " + quoted(dup) + " with offset " + quoted(offset) +
                   " is not DUP-, DUP+ or OFF with MHz");
   }
+  if (!khz_within(*shift, 0, kLargestOffsetKhz))
+    return refuse("offset " + quoted(offset) + " MHz is more than 100 MHz");
+  // The console keeps at most 7 characters of a shift.
+  if (shift->size() > 7)
+    return refuse("offset " + quoted(offset) + " MHz is finer than the 7 characters kept in kHz");
+
+  const std::string_view call_text = field_at(fields, columns.callsign);
+  const bool simplex = trimmed(call_text).empty();
+  if (simplex && *shift != "0")
+    return refuse("no repeater callsign, but Dup " + quoted(dup) + " asks for a repeater shift");
+  const std::optional<std::string> call = simplex ? kSimplexCall : callsign_of_8(call_text);
+  if (!call)
+    return refuse("repeater callsign " + quoted(call_text) +
+                  " is not 1-8 characters of A-Z, 0-9, space or /");
+  if (!simplex && call->back() == ' ')
+    return refuse("repeater callsign " + quoted(call_text) +
+                  " has no module letter in place 8 (as in \"QR3KTA B\")");
+  const std::string_view gateway_text = trimmed(field_at(fields, columns.gateway));
+  const bool no_gateway = simplex || gateway_text.empty() || upper(gateway_text) == "NONE";
+  const std::optional<std::string> gateway =
+      no_gateway ? std::optional<std::string>("None") : callsign_of_8(gateway_text);
+  if (!gateway)
+    return refuse("gateway callsign " + quoted(gateway_text) +
+                  " is not 1-8 characters of A-Z, 0-9, space or /");
 
   const std::string_view name = trimmed(field_at(fields, columns.name));
   const std::string_view sub_name = trimmed(field_at(fields, columns.sub_name));
@@ -237,11 +334,14 @@ RowResult repeater_line_of_row(const std::vector<std::string>& fields,
       list_safe(name.empty() || sub_name.empty() ? std::string(name) + std::string(sub_name)
                                                  : std::string(name) + " " + std::string(sub_name));
   // An empty field would vanish and move the frequency into the name's place.
-  if (trimmed(full_name).empty()) full_name = std::string(trimmed(*call));
+  if (trimmed(full_name).empty())
+    full_name = simplex ? "DV simplex " + std::string(trimmed(mhz)) : std::string(trimmed(*call));
 
-  const std::string area = call_area_of(*call, field_at(fields, columns.group_name), encoding);
+  const std::string area =
+      simplex ? "Simplex"
+              : call_area_of(*call, field_at(fields, columns.group_name), encoding, areas);
   const std::string after_name = "," + *khz + "," + *shift + "," + *call + "," + *gateway;
-  const std::size_t room = kMaxRepeaterLine - area.size() - 1 - after_name.size();
+  const std::size_t room = kMaxMyRepeaterLine - area.size() - 1 - after_name.size();
   return RowResult{
       RowResult::line,
       area + "," + std::string(cut_whole_characters(full_name, room, encoding)) + after_name};

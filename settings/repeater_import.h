@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // Names stay in the file's own encoding; cuts keep whole characters.
@@ -22,16 +23,26 @@ std::optional<std::string> shift_from_dup(std::string_view dup, std::string_view
 // "W1ABC  C". None unless 1-8 characters of A-Z, 0-9, space or "/", or
 // with a "//", which would start a comment.
 std::optional<std::string> callsign_of_8(std::string_view text);
-// Commas, tabs and line breaks become spaces and "//" becomes "/ ", so a
-// name can neither split a line nor start a comment.
+// Commas, tabs and line breaks become one space, however many there are
+// with the spaces beside them, and "//" becomes "/ ", so a name can neither
+// split a line nor start a comment.
 std::string list_safe(std::string_view text);
-// "JP" and the digit for a Japanese station, "KH2" for Guam, otherwise the
-// group (at most 7 characters) or, without one, the prefix through the
-// first digit ("IR0", "W1").
-std::string call_area_of(std::string_view callsign8, std::string_view group, TextEncoding encoding);
+// Each group of a table gets its own call area of at most 7 bytes, cut
+// between whole characters: the group itself when it fits ("Lazio"), else
+// its first word shortened and the initials of the others ("UnitedK" for
+// United Kingdom), then a digit while another group holds that area
+// ("Austra2"). "Simplex", "KH2" and JP0..JP9 are never given to a group.
+struct GroupAreas {
+  std::vector<std::pair<std::string, std::string>> by_group;  // group, area; first seen first
+};
+std::string short_area(std::string_view group, TextEncoding encoding);
+std::string area_of_group(std::string_view group, TextEncoding encoding, GroupAreas& areas);
 
-// The longest line the "My repeater" list reads whole.
-inline constexpr std::size_t kMaxRepeaterLine = 100;
+// "JP" and the digit for a Japanese station, "KH2" for Guam, otherwise the
+// group's area or, without a group, the prefix through the first digit
+// ("IR0", "W1").
+std::string call_area_of(std::string_view callsign8, std::string_view group, TextEncoding encoding,
+                         GroupAreas& areas);
 
 // Where the fields are; -1 for a column the table lacks.
 struct RepeaterColumns {
@@ -46,5 +57,10 @@ struct RowResult {
   enum Kind { line, other_mode, rejected } kind = rejected;
   std::string text;  // the line, the mode skipped, or why the row was refused
 };
+// A DV row without a repeater callsign and without shift is a simplex
+// channel: "Simplex,name,frequency,0,DIRECT  ,None". Refused, with the
+// reason: a frequency outside 1-1300 MHz, an offset over 100 MHz, a
+// repeater callsign without its module letter in place 8.
 RowResult repeater_line_of_row(const std::vector<std::string>& fields,
-                               const RepeaterColumns& columns, TextEncoding encoding);
+                               const RepeaterColumns& columns, TextEncoding encoding,
+                               GroupAreas& areas);

@@ -1,6 +1,5 @@
 #include "settings/repeater_import_file.h"
 
-#include <filesystem>
 #include <map>
 #include <set>
 #include <utility>
@@ -9,69 +8,71 @@
 #include "settings/atomic_save.h"
 #include "settings/repeater_csv.h"
 #include "settings/repeater_import.h"
+#include "settings/repeater_import_io.h"
 #include "settings/repeater_lists.h"
 #include "settings/settings_files.h"
 #include "settings/station_settings.h"
-#include "settings/text_file_reader.h"
 
 namespace {
 
 // National tables run to a few hundred kilobytes; anything this big is
 // another kind of file.
 constexpr std::size_t kMaxTableBytes = 8 * 1024 * 1024;
-// The "His repeater" list reads no more entries than this.
-constexpr std::size_t kMaxListLines = 256;
 constexpr int kFewestColumns = 9;
 
 constexpr const char* kFormatComment =
     "// area,name,frequency kHz,shift kHz,repeater callsign,gateway callsign or None\n";
 
-enum class ReadResult { read, missing, too_large };
-
-ReadResult read_whole(const std::string& file_name, std::string& bytes) {
-  TextFileReader file(file_name.c_str());
-  if (!file.is_open()) return ReadResult::missing;
-  for (int c = file.get(); c != TextFileReader::end_of_file; c = file.get()) {
-    if (bytes.size() == kMaxTableBytes) return ReadResult::too_large;
-    bytes.push_back(static_cast<char>(c));
+// The whole file, or false with `error` saying why; a read error is one.
+bool read_whole(ImportFileReader& file, const std::string& name, std::string& bytes,
+                std::string& error) {
+  char buffer[65536];
+  for (;;) {
+    const long n = file.read(buffer, sizeof buffer);
+    if (n == 0) return true;
+    if (n < 0) {
+      error = name + " could not be read: " + system_error_text();
+      return false;
+    }
+    if (bytes.size() + static_cast<std::size_t>(n) > kMaxTableBytes) {
+      error = name + " is larger than 8 MB, far more than any repeater table";
+      return false;
+    }
+    bytes.append(buffer, static_cast<std::size_t>(n));
   }
-  return ReadResult::read;
 }
 
 // A repeater is told apart by its callsign and frequency.
 using RepeaterKey = std::pair<std::string, std::string>;
 
-std::string key_callsign(std::string_view field) {
-  return std::string(FixedField<8>(field).view());
+RepeaterKey key_of(std::string_view line) {
+  const auto fields = split_fields(line);
+  if (fields.size() < 5) return {};
+  return {std::string(FixedField<8>(fields[4]).view()), std::string(fields[2])};
 }
 
 struct ExistingList {
   std::string bytes;
+  std::string line_end = "\n";  // the list's own, CR LF stays CR LF
   std::size_t entries = 0;
   std::set<RepeaterKey> repeaters;
 };
 
-bool read_existing(const std::string& file_name, ExistingList& list, std::string& error) {
-  if (!std::filesystem::exists(file_name)) return true;
-  if (read_whole(file_name, list.bytes) != ReadResult::read) {
-    error = file_name + " could not be read to add to it";
-    return false;
-  }
+void take_lines(ExistingList& list) {
   std::size_t start = 0;
   while (start < list.bytes.size()) {
     std::size_t end = list.bytes.find('\n', start);
     if (end == std::string::npos) end = list.bytes.size();
-    const std::string_view line =
-        strip_comment(std::string_view(list.bytes).substr(start, end - start));
+    std::string_view line = std::string_view(list.bytes).substr(start, end - start);
+    if (start == 0 && line.ends_with('\r')) list.line_end = "\r\n";
+    if (line.ends_with('\r')) line.remove_suffix(1);
     start = end + 1;
+    line = strip_comment(line);
     if (line.empty()) continue;
     ++list.entries;
-    const auto fields = split_fields(line);
-    if (fields.size() >= 5)
-      list.repeaters.insert({key_callsign(fields[4]), std::string(fields[2])});
+    list.repeaters.insert(key_of(line));
   }
-  if (!list.bytes.empty() && list.bytes.back() != '\n') list.bytes.push_back('\n');
-  return true;
+  if (!list.bytes.empty() && list.bytes.back() != '\n') list.bytes += list.line_end;
 }
 
 std::string count_of(std::size_t n, const char* what) {
@@ -82,31 +83,59 @@ std::string count_of(std::size_t n, const char* what) {
 
 ImportReport import_repeater_table(const ImportRequest& request) {
   ImportReport report;
+  const std::string& csv = request.csv_file;
+  const std::string& list_name = request.list_file;
   std::string table;
-  switch (read_whole(request.csv_file, table)) {
-    case ReadResult::missing:
-      report.error = request.csv_file + " could not be opened (missing, unreadable or not a file)";
+  FileIdentity table_id;
+  {
+    ImportFileReader file;
+    std::string why;
+    bool missing = false;
+    if (!file.open(csv, why, missing)) {
+      report.error = csv + " could not be opened: " + why;
       return report;
-    case ReadResult::too_large:
-      report.error = request.csv_file + " is larger than 8 MB, far more than any repeater table";
-      return report;
-    case ReadResult::read:
-      break;
+    }
+    table_id = file.identity();
+    if (!read_whole(file, csv, table, report.error)) return report;
   }
   std::vector<CsvRecord> records;
   std::string why;
   if (!parse_csv(table, records, why)) {
-    report.error = request.csv_file + ": " + why;
+    report.error = csv + ": " + why;
     return report;
   }
   if (records.front().fields.size() < kFewestColumns) {
-    report.error = request.csv_file + " has " + count_of(records.front().fields.size(), "column") +
+    report.error = csv + " has " + count_of(records.front().fields.size(), "column") +
                    "; a D-STAR repeater table has at least 9 (Group No ... Offset)";
     return report;
   }
 
+  {
+    ImportFileReader file;
+    bool missing = false;
+    if (file.open(list_name, why, missing) && file.identity() == table_id) {
+      report.error = list_name + " is the table itself; write the list to another file";
+      return report;
+    }
+  }
+  // From reading the old list until the new one is in place, no other
+  // import may write it.
+  ListLock lock;
+  if (!lock.acquire(list_name, why)) {
+    report.error = list_name + " cannot be written: " + why + "; nothing was written";
+    return report;
+  }
   ExistingList existing;
-  if (request.append && !read_existing(request.list_file, existing, report.error)) return report;
+  if (request.append) {
+    ImportFileReader file;
+    bool missing = false;
+    if (!file.open(list_name, why, missing) && !missing) {
+      report.error = list_name + " could not be opened: " + why + "; nothing was written";
+      return report;
+    }
+    if (!missing && !read_whole(file, list_name, existing.bytes, report.error)) return report;
+  }
+  take_lines(existing);
 
   // An English header names the columns; any other first row (a Japanese
   // header) leaves the standard order, and is skipped unless it holds a
@@ -119,40 +148,44 @@ ImportReport import_repeater_table(const ImportRequest& request) {
   const std::size_t first =
       !named && khz_from_mhz(top[static_cast<std::size_t>(columns.frequency)]) ? 0 : 1;
 
+  GroupAreas areas;
   std::vector<std::string> lines;
   std::vector<std::string> refused;
   std::map<std::string, std::size_t> other_modes;
+  std::set<RepeaterKey> taken;
   std::size_t already_listed = 0;
+  std::size_t repeated = 0;
   std::size_t left_out = 0;
   for (std::size_t i = first; i < records.size(); ++i) {
-    const RowResult row = repeater_line_of_row(records[i].fields, columns, encoding);
+    const RowResult row = repeater_line_of_row(records[i].fields, columns, encoding, areas);
     if (row.kind == RowResult::other_mode) {
       ++other_modes[row.text];
     } else if (row.kind == RowResult::rejected) {
       refused.push_back("row " + std::to_string(records[i].row) + ": " + row.text);
+    } else if (existing.repeaters.count(key_of(row.text))) {
+      ++already_listed;
+    } else if (!taken.insert(key_of(row.text)).second) {
+      ++repeated;
+    } else if (existing.entries + lines.size() >= kMaxRepeaterEntries) {
+      ++left_out;
     } else {
-      const auto fields = split_fields(row.text);
-      if (existing.repeaters.count({key_callsign(fields[4]), std::string(fields[2])})) {
-        ++already_listed;
-      } else if (existing.entries + lines.size() >= kMaxListLines) {
-        ++left_out;
-      } else {
-        lines.push_back(row.text);
-      }
+      lines.push_back(row.text);
     }
   }
 
-  std::string& out = report.summary;
-  out = request.list_file + ": " + count_of(lines.size(), "repeater line") + " written from " +
-        request.csv_file + "\n";
+  std::string details;
   if (request.append) {
-    out += "  " + count_of(existing.entries, "line") + " already in the list kept\n";
+    details += "  " + count_of(existing.entries, "line") + " already in the list kept\n";
     if (already_listed)
-      out += "  " + count_of(already_listed, "repeater") + " already in the list skipped\n";
+      details += "  " + count_of(already_listed, "repeater") + " already in the list skipped\n";
   }
+  if (repeated)
+    details += "  " + count_of(repeated, "row") +
+               " skipped, same callsign and frequency as an earlier row\n";
   if (left_out) {
-    out += "  " + count_of(left_out, "repeater") +
-           " left out: the console reads no more than 256 lines\n";
+    details += "  " + count_of(left_out, "repeater") +
+               " left out: the console reads no more than " + std::to_string(kMaxRepeaterEntries) +
+               " lines\n";
   }
   if (!other_modes.empty()) {
     std::size_t total = 0;
@@ -161,26 +194,40 @@ ImportReport import_repeater_table(const ImportRequest& request) {
       total += n;
       modes += (modes.empty() ? "" : ", ") + mode + " " + std::to_string(n);
     }
-    out += "  " + count_of(total, "row") + " skipped, not DV (" + modes + ")\n";
+    details += "  " + count_of(total, "row") + " skipped, not DV (" + modes + ")\n";
   }
-  if (columns.mode < 0) out += "  no Mode column: every row taken as DV\n";
+  if (columns.mode < 0) details += "  no Mode column: every row taken as DV\n";
+  for (const auto& [group, area] : areas.by_group)
+    details += "  area " + area + ": group " + group + "\n";
   if (!refused.empty()) {
-    out += "  " + count_of(refused.size(), "row") + " rejected:\n";
-    for (const std::string& r : refused) out += "    " + r + "\n";
+    details += "  " + count_of(refused.size(), "row") + " rejected:\n";
+    for (const std::string& r : refused) details += "    " + r + "\n";
   }
 
+  const std::string unchanged = list_name + " left as it was\n" + details;
   if (lines.empty()) {
+    report.summary = unchanged;
     report.ok = already_listed > 0 && left_out == 0;
-    if (!report.ok) report.error = "no DV repeater could be read from " + request.csv_file;
-    out = request.list_file + " left as it was" + out.substr(out.find('\n'));
+    if (left_out)
+      report.error = list_name + " is full: it holds " + std::to_string(existing.entries) +
+                     " lines, as many as the console reads";
+    else if (!report.ok)
+      report.error = "no DV repeater could be read from " + csv;
     return report;
   }
   std::string bytes = request.append ? existing.bytes : kFormatComment;
-  for (const std::string& line : lines) bytes += line + "\n";
-  if (!save_file_whole(request.list_file.c_str(), bytes)) {
-    report.error = request.list_file + " could not be written; it is left as it was";
+  for (const std::string& line : lines) bytes += line + existing.line_end;
+  clear_system_error();
+  if (!save_file_whole(list_name.c_str(), bytes)) {
+    const std::string reason = system_error_text();
+    report.summary = unchanged;
+    report.error = list_name + " was not written: " +
+                   (reason.empty() ? "the file or its folder takes no new file" : reason);
     return report;
   }
+  lock.keep();
+  report.summary = list_name + ": " + count_of(lines.size(), "repeater line") + " written from " +
+                   csv + "\n" + details;
   report.ok = true;
   return report;
 }

@@ -12,12 +12,12 @@
 namespace {
 
 // No list holds more repeaters than this.
-constexpr int kMaxEntries = 256;
+constexpr int kMaxEntries = static_cast<int>(kMaxRepeaterEntries);
 // Longest line piece the his-repeater and my-repeater lists take at a time.
 constexpr std::size_t kHisLineChunk = 256;
-constexpr std::size_t kMyLineChunk = 100;
+constexpr std::size_t kMyLineChunk = kMaxMyRepeaterLine;
 // Call areas are told apart on their first 7 characters.
-constexpr std::size_t kAreaLength = 7;
+constexpr std::size_t kAreaLength = kCallAreaLength;
 // Call areas the repeater list may add to the window's own.
 constexpr std::size_t kMaxListAreas = 64;
 

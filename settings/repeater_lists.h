@@ -1,11 +1,19 @@
 #pragma once
 // Repeaters are picked from lines of the repeater list, never typed in.
 
+#include <cstddef>
 #include <span>
 #include <string>
 #include <string_view>
 
 #include "console/console_view.h"
+
+// What the console takes of a repeater list: each list holds at most this
+// many repeaters, "My repeater" reads lines of at most this many characters,
+// and call areas are told apart on their first 7 characters.
+inline constexpr std::size_t kMaxRepeaterEntries = 256;
+inline constexpr std::size_t kMaxMyRepeaterLine = 100;
+inline constexpr std::size_t kCallAreaLength = 7;
 
 // The line up to its first "//".
 std::string_view strip_comment(std::string_view line);

@@ -1,16 +1,28 @@
 #include <fcntl.h>
 #include <io.h>
-#include <sys/stat.h>
+#include <windows.h>
 
 #include "settings/text_file_reader.h"
+#include "settings/wide_name_win32.h"
 
 TextFileReader::TextFileReader(const char* file_name) {
+  // Shared for deleting too, so that a save by a second copy of the program
+  // can replace the file while this one reads it.
+  HANDLE h = CreateFileW(wide_name(file_name).c_str(), GENERIC_READ,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return;
+  // Only a file on a disk: a device or a pipe at the name is not read.
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (GetFileType(h) != FILE_TYPE_DISK || !GetFileInformationByHandle(h, &info) ||
+      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    CloseHandle(h);
+    return;
+  }
   // Binary: the line-end rule is ours, the C library must not apply its own.
-  int fd = ::_open(file_name, _O_RDONLY | _O_BINARY | _O_NOINHERIT);
-  if (fd < 0) return;
-  struct _stat64 st {};
-  if (::_fstat64(fd, &st) != 0 || (st.st_mode & _S_IFMT) != _S_IFREG) {
-    ::_close(fd);
+  int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(h), _O_RDONLY | _O_BINARY);
+  if (fd < 0) {
+    CloseHandle(h);
     return;
   }
   fd_ = fd;

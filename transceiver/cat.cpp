@@ -14,7 +14,7 @@ namespace cat_byte {
 // Frequency and offset: P1..P4 are BCD digit pairs from 100 MHz down to
 // 10 Hz (430.43750 MHz is 43 04 37 50).
 constexpr std::uint8_t set_frequency = 0x01;    // operating frequency
-constexpr std::uint8_t repeater_offset = 0xF9;  // repeater offset, 1 kHz steps used
+constexpr std::uint8_t repeater_offset = 0xF9;  // repeater offset, in 10 Hz steps
 constexpr std::uint8_t shift_direction = 0x09;  // repeater shift direction
 constexpr std::uint8_t set_mode = 0x07;         // operating mode
 constexpr std::uint8_t shift_minus = 0x09;      // transmit below the receive frequency
@@ -31,9 +31,10 @@ constexpr std::int64_t kAfterCommand = 100000000;
 // The shift direction is taken only after the offset has settled.
 constexpr std::int64_t kBeforeDirection = 1000000000;
 
-// The FT-817/FT-897 cover nothing from 460 MHz up, and offsets of at most 5 MHz.
+// The FT-817/FT-897 cover nothing from 460 MHz up. The offset command carries
+// up to 99999.99 kHz, enough for the 7.6 MHz and 9 MHz shifts of 70 cm abroad.
 constexpr std::int64_t kHighestFrequency10Hz = 46000000;  // 460.000 MHz
-constexpr std::int64_t kLargestOffsetKhz = 5000;
+constexpr std::int64_t kLargestOffset10Hz = 9999999;      // 99999.99 kHz
 
 // Numbers far beyond any radio stop growing here, so no text overflows.
 constexpr std::int64_t kBeyondAnyRadioHz = 1000000000000000;  // 1e12 kHz
@@ -117,8 +118,8 @@ std::optional<KhzText> read_khz(std::string_view text) {
   return number;
 }
 
-// The offset in whole kHz, fractions cut off: the radio takes 1 kHz steps.
-std::int64_t offset_khz(const KhzText& khz) { return khz.hz / 1000; }
+// The offset in the radio's 10 Hz steps, finer digits cut off.
+std::int64_t offset_steps(const KhzText& khz) { return khz.hz / 10; }
 
 }  // namespace
 
@@ -129,22 +130,22 @@ std::uint8_t to_bcd(int v) {
   return static_cast<std::uint8_t>(((v / 10) << 4) | (v % 10));
 }
 
-void send_cat_frequency(ConsoleView& view, std::string_view text) {
+bool send_cat_frequency(ConsoleView& view, std::string_view text) {
   const std::optional<KhzText> khz = read_khz(text);
   // A negative frequency has no BCD form; refuse it like text without a number.
   if (!khz || (khz->negative && khz->nonzero)) {
     transceiver_active = false;
-    return;
+    return false;
   }
   // The radio tunes in 10 Hz steps; a half step goes up. The limit is checked
   // on the rounded value, so 459999.995 is refused rather than sent as 460.000 MHz.
   const std::int64_t steps = (khz->hz + 5) / 10;
   if (steps >= kHighestFrequency10Hz) {
-    // The text operators know, spelling and all.
+    // The radio's limit in the box's fixed words, "Tranceiver" spelling included.
     view.message_box("More than 460MHz can not handle by the Tranceiver.",
                      "Error : ", BoxOwner::window);
     transceiver_active = false;
-    return;
+    return false;
   }
   CatCommand command;
   command.parameters = {
@@ -152,20 +153,22 @@ void send_cat_frequency(ConsoleView& view, std::string_view text) {
       to_bcd(static_cast<int>(steps / 100 % 100)), to_bcd(static_cast<int>(steps % 100))};
   command.opcode = cat_byte::set_frequency;
   send_command(command);
+  return true;
 }
 
-void send_cat_offset(std::string_view text) {
+bool send_cat_offset(std::string_view text) {
   const std::optional<KhzText> khz = read_khz(text);
-  if (!khz || offset_khz(*khz) > kLargestOffsetKhz) {
+  if (!khz || offset_steps(*khz) > kLargestOffset10Hz) {
     transceiver_active = false;
-    return;
+    return false;
   }
-  const int whole = static_cast<int>(offset_khz(*khz));
+  const int steps = static_cast<int>(offset_steps(*khz));
   CatCommand command;
-  command.parameters = {to_bcd(whole / 10000), to_bcd(whole / 100 % 100), to_bcd(whole % 100),
-                        cat_byte::unused};
+  command.parameters = {to_bcd(steps / 1000000), to_bcd(steps / 10000 % 100),
+                        to_bcd(steps / 100 % 100), to_bcd(steps % 100)};
   command.opcode = cat_byte::repeater_offset;
   send_command(command);
+  return true;
 }
 
 void send_cat_direction(std::string_view text) {
@@ -177,14 +180,13 @@ void send_cat_direction(std::string_view text) {
   if (text.substr(0, 7) == "SIMPLEX") {
     direction = cat_byte::shift_simplex;
   } else if (first <= '+') {
-    // Also an empty shift and any mark below "+": lists written for earlier
-    // runs tune as they always have.
+    // Also an empty shift and any mark below "+": a plus shift.
     direction = cat_byte::shift_plus;
   } else if (first == ',' || first == '-') {
     direction = cat_byte::shift_minus;
   } else if (const std::optional<KhzText> khz = read_khz(text)) {
     // An unsigned shift is a plus shift; an offset of zero is simplex.
-    direction = offset_khz(*khz) == 0 ? cat_byte::shift_simplex : cat_byte::shift_plus;
+    direction = offset_steps(*khz) == 0 ? cat_byte::shift_simplex : cat_byte::shift_plus;
   } else {
     // No shift at all: the radio would keep whatever direction it had.
     transceiver_active = false;
@@ -218,14 +220,18 @@ void tune_transceiver(ConsoleView& view) {
     transceiver_active = false;
     return;
   }
-  // Every step runs even after a refusal, so the radio gets whatever it can take.
   if (!is_simplex()) {
-    send_cat_frequency(view, station.frequency_khz.view());
-    send_cat_offset(station.shift_khz.view());
-    send_cat_direction(station.shift_khz.view());
+    // A shift goes only with the frequency it belongs to, and a direction only
+    // with its offset: otherwise the radio would transmit off its repeater's
+    // input. After a refusal it keeps its whole previous repeater setting.
+    if (send_cat_frequency(view, station.frequency_khz.view()) &&
+        send_cat_offset(station.shift_khz.view())) {
+      send_cat_direction(station.shift_khz.view());
+    }
     send_cat_mode("PKT");
     return;
   }
+  // Offset 0 and simplex are right on any frequency, so each step runs.
   send_cat_frequency(view, station.frequency_khz.view());
   send_cat_offset("000000");
   send_cat_direction("SIMPLEX");

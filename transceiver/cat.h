@@ -16,8 +16,9 @@ struct CatCommand {
 // Two decimal digits in one byte: 43 -> 0x43.
 std::uint8_t to_bcd(int v);
 
-void send_cat_frequency(ConsoleView& view, std::string_view text);
-void send_cat_offset(std::string_view text);
+// Each is true when its command was sent, false when it was refused.
+bool send_cat_frequency(ConsoleView& view, std::string_view text);
+bool send_cat_offset(std::string_view text);
 void send_cat_direction(std::string_view text);
 void send_cat_mode(std::string_view text);
 

@@ -23,34 +23,34 @@ bool is_operator_input(QEvent::Type type) {
 
 }  // namespace
 
-CaretRest::CaretRest() {
-  quiet_.setSingleShot(true);
-  quiet_.setTimerType(Qt::VeryCoarseTimer);
-  quiet_.setInterval(kBlinkForMs);
-  connect(&quiet_, &QTimer::timeout, this, &CaretRest::rest);
+IdleCaretBlinkStop::IdleCaretBlinkStop() {
+  idle_timer_.setSingleShot(true);
+  idle_timer_.setTimerType(Qt::VeryCoarseTimer);
+  idle_timer_.setInterval(kBlinkForMs);
+  connect(&idle_timer_, &QTimer::timeout, this, &IdleCaretBlinkStop::stop_blinking);
   qApp->installEventFilter(this);
-  quiet_.start();
+  idle_timer_.start();
 }
 
-CaretRest::~CaretRest() {
+IdleCaretBlinkStop::~IdleCaretBlinkStop() {
   qApp->removeEventFilter(this);
   if (resting_) QApplication::setCursorFlashTime(flash_ms_);
 }
 
-void CaretRest::rest() {
+void IdleCaretBlinkStop::stop_blinking() {
   if (resting_) return;
   flash_ms_ = QApplication::cursorFlashTime();
   resting_ = true;
   QApplication::setCursorFlashTime(0);  // every caret stops, shown
 }
 
-bool CaretRest::eventFilter(QObject* watched, QEvent* event) {
+bool IdleCaretBlinkStop::eventFilter(QObject* watched, QEvent* event) {
   if (is_operator_input(event->type())) {
     if (resting_) {
       resting_ = false;
       QApplication::setCursorFlashTime(flash_ms_);
     }
-    quiet_.start();
+    idle_timer_.start();
   }
   return QObject::eventFilter(watched, event);
 }

@@ -8,20 +8,20 @@
 #include <QObject>
 #include <QTimer>
 
-class CaretRest final : public QObject {
+class IdleCaretBlinkStop final : public QObject {
  public:
-  CaretRest();
-  ~CaretRest() override;
-  CaretRest(const CaretRest&) = delete;
-  CaretRest& operator=(const CaretRest&) = delete;
+  IdleCaretBlinkStop();
+  ~IdleCaretBlinkStop() override;
+  IdleCaretBlinkStop(const IdleCaretBlinkStop&) = delete;
+  IdleCaretBlinkStop& operator=(const IdleCaretBlinkStop&) = delete;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void rest();
+  void stop_blinking();
 
-  QTimer quiet_;
+  QTimer idle_timer_;
   int flash_ms_ = 0;  // the blink the desktop asked for, while resting
   bool resting_ = false;
 };

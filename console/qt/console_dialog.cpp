@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFontDatabase>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -15,7 +16,10 @@
 #include <QTextDocument>
 #include <QThread>
 #include <algorithm>
+#include <array>
 
+#include "adapter/frame_parser.h"
+#include "console/list_keys.h"
 #include "console/qt/byte_text.h"
 #include "console/qt/dialog_units.h"
 #include "console/qt/frame_lines.h"
@@ -30,23 +34,39 @@ bool reports_every_event(int id) { return id == ctl::my_callsign || id == ctl::m
 
 QString object_name_for(int id) { return QStringLiteral("id%1").arg(id); }
 
+// The caption as the operator reads it, without the marker of its key.
+QString shown_caption(const QLabel& label) {
+  QString text = label.text();
+  if (label.buddy()) text.remove(text.indexOf(u'&'), 1);
+  return text;
+}
+
 // A caption that starts where another control ends would touch its frame or
-// scroll bar ("Tranceiver(15)" beside the My repeater list): it starts one
-// dialog unit in, or less where the caption would not fit otherwise.
-void keep_captions_off_neighbours(const std::map<int, QWidget*>& controls, int indent) {
+// scroll bar ("Tranceiver(15)" between the My repeater list and the model
+// list): it keeps more than a dialog unit clear on either side, its letters
+// set a little closer where it would not fit otherwise.
+void keep_captions_off_neighbours(const std::map<int, QWidget*>& controls, int unit) {
   for (const auto& [id, widget] : controls) {
     auto* label = qobject_cast<QLabel*>(widget);
     if (!label || (label->alignment() & Qt::AlignRight)) continue;
     const QRect caption = label->geometry();
-    for (const auto& [other_id, other] : controls) {
-      const QRect r = other->geometry();
-      const bool same_rows = r.top() <= caption.bottom() && r.bottom() >= caption.top();
-      if (other_id != id && same_rows && r.left() < caption.left() &&
-          r.right() + 1 >= caption.left()) {
-        const int room = caption.width() - label->fontMetrics().horizontalAdvance(label->text());
-        label->setIndent(std::clamp(room, 1, indent));
-      }
+    const bool beside_another = std::any_of(controls.begin(), controls.end(), [&](const auto& c) {
+      const QRect r = c.second->geometry();
+      return c.first != id && r.top() <= caption.bottom() && r.bottom() >= caption.top() &&
+             r.left() < caption.left() && r.right() + 1 >= caption.left();
+    });
+    if (!beside_another) continue;
+    // Drawn letters land on whole device pixels and may come out a pixel
+    // or two wider than measured, so the measure leaves pixels spare.
+    const QString text = shown_caption(*label);
+    const int room = caption.width() - 2 * (unit + 3);
+    QFont tight = label->font();
+    for (qreal spacing = 0; spacing > -1.0; spacing -= 0.05) {
+      tight.setLetterSpacing(QFont::AbsoluteSpacing, spacing);
+      if (QFontMetrics(tight).boundingRect(text).right() + 1 <= room) break;
     }
+    label->setFont(tight);
+    label->setIndent(unit + 2);
   }
 }
 
@@ -98,6 +118,12 @@ ConsoleDialog::ConsoleDialog(CommandHandler handler, const CreationHook& on_crea
     }
     controls_[placed.id] = widget;
   }
+  for (const ListKey& key : list_keys) {
+    auto* caption = qobject_cast<QLabel*>(control(key.label));
+    caption->setText(
+        QString::fromStdString(caption_with_list_key(key.label, caption->text().toStdString())));
+    caption->setBuddy(control(key.list));
+  }
   keep_captions_off_neighbours(controls_, du_to_px_x(units, 1));
   for (std::size_t i = 1; i < console_tab_order.size(); ++i) {
     setTabOrder(control(console_tab_order[i - 1]), control(console_tab_order[i]));
@@ -140,6 +166,11 @@ QWidget* ConsoleDialog::create_control(const ControlSpec& placed) {
       edit->setTabChangesFocus(true);
       edit->document()->setDocumentMargin(1);
       typing_.watch(edit.get());
+      QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+      fixed.setPointSize(console_font_points);
+      // Received callsigns are 8 characters each: in the fixed-pitch font
+      // the four columns of the heard lines stand under each other.
+      if (id == ctl::receiving) edit->setFont(fixed);
       if (reports_every_event(id)) {
         // A callsign is one line of 8 characters, module letter last: in the
         // narrow box it must neither wrap at its space nor lose the letter,
@@ -147,8 +178,6 @@ QWidget* ConsoleDialog::create_control(const ControlSpec& placed) {
         // still adds a line.
         edit->setLineWrapMode(QPlainTextEdit::NoWrap);
         edit->document()->setDocumentMargin(0);
-        QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-        fixed.setPointSize(console_font_points);
         edit->setFont(fixed);
         connect(edit.get(), &QPlainTextEdit::textChanged, this,
                 [this, id] { route(id, CommandKind::other); });
@@ -179,6 +208,7 @@ QWidget* ConsoleDialog::create_control(const ControlSpec& placed) {
       list->setFocusPolicy(Qt::ClickFocus);  // not a tab stop
       connect(list.get(), &QListWidget::itemDoubleClicked, this,
               [this, id] { route(id, CommandKind::double_click); });
+      list->installEventFilter(this);  // Space chooses, as a double-click does
       owned_controls_.push_back(std::move(list));
       break;
     }
@@ -194,6 +224,21 @@ void ConsoleDialog::route(int control_id, CommandKind kind) {
 void ConsoleDialog::reject() { route(ctl::cancel, CommandKind::other); }
 
 bool ConsoleDialog::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    QListWidget* entries = qobject_cast<QListWidget*>(watched);
+    if (entries && key->key() == Qt::Key_Space && key->modifiers() == Qt::NoModifier) {
+      // The highlighted entry is chosen exactly as a double-click on it would.
+      QListWidgetItem* highlighted = entries->currentItem();
+      for (const ListKey& list_key : list_keys) {
+        if (highlighted && control(list_key.list) == entries) {
+          entries->setCurrentItem(highlighted, QItemSelectionModel::ClearAndSelect);
+          route(list_key.list, CommandKind::double_click);
+        }
+      }
+      return true;
+    }
+  }
   // Runs before the box itself sees the focus change, so a click on START
   // finds the selection still there.
   if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
@@ -256,7 +301,7 @@ std::string ConsoleDialog::get_text(int id, int max_chars) {
     } else if (auto* edit_line = qobject_cast<QLineEdit*>(widget)) {
       text = latin1_bytes(edit_line->text());
     } else if (auto* label = qobject_cast<QLabel*>(widget)) {
-      text = latin1_bytes(label->text());
+      text = latin1_bytes(shown_caption(*label));
     } else if (auto* button = qobject_cast<QPushButton*>(widget)) {
       text = latin1_bytes(button->text());
     }
@@ -287,13 +332,11 @@ EditSelection ConsoleDialog::get_selection(int id) {
 void ConsoleDialog::type_char(int id, char c) {
   const unsigned char byte = static_cast<unsigned char>(c);
   const bool new_line = c == '\n' || c == '\r';
-  // Other control bytes would be editing keys (backspace, paste), not text;
-  // what the adapter sends must never remove or pull in text.
-  if (byte < 0x20 && !new_line && c != '\t') return;
-  const QChar typed = new_line ? QChar(u'\n') : QChar(byte);
+  // A byte is shown, never obeyed as an editing key (backspace, paste).
+  const QChar typed = new_line ? QChar(u'\n') : QChar(shown_from_air(byte));
   auto work = [&] {
-    if (QPlainTextEdit* edit = box(id)) {
-      typing_.type(edit, typed);
+    if (box(id)) {
+      typing_.type(id, new_line ? '\n' : static_cast<char>(shown_from_air(byte)));
     } else if (QLineEdit* edit_line = line(id)) {
       typing_.flush();
       if (!new_line) append_keeping_selection(*edit_line, typed);

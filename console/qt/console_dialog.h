@@ -13,8 +13,8 @@
 #include "console/console_handlers.h"
 #include "console/console_layout.h"
 #include "console/console_view.h"
+#include "console/qt/box_typing.h"
 #include "console/qt/caret_rest.h"
-#include "console/qt/typing_buffer.h"
 #include "console/qt/window_thread_bridge.h"
 
 class FrameLines;
@@ -24,11 +24,6 @@ class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
 class QValidator;
-
-// Returns true when the window must close.
-using CommandHandler =
-    std::function<bool(ConsoleView&, int control_id, CommandKind, const DisplayPump&)>;
-using CreationHook = std::function<void(ConsoleView&)>;
 
 class ConsoleDialog final : public QDialog, public ConsoleView {
   Q_OBJECT
@@ -78,8 +73,8 @@ class ConsoleDialog final : public QDialog, public ConsoleView {
   QListWidget* list(int id) const;
 
   CommandHandler handler_;
-  TypingBuffer typing_;
-  CaretRest caret_rest_;
+  BoxTyping typing_{[this](int id) { return box(id); }};
+  IdleCaretBlinkStop caret_rest_;
   WindowThreadBridge bridge_;
   DisplayPump pump_;
   std::unique_ptr<QValidator> digits_only_;

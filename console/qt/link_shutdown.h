@@ -6,7 +6,8 @@
 //   lost) releases the receive thread's display requests and stops the link
 //   before the receive loop is waited for;
 // - SIGTERM, SIGINT and SIGHUP stop the link the same way on the window's
-//   thread, then end the program with status 0, as EXIT does.
+//   thread, then end the program with status 0, as EXIT does; one the
+//   program was started with ignored (nohup) stays ignored.
 // Failures are reported on standard error: no message box can wait for OK.
 
 #include "console/qt/console_dialog.h"

@@ -1,6 +1,10 @@
 #include "console/win32/box_append.h"
 
+#include <array>
+#include <cstdint>
 #include <string>
+
+#include "adapter/frame_parser.h"
 
 namespace {
 
@@ -42,7 +46,14 @@ void append_at_end(HWND box, std::string_view text) {
 
 std::string_view typed_text(const char& c) {
   if (c == '\n' || c == '\r') return "\r\n";
-  const unsigned char byte = static_cast<unsigned char>(c);
-  if (byte < 0x20 && c != '\t') return {};
-  return std::string_view(&c, 1);
+  // Every byte as it shows, kept for the program's life for the views.
+  static const std::array<char, 256> shown = [] {
+    std::array<char, 256> table{};
+    for (int b = 0; b < 256; ++b) {
+      table[static_cast<std::size_t>(b)] =
+          static_cast<char>(shown_from_air(static_cast<std::uint8_t>(b)));
+    }
+    return table;
+  }();
+  return std::string_view(&shown[static_cast<unsigned char>(c)], 1);
 }

@@ -11,6 +11,6 @@
 void append_at_end(HWND box, std::string_view text);
 
 // What a typed byte becomes in a Windows edit: a line feed or carriage
-// return is the Return key (CR LF), other control bytes are editing keys
-// and give nothing, anything else is itself.
+// return is the Return key (CR LF); any other byte shows as a byte from the
+// air does, never obeyed as an editing key.
 std::string_view typed_text(const char& c);

@@ -1,10 +1,15 @@
 #include "console/win32/console_dialog.h"
 
+#include <commctrl.h>
+
 #include <vector>
 
+#include "console/console_layout.h"
+#include "console/list_keys.h"
 #include "console/stderr_view.h"
 #include "console/win32/box_append.h"
 #include "console/win32/dialog_template.h"
+#include "console/win32/list_entry_text.h"
 
 namespace {
 
@@ -13,6 +18,8 @@ constexpr UINT kDisplayRequest = WM_APP + 1;
 // Never posted: asking for it only takes the messages sent to the window.
 constexpr UINT kNeverPosted = WM_APP + 2;
 constexpr UINT_PTR kTypingTimer = 1;
+// Posted after a change of DPI, once Windows has scaled the dialog.
+constexpr UINT kFitFonts = WM_APP + 3;
 
 Win32ConsoleDialog* dialog_of(HWND window) {
   return reinterpret_cast<Win32ConsoleDialog*>(GetWindowLongPtrA(window, DWLP_USER));
@@ -35,19 +42,35 @@ bool is_operator_input(UINT message) {
   }
 }
 
+bool is_list(int id) {
+  for (const ListKey& key : list_keys) {
+    if (key.list == id) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 Win32ConsoleDialog::Win32ConsoleDialog(CommandHandler handler, CreationHook on_created)
     : handler_(std::move(handler)),
       on_created_(std::move(on_created)),
-      pump_(pump_display_requests) {}
+      pump_(pump_display_requests),
+      typing_(
+          {[this](int id, std::string_view text) { append_at_end(GetDlgItem(window_, id), text); },
+           [this] { SetTimer(window_, kTypingTimer, USER_TIMER_MINIMUM, nullptr); },
+           [this] { KillTimer(window_, kTypingTimer); }}) {}
 
 void Win32ConsoleDialog::run() {
   const std::vector<WORD> layout = console_dialog_template();
-  DialogBoxIndirectParamA(GetModuleHandleA(nullptr),
-                          reinterpret_cast<LPCDLGTEMPLATEA>(layout.data()), nullptr, dialog_proc,
+  // Wide controls, so that list entries show in any code page; the edits and
+  // labels still take and give their text in the ANSI code page.
+  DialogBoxIndirectParamW(GetModuleHandleW(nullptr),
+                          reinterpret_cast<LPCDLGTEMPLATEW>(layout.data()), nullptr, dialog_proc,
                           reinterpret_cast<LPARAM>(this));
   window_ = nullptr;
+  fixed_font_.reset();
+  caption_font_.reset();
+  japanese_font_.reset();
 }
 
 void Win32ConsoleDialog::pump_display_requests() {
@@ -67,24 +90,84 @@ INT_PTR CALLBACK Win32ConsoleDialog::dialog_proc(HWND window, UINT message, WPAR
   return dialog ? dialog->handle(message, wparam, lparam) : FALSE;
 }
 
+void Win32ConsoleDialog::fit_fonts() {
+  const OneLineEdit callsigns[] = {{GetDlgItem(window_, ctl::my_callsign), 8},
+                                   {GetDlgItem(window_, ctl::my_suffix), 4}};
+  fixed_font_ = set_fixed_font(callsigns);
+  caption_font_ = set_caption_font(window_, console_controls);
+  // The lists start again from the dialog's font; the old Japanese font goes
+  // once no list shows it.
+  const FontHandle old_japanese = std::move(japanese_font_);
+  const WPARAM dialog_font = static_cast<WPARAM>(SendMessageW(window_, WM_GETFONT, 0, 0));
+  for (const auto& [id, entries] : list_entries_) {
+    HWND list = GetDlgItem(window_, id);
+    if (old_japanese &&
+        SendMessageW(list, WM_GETFONT, 0, 0) == reinterpret_cast<LRESULT>(old_japanese.get()))
+      SendMessageW(list, WM_SETFONT, dialog_font, TRUE);
+    for (const std::string& entry : entries) show_letters_of(list, list_entry_display_text(entry));
+  }
+}
+
 void Win32ConsoleDialog::created(HWND window) {
   window_ = window;
   window_thread_ = GetCurrentThreadId();
+  list_entries_.clear();
   SendMessageA(window, DM_SETDEFID, ctl::start_stop, 0);
-  HWND receiving = GetDlgItem(window, ctl::receiving);
   // The box only grows; nothing is ever removed from it.
-  SendMessageA(receiving, EM_SETLIMITTEXT, 0, 0);
-  SetWindowLongPtrA(receiving, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  receiving_box_proc_ = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrA(receiving, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(typed_box_proc)));
+  SendDlgItemMessageA(window, ctl::receiving, EM_SETLIMITTEXT, 0, 0);
+  fit_fonts();
+  for (const ControlSpec& placed : console_controls) {
+    const bool keyed = placed.kind == ControlKind::digits_edit ||
+                       placed.kind == ControlKind::line_edit ||
+                       placed.kind == ControlKind::multi_line_edit ||
+                       placed.kind == ControlKind::list || list_key_of_label(placed.id);
+    if (keyed)
+      SetWindowSubclass(GetDlgItem(window, placed.id), control_proc,
+                        static_cast<UINT_PTR>(placed.id), reinterpret_cast<DWORD_PTR>(this));
+  }
   if (on_created_) on_created_(*this);
 }
 
-LRESULT CALLBACK Win32ConsoleDialog::typed_box_proc(HWND box, UINT message, WPARAM wparam,
-                                                    LPARAM lparam) {
-  auto* dialog = reinterpret_cast<Win32ConsoleDialog*>(GetWindowLongPtrA(box, GWLP_USERDATA));
-  if (is_operator_input(message)) dialog->flush_typing();
-  return CallWindowProcA(dialog->receiving_box_proc_, box, message, wparam, lparam);
+LRESULT CALLBACK Win32ConsoleDialog::control_proc(HWND control, UINT message, WPARAM wparam,
+                                                  LPARAM lparam, UINT_PTR id, DWORD_PTR self) {
+  auto* dialog = reinterpret_cast<Win32ConsoleDialog*>(self);
+  const int control_id = static_cast<int>(id);
+  if (message == WM_NCDESTROY) {
+    RemoveWindowSubclass(control, control_proc, id);
+  } else if (const ListKey* key = list_key_of_label(control_id)) {
+    // Answering as a button makes the dialog manager click the caption on
+    // its letter, rather than move on to the next tab stop.
+    if (message == WM_GETDLGCODE) return DLGC_BUTTON;
+    if (message == BM_CLICK) {
+      SendMessageA(dialog->window_, WM_NEXTDLGCTL,
+                   reinterpret_cast<WPARAM>(GetDlgItem(dialog->window_, key->list)), TRUE);
+      return 0;
+    }
+  } else if (is_list(control_id)) {
+    // With nothing highlighted yet, Up or Down starts at the first entry.
+    if (message == WM_KEYDOWN && (wparam == VK_DOWN || wparam == VK_UP) &&
+        SendMessageA(control, LB_GETCURSEL, 0, 0) == LB_ERR &&
+        SendMessageA(control, LB_GETCOUNT, 0, 0) > 0) {
+      SendMessageA(control, LB_SETCURSEL, 0, 0);
+      return 0;
+    }
+    // Space chooses the highlighted entry as a double-click does.
+    if (message == WM_KEYDOWN && wparam == VK_SPACE) {
+      SendMessageA(dialog->window_, WM_COMMAND, MAKEWPARAM(control_id, LBN_DBLCLK),
+                   reinterpret_cast<LPARAM>(control));
+      return 0;
+    }
+    if (message == WM_CHAR && wparam == ' ') return 0;  // no search for a leading space
+  } else {
+    if (control_id == ctl::receiving && is_operator_input(message)) dialog->typing_.flush();
+    if (message == WM_KEYDOWN && wparam == 'A' && GetKeyState(VK_CONTROL) < 0 &&
+        GetKeyState(VK_MENU) >= 0) {
+      SendMessageA(control, EM_SETSEL, 0, -1);
+      return 0;
+    }
+    if (message == WM_CHAR && wparam == 0x01) return 0;  // Ctrl+A's character
+  }
+  return DefSubclassProc(control, message, wparam, lparam);
 }
 
 INT_PTR Win32ConsoleDialog::handle(UINT message, WPARAM wparam, LPARAM lparam) {
@@ -94,7 +177,7 @@ INT_PTR Win32ConsoleDialog::handle(UINT message, WPARAM wparam, LPARAM lparam) {
       return TRUE;
     case WM_TIMER:
       if (wparam != kTypingTimer) return FALSE;
-      flush_typing();
+      typing_.flush();
       return TRUE;
     case WM_COMMAND: {
       const int id = LOWORD(wparam);
@@ -106,6 +189,13 @@ INT_PTR Win32ConsoleDialog::handle(UINT message, WPARAM wparam, LPARAM lparam) {
     }
     case WM_HELP:
       return TRUE;  // the title bar's help button has no function
+    case WM_DPICHANGED:
+      // Windows scales the dialog and gives every control the dialog's font.
+      PostMessageW(window_, kFitFonts, 0, 0);
+      return FALSE;
+    case kFitFonts:
+      fit_fonts();
+      return TRUE;
     case WM_ENDSESSION:
       // Windows is logging off or shutting down and ends the program after
       // this returns: the link ends as EXIT ends it, with no box to wait on.
@@ -123,7 +213,7 @@ INT_PTR Win32ConsoleDialog::handle(UINT message, WPARAM wparam, LPARAM lparam) {
 void Win32ConsoleDialog::route(int control_id, CommandKind kind) {
   if (!handler_ || !window_) return;
   if (handler_(*this, control_id, kind, pump_)) {
-    flush_typing();
+    typing_.flush();
     EndDialog(window_, 0);
   }
 }
@@ -131,22 +221,15 @@ void Win32ConsoleDialog::route(int control_id, CommandKind kind) {
 void Win32ConsoleDialog::on_window_thread(const std::function<void()>& work, bool flush_first) {
   if (!window_) return;
   if (GetCurrentThreadId() == window_thread_) {
-    if (flush_first) flush_typing();
+    if (flush_first) typing_.flush();
     work();
     return;
   }
   const std::function<void()> in_order = [&] {
-    if (flush_first) flush_typing();
+    if (flush_first) typing_.flush();
     work();
   };
   SendMessageA(window_, kDisplayRequest, 0, reinterpret_cast<LPARAM>(&in_order));
-}
-
-void Win32ConsoleDialog::flush_typing() {
-  KillTimer(window_, kTypingTimer);
-  if (typing_.empty()) return;
-  append_at_end(GetDlgItem(window_, typing_box_), typing_);
-  typing_.clear();
 }
 
 void Win32ConsoleDialog::set_text(int id, const std::string& text) {
@@ -184,26 +267,44 @@ void Win32ConsoleDialog::type_char(int id, char c) {
   on_window_thread(
       [&] {
         const std::string_view typed = typed_text(c);
-        if (typed.empty()) return;
-        if (id != typing_box_) flush_typing();
         // A new line: what came before it shows now, not after the timer.
-        if (typed == "\r\n") flush_typing();
-        typing_box_ = id;
-        if (typing_.empty()) SetTimer(window_, kTypingTimer, USER_TIMER_MINIMUM, nullptr);
-        typing_.append(typed);
+        if (typed == "\r\n") typing_.flush();
+        typing_.type(id, typed);
       },
       false);
 }
 
 void Win32ConsoleDialog::list_append(int id, const std::string& entry) {
   on_window_thread([&] {
-    SendDlgItemMessageA(window_, id, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+    const std::wstring shown = list_entry_display_text(entry);
+    show_letters_of(GetDlgItem(window_, id), shown);
+    const LRESULT index =
+        SendDlgItemMessageW(window_, id, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(shown.c_str()));
+    if (index >= 0) list_entries_[id].push_back(entry);
   });
 }
 
+void Win32ConsoleDialog::show_letters_of(HWND list, const std::wstring& entry) {
+  const auto font = reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0));
+  if (!font || font_shows(font, entry)) return;
+  if (!japanese_font_) japanese_font_ = japanese_font_like(window_);
+  if (!japanese_font_ || font == japanese_font_.get() || !font_shows(japanese_font_.get(), entry))
+    return;
+  // Rows stay as tall as the list was made for: whole rows, as before.
+  const LRESULT row = SendMessageW(list, LB_GETITEMHEIGHT, 0, 0);
+  SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(japanese_font_.get()), FALSE);
+  if (row > 0) SendMessageW(list, LB_SETITEMHEIGHT, 0, row);
+  InvalidateRect(list, nullptr, TRUE);
+}
+
 void Win32ConsoleDialog::list_remove(int id, int index) {
-  on_window_thread(
-      [&] { SendDlgItemMessageA(window_, id, LB_DELETESTRING, static_cast<WPARAM>(index), 0); });
+  on_window_thread([&] {
+    if (SendDlgItemMessageA(window_, id, LB_DELETESTRING, static_cast<WPARAM>(index), 0) == LB_ERR)
+      return;
+    std::vector<std::string>& entries = list_entries_[id];
+    if (index >= 0 && static_cast<std::size_t>(index) < entries.size())
+      entries.erase(entries.begin() + index);
+  });
 }
 
 int Win32ConsoleDialog::list_count(int id) {
@@ -219,16 +320,9 @@ std::optional<std::string> Win32ConsoleDialog::list_selected_text(int id) {
   std::optional<std::string> text;
   on_window_thread([&] {
     const LRESULT index = SendDlgItemMessageA(window_, id, LB_GETCURSEL, 0, 0);
-    if (index == LB_ERR) return;
-    const LRESULT length =
-        SendDlgItemMessageA(window_, id, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
-    if (length == LB_ERR) return;
-    std::string entry(static_cast<std::size_t>(length) + 1, '\0');
-    const LRESULT got = SendDlgItemMessageA(window_, id, LB_GETTEXT, static_cast<WPARAM>(index),
-                                            reinterpret_cast<LPARAM>(entry.data()));
-    if (got == LB_ERR) return;
-    entry.resize(static_cast<std::size_t>(got));
-    text = std::move(entry);
+    const std::vector<std::string>& entries = list_entries_[id];
+    if (index == LB_ERR || static_cast<std::size_t>(index) >= entries.size()) return;
+    text = entries[static_cast<std::size_t>(index)];
   });
   return text;
 }

@@ -11,16 +11,15 @@
 #include <windows.h>
 
 #include <functional>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "adapter/receive_loop.h"
 #include "console/console_handlers.h"
 #include "console/console_view.h"
-
-// Returns true when the window must close.
-using CommandHandler =
-    std::function<bool(ConsoleView&, int control_id, CommandKind, const DisplayPump&)>;
-using CreationHook = std::function<void(ConsoleView&)>;
+#include "console/typing_buffer.h"
+#include "console/win32/fitting_fonts.h"
 
 class Win32ConsoleDialog final : public ConsoleView {
  public:
@@ -50,13 +49,21 @@ class Win32ConsoleDialog final : public ConsoleView {
 
  private:
   static INT_PTR CALLBACK dialog_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-  static LRESULT CALLBACK typed_box_proc(HWND box, UINT message, WPARAM wparam, LPARAM lparam);
+  // The keys the dialog manager leaves to the controls: Ctrl+A in an edit,
+  // Space in a list, a list caption's letter; and the Receiving box's
+  // typing put in before the operator's own input.
+  static LRESULT CALLBACK control_proc(HWND control, UINT message, WPARAM wparam, LPARAM lparam,
+                                       UINT_PTR id, DWORD_PTR self);
   INT_PTR handle(UINT message, WPARAM wparam, LPARAM lparam);
   void created(HWND window);
   void route(int control_id, CommandKind kind);
+  // Fonts measured on the window as it stands: at creation and after a
+  // change of DPI.
+  void fit_fonts();
+  // A list takes the Japanese font when its own lacks the entry's letters.
+  void show_letters_of(HWND list, const std::wstring& entry);
   // Runs the work on the window's thread, after any typing still queued.
   void on_window_thread(const std::function<void()>& work, bool flush_first = true);
-  void flush_typing();
 
   CommandHandler handler_;
   CreationHook on_created_;
@@ -64,7 +71,10 @@ class Win32ConsoleDialog final : public ConsoleView {
   HWND window_ = nullptr;
   DWORD window_thread_ = 0;
   // Characters typed by the receive loop, put in as one edit per line.
-  int typing_box_ = 0;
-  std::string typing_;
-  WNDPROC receiving_box_proc_ = nullptr;
+  TypingBuffer typing_;
+  // Each list entry's bytes as read from its file, in the list's order.
+  std::map<int, std::vector<std::string>> list_entries_;
+  FontHandle fixed_font_;
+  FontHandle caption_font_;
+  FontHandle japanese_font_;
 };

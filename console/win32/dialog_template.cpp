@@ -1,6 +1,9 @@
 #include "console/win32/dialog_template.h"
 
+#include <string>
+
 #include "console/console_layout.h"
+#include "console/list_keys.h"
 
 namespace {
 
@@ -17,10 +20,12 @@ struct ControlClass {
   DWORD style;
 };
 
-ControlClass class_for(ControlKind kind) {
-  switch (kind) {
+ControlClass class_for(const ControlSpec& placed) {
+  switch (placed.kind) {
     // Values from the files are shown as they are: an "&" is no shortcut.
     case ControlKind::label:
+      // A list's caption underlines the letter that reaches the list.
+      if (list_key_of_label(placed.id)) return {kStaticClass, WS_CHILD | WS_VISIBLE | SS_LEFT};
       return {kStaticClass, WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX};
     case ControlKind::right_label:
       return {kStaticClass, WS_CHILD | WS_VISIBLE | SS_RIGHT | SS_NOPREFIX};
@@ -29,6 +34,10 @@ ControlClass class_for(ControlKind kind) {
     case ControlKind::line_edit:
       return {kEditClass, kEditStyle | ES_AUTOHSCROLL};
     case ControlKind::multi_line_edit:
+      // A callsign is one line, module letter last: it scrolls, never wraps.
+      if (placed.id == ctl::my_callsign || placed.id == ctl::my_suffix)
+        return {kEditClass, kEditStyle | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
+                                ES_AUTOHSCROLL | ES_WANTRETURN};
       return {kEditClass, kEditStyle | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN};
     case ControlKind::button:
       return {kButtonClass, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON};
@@ -74,7 +83,7 @@ std::vector<WORD> console_dialog_template() {
 
   for (const ControlSpec& placed : console_controls) {
     align_to_dword(out);
-    const ControlClass cls = class_for(placed.kind);
+    const ControlClass cls = class_for(placed);
     put_dword(out, cls.style);
     put_dword(out, 0);
     out.push_back(static_cast<WORD>(placed.x));
@@ -84,7 +93,7 @@ std::vector<WORD> console_dialog_template() {
     out.push_back(static_cast<WORD>(placed.id));
     out.push_back(0xFFFF);
     out.push_back(cls.atom);
-    put_text(out, placed.caption);
+    put_text(out, caption_with_list_key(placed.id, placed.caption).c_str());
     out.push_back(0);  // no creation data
   }
   return out;

@@ -5,7 +5,10 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -23,6 +26,7 @@
 #include "adapter/frame_parser.h"
 #include "adapter/link_state.h"
 #include "adapter/receive_loop.h"
+#include "console/console_handlers.h"
 #include "support/heard_log_cases.h"
 #include "support/pty_device.h"
 #include "support/station_fixture.h"
@@ -38,14 +42,19 @@ using Bytes = std::vector<std::uint8_t>;
 
 constexpr char kChildJob[] = "KESTREL8_HEARD_LOG_CHILD";
 
-// Started with kChildJob="TAG COUNT PACE_US", the test program only writes
-// COUNT heard lines (MY = TAG and a 4-digit number) and ends.
+// Started with kChildJob="TAG COUNT PACE_US [MOST_BYTES]", the test program
+// only writes COUNT heard lines (MY = TAG and a 4-digit number) and ends;
+// MOST_BYTES caps its files' size, as a full disk would.
 const bool kWritingChild = [] {
   const char* job = std::getenv(kChildJob);
   if (!job) return false;
   char tag[5] = {};
   int count = 0, pace_us = 0;
-  if (std::sscanf(job, "%4s %d %d", tag, &count, &pace_us) != 3) std::_Exit(2);
+  long most_bytes = 0;
+  if (std::sscanf(job, "%4s %d %d %ld", tag, &count, &pace_us, &most_bytes) < 3) std::_Exit(2);
+  const rlimit cap{static_cast<rlim_t>(most_bytes), static_cast<rlim_t>(most_bytes)};
+  signal(SIGXFSZ, SIG_IGN);  // a write beyond the cap is cut short instead
+  if (most_bytes > 0 && setrlimit(RLIMIT_FSIZE, &cap) != 0) std::_Exit(4);
   for (int i = 0; i < count; ++i) {
     char my[24];
     std::snprintf(my, sizeof my, "%s%04d", tag, i % 10000);
@@ -159,9 +168,14 @@ HeardTime read_fake_clock() { return fake_now; }
 
 TEST_F(HeardLog, the_month_and_its_file_change_at_midnight_utc) {
   set_heard_log_clock(read_fake_clock);
+  // Shown but not logged: a report of 8 bytes, and the computer's own frame
+  // echoed back, which shows the last header again.
+  const Bytes not_logged = Bytes{0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x04} + bytes_of("QR9ZZZ Z") +
+                           Bytes{0xFD, 0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0x05, 0xFD};
   for (const HeardAt& h : kAroundMonthEnds) {
     fake_now = h.at;
-    for (std::uint8_t b : header_report("QR1ABC  ")) feed_byte(adapter_parser, view, b);
+    for (std::uint8_t b : header_report("QR1ABC  ") + not_logged)
+      feed_byte(adapter_parser, view, b);
   }
   ASSERT_TRUE(heard_log_drain(5s));
   expect_month_files(dir);
@@ -183,6 +197,12 @@ TEST(HeardLogLine, hostile_callsign_bytes_stay_inside_their_column) {
        "BC \xC3\xBF"},
       {std::string("\x00\x0A\x0D\x09\x1F\x7F", 6) + "AB", "......AB"},
       {"\x0A,\x0D\"QR1 ", "\".,.\"\"QR1 \""},
+      // A spreadsheet must show these, not run them.
+      {"=1+2    ", "'=1+2    "},
+      {"+QR1ABC ", "'+QR1ABC "},
+      {"-QR1ABC ", "'-QR1ABC "},
+      {"@SUM(A1)", "'@SUM(A1)"},
+      {"=1,2    ", "\"'=1,2    \""},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(heard_log_line(at, header_of(kRepeaters + c.my)),
@@ -223,6 +243,47 @@ TEST_F(HeardLog, two_copies_in_one_folder_never_split_each_others_lines) {
   }
   EXPECT_EQ(next[0], 5000);
   EXPECT_EQ(next[1], 5000);
+}
+
+TEST_F(HeardLog, a_disk_filling_mid_line_leaves_the_file_ending_with_its_last_whole_line) {
+  // 20 bytes of columns and 61 per line: the 17th line would be cut short.
+  EXPECT_EQ(exit_status(start_writing_child("QR1A 40 0 1000")), 0);
+  const std::string text = all_logs(dir.path());
+  EXPECT_EQ(text.size(), 20u + 16 * 61);
+  expect_whole_lines(lines_of(text));
+}
+
+std::string told;
+void note_told(const std::string& text, const std::string&) { told = text; }
+
+TEST_F(HeardLog, only_a_regular_file_or_a_link_to_one_takes_the_lines) {
+  set_heard_log_clock(read_fake_clock);
+  set_heard_log_notice(note_told);
+  fake_now = kAroundMonthEnds[1].at;
+  const char* log = "D-STAR_heard_2026-12.csv";
+  ASSERT_EQ(mkfifo(log, 0600), 0);  // nobody reads it: opening it would wait for ever
+  log_heard_header(header_of(kRepeaters + "QR1ABC  "));
+  ASSERT_TRUE(heard_log_drain(10s));
+  EXPECT_NE(told.find(std::string(log) + " could not be written: it is not a regular file."),
+            std::string::npos)
+      << told;
+  std::filesystem::remove(log);
+  dir.write_file("kept.csv", "");
+  ASSERT_EQ(symlink("kept.csv", log), 0);
+  log_heard_header(header_of(kRepeaters + "QR1ABC  "));
+  ASSERT_TRUE(heard_log_drain(10s));
+  EXPECT_EQ(lines_of(dir.read_file("kept.csv")).size(), 2u);
+  set_heard_log_notice(nullptr);
+}
+
+TEST_F(HeardLog, exit_returns_with_the_stations_heard_on_disk) {
+  open_adapter_port(view, "7");
+  start_receive_loop(view);
+  adapter.write(header_report("QR1ABC  "));
+  ASSERT_TRUE(
+      wait_until([&] { return view.text(ctl::receiving).find("QR1") != std::string::npos; }));
+  on_exit(view, [] {});
+  EXPECT_EQ(lines_of(all_logs(dir.path())).size(), 2u);
 }
 
 }  // namespace

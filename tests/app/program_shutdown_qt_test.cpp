@@ -28,14 +28,15 @@ namespace {
 using namespace std::chrono_literals;
 
 // The promise is 2 s; generous for a loaded two-core machine: the point is that
-// the program ends at all, where it used to hang.
+// the program ends at all.
 constexpr auto kEnds = 10s;
 
 using std::filesystem::exists;
 
 // Tab-separated, so that a save, comma-separated, shows.
-void write_station(const TempWorkdir& dir, const std::string& trx_port) {
-  dir.write_file("D-STAR_DV_config.txt", "QR3WMN D\tF817\tJP1\tQR3KTA A\tQR3KTA B\t7");
+void write_station(const TempWorkdir& dir, const std::string& trx_port,
+                   const std::string& dv_port = "7") {
+  dir.write_file("D-STAR_DV_config.txt", "QR3WMN D\tF817\tJP1\tQR3KTA A\tQR3KTA B\t" + dv_port);
   dir.write_file("D-STAR_tranceiver_config.txt",
                  "FT-817\t" + trx_port + "\t439310\t-5000\tPKT\tDummy ");
   dir.write_file("D-STAR_my_rpt.txt", "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G");
@@ -137,6 +138,34 @@ TEST(ProgramShutdown, a_display_lost_while_a_report_waits_to_be_shown_still_ends
   expect_saved_as_exit_saves(dir);
 }
 
+// Whether the process's mask `field` ("SigIgn", "SigCgt") in /proc holds `signal_number`.
+bool in_signal_mask(pid_t pid, const std::string& field, int signal_number) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  std::string line;
+  while (std::getline(status, line) && line.rfind(field + ":", 0) != 0) {
+  }
+  return !line.empty() &&
+         (std::stoull(line.substr(field.size() + 1), nullptr, 16) >> (signal_number - 1)) & 1;
+}
+
+TEST(ProgramShutdown, started_with_sighup_ignored_as_by_nohup_it_stays_ignored) {
+  TempWorkdir dir;
+  write_station(dir, "8");
+  struct sigaction ignore {
+  }, before{};
+  ignore.sa_handler = SIG_IGN;
+  sigaction(SIGHUP, &ignore, &before);
+  DevicesProcess program("/usr/bin/env", {"QT_QPA_PLATFORM=offscreen", KESTREL8_PROGRAM});
+  sigaction(SIGHUP, &before, nullptr);
+  // SIGTERM caught: the stop handlers are in place.
+  ASSERT_TRUE(
+      wait_until([&] { return in_signal_mask(program.pid(), "SigCgt", SIGTERM); }, {}, kEnds));
+  EXPECT_TRUE(in_signal_mask(program.pid(), "SigIgn", SIGHUP));
+  EXPECT_FALSE(in_signal_mask(program.pid(), "SigCgt", SIGHUP));
+  program.send_signal(SIGTERM);
+  EXPECT_EQ(program.wait_for_exit(kEnds), 0);
+}
+
 TEST_F(ProgramOnX, a_stop_signal_or_the_x_server_going_away_ends_the_run_as_exit_does) {
   struct Case {
     const char* situation;
@@ -146,6 +175,7 @@ TEST_F(ProgramOnX, a_stop_signal_or_the_x_server_going_away_ends_the_run_as_exit
     std::size_t times;
     const char* box_title;  // ... or once this message box is shown
     bool transceiver_saved;
+    const char* dv_port = "7";  // "6": no adapter there, the link never runs
   };
   const Case cases[] = {
       {"link running, session ends", SIGTERM, "8", "-> HEADER", 1, nullptr, true},
@@ -155,13 +185,15 @@ TEST_F(ProgramOnX, a_stop_signal_or_the_x_server_going_away_ends_the_run_as_exit
       {"START pausing before the shift command", SIGTERM, "8", "TRX offset", 1, nullptr, true},
       // No COM9: START waits for OK on "TRX COM port error" with the adapter open.
       {"a message box open during START", SIGHUP, "9", nullptr, 0, "TRX COM port error", false},
+      // No COM6: START waits for OK on "COM port could not open for DV adapter".
+      {"the failed START's box", SIGTERM, "8", nullptr, 0, "COM6", false, "6"},
       // Last: it takes the X server with it.
       {"the X server gone while headers stream in", 0, "8", "-> HEADER", 3, nullptr, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.situation);
     TempWorkdir dir;
-    write_station(dir, c.trx_port);
+    write_station(dir, c.trx_port, c.dv_port);
     DevicesProcess devices(KESTREL8_DEVICES_PROGRAM, {"--dir", dir.path(), "--every", "0.1"});
     ASSERT_TRUE(devices.wait_for_line("ready"));
     DevicesProcess program(KESTREL8_PROGRAM, {});
@@ -179,6 +211,11 @@ TEST_F(ProgramOnX, a_stop_signal_or_the_x_server_going_away_ends_the_run_as_exit
       x.process->stop();
       EXPECT_NE(program.wait_for_exit(kEnds), -1) << "the program did not end";
     }
-    expect_saved_as_exit_saves(dir, c.transceiver_saved);
+    if (std::string(c.dv_port) == "7") {
+      expect_saved_as_exit_saves(dir, c.transceiver_saved);
+    } else {  // a link that never ran saves nothing
+      EXPECT_EQ(dir.read_file("D-STAR_DV_config.txt").find(','), std::string::npos);
+      EXPECT_FALSE(dir.exists("D-STAR_his_rpt.txt"));
+    }
   }
 }

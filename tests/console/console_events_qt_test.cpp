@@ -9,6 +9,7 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QTextCursor>
+#include <utility>
 #include <vector>
 
 #include "console/qt/console_dialog.h"
@@ -122,6 +123,22 @@ TEST_F(ConsoleEvents, lists_report_double_clicks_only_with_the_entry_still_selec
   EXPECT_EQ(list_commands[3].id, 290);
   EXPECT_EQ(list_commands[3].chosen, "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G");
   for (const Command& c : list_commands) EXPECT_EQ(c.kind, CommandKind::double_click);
+}
+
+TEST_F(ConsoleEvents,
+       alt_and_the_underlined_letter_reach_a_list_and_space_chooses_as_a_double_click) {
+  for (const auto& [key, id] :
+       {std::pair{Qt::Key_A, 250}, {Qt::Key_M, 270}, {Qt::Key_H, 290}, {Qt::Key_T, 360}}) {
+    for (const char* entry : {"first", "second", "third"}) dialog.list_append(id, entry);
+    commands.clear();
+    QTest::keyClick(dialog.control(110), key, Qt::AltModifier);
+    ASSERT_EQ(QApplication::focusWidget(), dialog.control(id)) << id;
+    for (Qt::Key press : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Up, Qt::Key_Space})
+      QTest::keyClick(list(id), press);
+    ASSERT_EQ(ids_other_than(210), std::vector<int>{id}) << "the arrows pick nothing, Space once";
+    EXPECT_EQ(commands.back().kind, CommandKind::double_click);
+    EXPECT_EQ(commands.back().chosen, "second");
+  }
 }
 
 TEST_F(ConsoleEvents, return_outside_a_text_box_presses_start) {

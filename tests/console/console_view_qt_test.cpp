@@ -151,7 +151,7 @@ TEST_F(ConsoleViewBinding, control_bytes_typed_by_the_adapter_neither_delete_nor
   box(200)->moveCursor(QTextCursor::End);
   for (char c : {'\x08', '\x16', '\x18', '\x1a', '\x00', 'C', '\t', '\r', 'D'})
     dialog.type_char(200, c);
-  EXPECT_EQ(dialog.get_text(200, 100), "ABC\t\r\nD");
+  EXPECT_EQ(dialog.get_text(200, 100), "AB.....C.\r\nD");
 }
 
 TEST_F(ConsoleViewBinding, list_entries_show_decoded_and_read_back_as_their_bytes) {

@@ -386,8 +386,8 @@ TEST_F(WindowActions, repeater_above_460_mhz_is_refused_in_a_box_owned_by_the_wi
   EXPECT_EQ(answerer.boxes()[0].text, "More than 460MHz can not handle by the Tranceiver.");
   EXPECT_EQ(answerer.boxes()[0].title, "Error : ");
   EXPECT_EQ(answerer.boxes()[0].owner, &window.dialog());
-  // Frequency and offset refused; direction and mode still go out.
-  EXPECT_EQ(radio.read_all(), (Bytes{0x09, 0x00, 0x00, 0x00, 0x09, 0x0C, 0x6D, 0x6D, 0x6D, 0x07}));
+  // Frequency refused: the radio keeps its whole repeater setting; only the mode goes out.
+  EXPECT_EQ(radio.read_all(), (Bytes{0x0C, 0x6D, 0x6D, 0x6D, 0x07}));
 
   window.click(ctl::start_stop);
   EXPECT_EQ(dir.read_file("D-STAR_my_rpt.txt"), kHilltop1200);

@@ -145,6 +145,11 @@ TEST_F(OperatorActionsTest, SelectedCallsignOrSuffixBecomesTheField) {
       {ctl::my_callsign, "QR3WMN D\r\nQR3XYZ X", 10, 18, "QR3XYZ X", "F817"},
       {ctl::my_callsign, "QR3WMN D\r\n\r\nQR1ABC A", 12, 20, "QR1ABC A", "F817"},
       {ctl::my_suffix, "F817\r\nZ9", 6, 8, "QR3WMN D", "Z9  "},
+      // A blank selection is no callsign and keeps the one there; many stations have no suffix.
+      {ctl::my_callsign, "        ", 0, 8, "QR3WMN D", "F817"},
+      {ctl::my_callsign, " \t\r\n \t", 0, 6, "QR3WMN D", "F817"},
+      {ctl::my_callsign, "QR3XYZ X\r\n  ", 8, 12, "QR3WMN D", "F817"},
+      {ctl::my_suffix, "  \t ", 0, 4, "QR3WMN D", "    "},
   };
   for (const Case& c : cases) {
     reset_station_settings();

@@ -33,13 +33,13 @@ TEST_F(ImportedList, an_imported_area_and_repeater_reach_the_adapter_and_the_rad
   EXPECT_TRUE(answerer.boxes().empty());
   const std::vector<std::string> areas = window.entries(ctl::call_area);
   EXPECT_EQ(std::vector<std::string>(areas.end() - 3, areas.end()),
-            (std::vector<std::string>{"Lazio", "New Bru", "QR5"}));
+            (std::vector<std::string>{"Lazio", "NewB", "QR5"}));
   EXPECT_EQ(areas.size(), 16u);
 
   ASSERT_TRUE(window.double_click_entry(ctl::call_area, "Lazio"));
   EXPECT_EQ(window.entries(ctl::my_repeater),
             (std::vector<std::string>{"Lazio,Hill Top,430437.5,-5000,QR0HTP B,QR0HTP G",
-                                      "Lazio,Harbour  West Pier,1297450,-20000,QR0HBR A,QR0HBR G",
+                                      "Lazio,Harbour West Pier,1297450,-20000,QR0HBR A,QR0HBR G",
                                       "Lazio,Old Town,145290,-600,QR0OTN C,None"}));
   ASSERT_TRUE(window.double_click_entry(ctl::my_repeater,
                                         "Lazio,Hill Top,430437.5,-5000,QR0HTP B,QR0HTP G"));

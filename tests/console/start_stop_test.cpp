@@ -85,7 +85,7 @@ TEST_F(StartStopTest, WithTheWindowGoneExitStillSavesAndReportsAFailedSaveOnStan
   forget_saved_files();
   ASSERT_EQ(mkdir("D-STAR_DV_config.txt", 0755), 0);  // cannot be replaced by a file
   testing::internal::CaptureStderr();
-  on_exit_without_window();
+  end_link_unattended();
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "kestrel8: D-STAR_DV_config.txt: Could not open\n");
   EXPECT_TRUE(view.boxes().empty());

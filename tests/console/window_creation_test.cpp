@@ -69,6 +69,20 @@ TEST_F(WindowCreationTest, StoredMyRepeaterLineIsOfferedAgainInItsArea) {
                                       "Simplex,Calling,433300,0,QR3SMP A,None"}));
 }
 
+TEST_F(WindowCreationTest, AByteOrderMarkHeadingAnyFileIsNoPartOfItsFirstLine) {
+  const std::string bom = "\xEF\xBB\xBF";  // "UTF-8 with BOM", as Windows editors save
+  const std::vector<std::string> hilltop = {"JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G"};
+  write_station_files(bom + "QR9ZZ,F817,JP1,QR3KTA A,QR3KTA B,7",
+                      bom + "FT-897,8,439310,-5000,PKT");
+  dir.write_file("D-STAR_my_rpt.txt", bom + hilltop[0]);
+  dir.write_file("D-STAR_repeaters.txt", bom + hilltop[0]);
+  open_window();
+  EXPECT_EQ(station.my_callsign.view(), "QR9ZZ   ");      // D-STAR_DV_config.txt
+  EXPECT_EQ(station.transceiver_model.view(), "FT-897");  // D-STAR_tranceiver_config.txt
+  EXPECT_EQ(view.list(ctl::my_repeater), hilltop);        // D-STAR_my_rpt.txt
+  EXPECT_EQ(view.list(ctl::his_repeater), hilltop);       // D-STAR_repeaters.txt
+}
+
 TEST_F(WindowCreationTest, HisRepeaterNoneListsOnlyMyRepeater) {
   write_station_files("QR3WMN D,F817,JP1,QR3KTA A,None,7");
   open_window();

@@ -48,30 +48,37 @@ TEST(ImportRules, callsigns_are_eight_characters_with_the_module_letter_last) {
   }
 }
 
-TEST(ImportRules, areas_come_from_japanese_prefixes_guam_the_group_or_the_prefix) {
-  struct Case { std::string call, group, area; };
+TEST(ImportRules, each_group_gets_its_own_area_cut_between_whole_characters) {
+  struct Case { std::string call, group, area; TextEncoding encoding = TextEncoding::utf8; };
+  GroupAreas areas;  // one table: each group keeps its area, no two groups share one
   for (const Case& c : std::vector<Case>{
            {"JA1ZZZ A", "Kanto", "JP1"}, {"JS6ZZZ B", "", "JP6"}, {"7M4ZZZ A", "", "JP4"},
            {"8N0ZZZ A", "", "JP0"}, {"JD1ZZZ A", "Ogasawara", "JP1"}, {"KH2ZZ  B", "Guam", "KH2"},
-           {"JT1ZZZ A", "Mongolia", "Mongoli"}, {"QR9SJN C", "New Brunswick", "New Bru"},
-           {"QR9SJN C", "Ca,na//da", "Ca na/"}, {"IR0MA  B", "", "IR0"}, {"W1ABC  C", " ", "W1"},
+           {"JT1ZZZ A", "Mongolia", "Mongoli"}, {"QR9SJN C", "New Brunswick", "NewB"},
+           {"IR0MA  B", "", "IR0"}, {"W1ABC  C", " ", "W1"},
+           {"QR1AA  B", "United Kingdom", "UnitedK"}, {"QR2AA  B", "United States", "UnitedS"},
+           {"QR1BB  B", "United Kingdom", "UnitedK"}, {"QR3AA  B", "Australia", "Austral"},
+           {"QR4AA  B", "Australasia", "Austra2"}, {"QR5AA  B", "Simplex", "Simple2"},
+           {"QR6AA  B", "Niederösterreich", "Nieder"},
            // 関東地方 in Shift-JIS: seven bytes would split 方.
-           {"QR0ABC B", "\x8A\xD6\x93\x8C\x92\x6E\x95\xFB", "\x8A\xD6\x93\x8C\x92\x6E"}}) {
-    EXPECT_EQ(call_area_of(c.call, c.group, TextEncoding::shift_jis), c.area) << c.call << " " << c.group;
+           {"QR0ABC B", "\x8A\xD6\x93\x8C\x92\x6E\x95\xFB", "\x8A\xD6\x93\x8C\x92\x6E", TextEncoding::shift_jis}}) {
+    EXPECT_EQ(call_area_of(c.call, c.group, c.encoding, areas), c.area) << c.call << " " << c.group;
   }
 }
 
 TEST(ImportRules, names_cannot_split_the_line_or_start_a_comment) {
   for (const TextCase& c : std::vector<TextCase>{
-           {"Saint John, NB", "Saint John  NB"}, {"a\tb\r\nc", "a b  c"}, {"http://club", "http:/ club"},
+           {"Saint John, NB", "Saint John NB"}, {"a\tb\r\nc", "a b c"}, {"http://club", "http:/ club"},
            {"a///b", "a/ /b"}, {"\x93\x8C\x8B\x9E", "\x93\x8C\x8B\x9E"}}) {
     EXPECT_EQ(list_safe(c.in), c.out) << c.in;
   }
 }
 
-TEST(ImportRules, rows_become_lines_of_at_most_100_characters_cut_in_the_name_only) {
-  auto row = [](const std::string& name, const std::string& call, const std::string& mode = "DV") {
-    return std::vector<std::string>{"4", "Canada", name, "", call, "", "145.2900", "DUP-", "0.6", mode};
+TEST(ImportRules, rows_become_lines_of_at_most_100_characters_or_are_refused_with_a_reason) {
+  auto row = [](const std::string& name, const std::string& call, const std::string& mode = "DV",
+                std::string gateway = "", std::string mhz = "145.2900", std::string dup = "DUP-",
+                std::string offset = "0.6") {
+    return std::vector<std::string>{"4", "Canada", name, "", call, gateway, mhz, dup, offset, mode};
   };
   const std::string tail = ",145290,-600,QR9SJN C,None";
   const std::string long_name(120, 'N');
@@ -85,9 +92,17 @@ TEST(ImportRules, rows_become_lines_of_at_most_100_characters_cut_in_the_name_on
            {row(sjis_name, "QR9SJN C"), TextEncoding::shift_jis, RowResult::line, "Canada," + sjis_name.substr(0, 66) + tail},
            {row("Hill", "QR9FM", "FM"), TextEncoding::utf8, RowResult::other_mode, "FM"},
            {row("Hill", "xxxxxxxB"), TextEncoding::utf8, RowResult::rejected, ""},
+           {row("Hill", "QR9SJN C", "DV", "none"), TextEncoding::utf8, RowResult::line, "Canada,Hill" + tail},
+           {row("Calling", "", "DV", "", "433.3", "OFF", "0"), TextEncoding::utf8, RowResult::line, "Simplex,Calling,433300,0,DIRECT  ,None"},
+           {row("Calling", "", "DV", "", "433.3", "DUP+", "5"), TextEncoding::utf8, RowResult::rejected, ""},
+           {row("Hill", "QR9SJN C", "DV", "", "0.0001"), TextEncoding::utf8, RowResult::rejected, ""},
+           {row("Hill", "QR9SJN C", "DV", "", "1300.001"), TextEncoding::utf8, RowResult::rejected, ""},
+           {row("Hill", "QR9SJN C", "DV", "", "145.29", "DUP-", "600"), TextEncoding::utf8, RowResult::rejected, ""},
+           {row("Hill", "QR9SJN"), TextEncoding::utf8, RowResult::rejected, ""},
            {{"4", "Canada", "Hill", "", "QR9SJN C", "", "145.29"}, TextEncoding::utf8, RowResult::rejected, ""}}) {
-    const RowResult got = repeater_line_of_row(c.row, RepeaterColumns{}, c.encoding);
-    EXPECT_EQ(got.kind, c.kind) << c.row[2];
+    GroupAreas areas;
+    const RowResult got = repeater_line_of_row(c.row, RepeaterColumns{}, c.encoding, areas);
+    EXPECT_EQ(got.kind, c.kind) << got.text;
     if (c.kind != RowResult::rejected) {
       EXPECT_EQ(got.text, c.text) << got.text.size();
     }

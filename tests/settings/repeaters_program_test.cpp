@@ -6,6 +6,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -41,12 +45,15 @@ TEST_F(StationTest, tables_become_lines_the_console_lists_back_unchanged) {
       {"utf8 with BOM, quotes, CRLF, other modes and a placeholder",
        fictional_table(),
        {"Lazio,Hill Top,430437.5,-5000,QR0HTP B,QR0HTP G",
-        "Lazio,Harbour  West Pier,1297450,-20000,QR0HBR A,QR0HBR G",
-        "Lazio,Old Town,145290,-600,QR0OTN C,None",
-        "New Bru,Saint Quay,145290,-600,QR9SQY C,QR9SQY G",
-        "JP1,Hilltop430,439310,-5000,JQ1ZZZ A,JQ1ZZZ G", "QR5,Plain,439100,0,QR5PLN A,None"},
-       "6 repeater lines written from table.csv\n  1 row skipped, not DV (FM 1)\n"
-       "  1 row rejected:\n    row 8: repeater callsign \"xxxxxxxB\""},
+        "Lazio,Harbour West Pier,1297450,-20000,QR0HBR A,QR0HBR G",
+        "Lazio,Old Town,145290,-600,QR0OTN C,None", "NewB,Saint Quay,145290,-600,QR9SQY C,QR9SQY G",
+        "JP1,Hilltop430,439310,-5000,JQ1ZZZ A,JQ1ZZZ G", "QR5,Plain,439100,0,QR5PLN A,None",
+        "Simplex,Calling,433300,0,DIRECT  ,None"},
+       "7 repeater lines written from table.csv\n"
+       "  1 row skipped, same callsign and frequency as an earlier row\n"
+       "  1 row skipped, not DV (FM 1)\n  area Lazio: group Lazio\n"
+       "  area NewB: group New Brunswick\n  1 row rejected:\n    row 8: repeater callsign "
+       "\"xxxxxxxB\""},
       {"Shift-JIS header and group names stay Shift-JIS",
        "No,\x96\xBC\x91\x4F,a,b,c,d,\x8E\xFC\x94\x67\x90\x94,e,f,g\r\n1," + kSjisKanto + "," +
            kSjisTokyo + ",,JQ1ZZZ A,JQ1ZZZ G,439.31,DUP-,5,DV\r\n2," + kSjisKanto + "," +
@@ -103,7 +110,7 @@ TEST_F(StationTest, bad_tables_are_refused_with_a_clear_message_and_the_list_kep
 
 TEST_F(StationTest, append_keeps_the_list_skips_known_repeaters_and_stops_at_256_lines) {
   const std::string kept =
-      "// my own\n" + kKeptLine + "\nJP1,Hilltop1200,1291570,-20000,QR3KTA B,QR3KTG G";
+      "// my own\r\n" + kKeptLine + "\r\nJP1,Hilltop1200,1291570,-20000,QR3KTA B,QR3KTG G";
   std::string csv = kHeader + "1,Club,Same,,QR3KTA A,,439.310,DUP-,5,DV\n";
   for (int i = 0; i < 300; ++i)
     csv += "1,Club,R" + std::to_string(i) + ",,QR7AAA B,,430." + std::to_string(i + 100) +
@@ -117,12 +124,65 @@ TEST_F(StationTest, append_keeps_the_list_skips_known_repeaters_and_stops_at_256
                                            HasSubstr("1 repeater already in the list skipped"),
                                            HasSubstr("46 repeaters left out")));
   const std::string list = dir.read_file("mine.txt");
-  EXPECT_EQ(list.substr(0, kept.size() + 1), kept + "\n");
-  EXPECT_THAT(list, HasSubstr("\nClub,R253,430353,0,QR7AAA B,None\n"));
+  EXPECT_EQ(list.substr(0, kept.size() + 2), kept + "\r\n");
+  EXPECT_THAT(list, HasSubstr("\r\nClub,R253,430353,0,QR7AAA B,None\r\n"));
   EXPECT_THAT(list, ::testing::Not(HasSubstr("R254")));
+
+  const ProgramRun full = run_repeaters_program("import table.csv --out mine.txt --append");
+  EXPECT_EQ(full.exit_status, 1);
+  EXPECT_THAT(full.output, HasSubstr("mine.txt is full: it holds 256 lines"));
+  EXPECT_EQ(dir.read_file("mine.txt"), list);
 
   EXPECT_EQ(run_repeaters_program("--help").exit_status, 0);
   EXPECT_EQ(run_repeaters_program("import").exit_status, 2);
+}
+
+TEST_F(StationTest, bad_paths_give_the_reason_and_write_nothing) {
+  dir.write_file("table.csv", fictional_table());
+  std::filesystem::create_symlink("loop.txt", "loop.txt");
+  std::filesystem::create_directory("folder");
+  std::filesystem::create_symlink("table.csv", "link.csv");
+  std::filesystem::create_hard_link("table.csv", "other.csv");
+  const struct {
+    std::string args, message;
+  } cases[] = {{"import table.csv --out loop.txt --append", std::strerror(ELOOP)},
+               {"import table.csv --out folder --append", std::strerror(EISDIR)},
+               {"import folder", "folder could not be opened: is a folder"},
+               {"import table.csv --out table.csv", "is the table itself"},
+               {"import table.csv --out link.csv --append", "is the table itself"},
+               {"import table.csv --out other.csv", "is the table itself"},
+               {"import table.csv --out " + std::string(300, 'x'), std::strerror(ENAMETOOLONG)},
+               // No new file can be made beside it.
+               {"import table.csv --out /proc/version", "/proc/version was not written: "}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args);
+    const ProgramRun run = run_repeaters_program(c.args);
+    EXPECT_EQ(run.exit_status, 1);
+    EXPECT_THAT(run.output, HasSubstr(c.message));
+    EXPECT_THAT(run.output, ::testing::Not(HasSubstr("written from")));
+  }
+  EXPECT_EQ(dir.read_file("table.csv"), fictional_table());
+  EXPECT_FALSE(dir.exists(kRepeaterListFile));
+}
+
+TEST_F(StationTest, two_appends_at_once_keep_both_tables_lines) {
+  for (const char* call : {"QR1AAA B", "QR2AAA B"}) {
+    std::string csv = kHeader;
+    for (int i = 100; i < 120; ++i)
+      csv += "1,Club,R,," + std::string(call) + ",,430." + std::to_string(i) + ",OFF,0,DV\n";
+    dir.write_file(call + std::string(".csv"), csv);
+  }
+  const std::string program = KESTREL8_REPEATERS_PROGRAM;
+  for (int run = 0; run < 5; ++run) {
+    SCOPED_TRACE(run);
+    dir.write_file("mine.txt", kKeptLine + "\n");
+    const ProgramRun both =
+        run_repeaters_program("import 'QR1AAA B.csv' --out mine.txt --append & " + program +
+                              " import 'QR2AAA B.csv' --out mine.txt --append; wait");
+    const std::string list = dir.read_file("mine.txt");
+    EXPECT_EQ(std::count(list.begin(), list.end(), '\n'), 41) << both.output;
+    EXPECT_THAT(list, ::testing::AllOf(HasSubstr("QR1AAA B"), HasSubstr("QR2AAA B")));
+  }
 }
 
 }  // namespace

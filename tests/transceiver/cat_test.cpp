@@ -27,14 +27,14 @@ Bytes hex(std::initializer_list<int> values) {
 
 // Frequency and offset commands: BCD digits, then the command code.
 Bytes freq(int a, int b, int c, int d) { return hex({a, b, c, d, 0x01}); }
-Bytes offset(int b, int c) { return hex({0x00, b, c, 0x00, 0xF9}); }
-const Bytes k5MHz = offset(0x50, 0x00);
+Bytes offset(int a, int b, int c, int d) { return hex({a, b, c, d, 0xF9}); }
+const Bytes k5MHz = offset(0x00, 0x50, 0x00, 0x00);
 
 const Bytes kPktMode = hex({0x0C, 0x6D, 0x6D, 0x6D, 0x07});
 const Bytes kMinus = hex({0x09, 0x00, 0x00, 0x00, 0x09});
 const Bytes kPlus = hex({0x49, 0x00, 0x00, 0x00, 0x09});
 const Bytes kSimplex = hex({0x89, 0x00, 0x00, 0x00, 0x09});
-const Bytes kNoOffset = offset(0x00, 0x00);
+const Bytes kNoOffset = offset(0x00, 0x00, 0x00, 0x00);
 const Bytes k439310 = freq(0x43, 0x93, 0x10, 0x00);
 const Bytes kNothing;
 
@@ -68,7 +68,8 @@ TEST_F(CatTest, TuningFollowsTheChosenRepeaterAndRecordsRefusals) {
     bool active;
     bool box_460;
   } cases[] = {
-      {"1200 MHz repeater", "JP1", "FT-817", "1291570", "-20000", kMinus + kPktMode, false, true},
+      // A refused frequency keeps the radio's whole previous repeater setting.
+      {"1200 MHz repeater", "JP1", "FT-817", "1291570", "-20000", kPktMode, false, true},
       {"simplex on 430 MHz", "Simplex", "FT-817", "439310", "-5000",
        k439310 + kNoOffset + kSimplex + kPktMode, true, false},
       {"simplex on 1200 MHz", "Simplex", "FT-897", "1291570", "-20000",
@@ -77,49 +78,49 @@ TEST_F(CatTest, TuningFollowsTheChosenRepeaterAndRecordsRefusals) {
       {"model name with a trailing space", "JP1", "FT-817 ", "439310", "-5000", kNothing, false,
        false},
       {"plus shift", "JP1", "FT-897", "439310", "+600",
-       k439310 + offset(0x06, 0x00) + kPlus + kPktMode, true, false},
+       k439310 + offset(0x00, 0x06, 0x00, 0x00) + kPlus + kPktMode, true, false},
       {"unsigned shift is a plus shift", "JP1", "FT-817", "439310", "600",
-       k439310 + offset(0x06, 0x00) + kPlus + kPktMode, true, false},
+       k439310 + offset(0x00, 0x06, 0x00, 0x00) + kPlus + kPktMode, true, false},
       {"unsigned zero shift is simplex", "JP1", "FT-817", "439310", "000000",
        k439310 + kNoOffset + kSimplex + kPktMode, true, false},
       {"shift that holds no number", "JP1", "FT-817", "439310", "none", k439310 + kPktMode, false,
        false},
       {"tens of kHz of the offset reach the radio", "JP1", "FT-817", "439310", "-650",
-       k439310 + offset(0x06, 0x50) + kMinus + kPktMode, true, false},
+       k439310 + offset(0x00, 0x06, 0x50, 0x00) + kMinus + kPktMode, true, false},
       {"largest offset", "JP1", "FT-817", "439310", "-5000", k439310 + k5MHz + kMinus + kPktMode,
        true, false},
-      {"offset above 5 MHz", "JP1", "FT-817", "439310", "-5001", k439310 + kMinus + kPktMode, false,
+      // Offsets in 10 Hz steps, as the radio's manual gives them.
+      {"70 cm shift in Germany", "JP1", "FT-817", "439310", "-7600",
+       k439310 + offset(0x00, 0x76, 0x00, 0x00) + kMinus + kPktMode, true, false},
+      {"70 cm shift in the United Kingdom", "JP1", "FT-817", "439310", "-9000",
+       k439310 + offset(0x00, 0x90, 0x00, 0x00) + kMinus + kPktMode, true, false},
+      {"offset beyond the command", "JP1", "FT-817", "439310", "-100000", k439310 + kPktMode, false,
        false},
-      {"shift without a number", "JP1", "FT-817", "439310", "", k439310 + kPlus + kPktMode, false,
-       false},
+      {"shift without a number", "JP1", "FT-817", "439310", "", k439310 + kPktMode, false, false},
       {"shift after white space", "JP1", "FT-817", "439310", " -5000",
        k439310 + k5MHz + kMinus + kPktMode, true, false},
       // 459.999 MHz: digits 45, 99, 99 in the 10 MHz, 100 kHz and 1 kHz places.
       {"highest frequency", "JP1", "FT-817", "459999", "-5000",
        freq(0x45, 0x99, 0x99, 0x00) + k5MHz + kMinus + kPktMode, true, false},
-      {"460 MHz", "JP1", "FT-817", "460000", "-5000", k5MHz + kMinus + kPktMode, false, true},
+      {"460 MHz", "JP1", "FT-817", "460000", "-5000", kPktMode, false, true},
       {"fraction of a kHz", "JP1", "FT-817", "439310.9", "-5000",
        freq(0x43, 0x93, 0x10, 0x90) + k5MHz + kMinus + kPktMode, true, false},
       {"frequency after white space", "JP1", "FT-817", " \t439310", "-5000",
        k439310 + k5MHz + kMinus + kPktMode, true, false},
       {"frequency with a unit", "JP1", "FT-817", "145000kHz", "-600",
-       freq(0x14, 0x50, 0x00, 0x00) + offset(0x06, 0x00) + kMinus + kPktMode, true, false},
+       freq(0x14, 0x50, 0x00, 0x00) + offset(0x00, 0x06, 0x00, 0x00) + kMinus + kPktMode, true,
+       false},
       {"frequency in exponent form", "JP1", "FT-817", "4.3931e5", "-5000",
        k439310 + k5MHz + kMinus + kPktMode, true, false},
-      {"negative frequency", "JP1", "FT-817", "-439310", "-5000", k5MHz + kMinus + kPktMode, false,
-       false},
-      {"frequency without a number", "JP1", "FT-817", "*****", "-5000", k5MHz + kMinus + kPktMode,
-       false, false},
-      {"infinite frequency", "JP1", "FT-817", "inf", "-5000", k5MHz + kMinus + kPktMode, false,
-       false},
-      {"frequency beyond any number", "JP1", "FT-817", "1e400", "-5000", k5MHz + kMinus + kPktMode,
-       false, true},
+      {"negative frequency", "JP1", "FT-817", "-439310", "-5000", kPktMode, false, false},
+      {"frequency without a number", "JP1", "FT-817", "*****", "-5000", kPktMode, false, false},
+      {"infinite frequency", "JP1", "FT-817", "inf", "-5000", kPktMode, false, false},
+      {"frequency beyond any number", "JP1", "FT-817", "1e400", "-5000", kPktMode, false, true},
       {"frequency too small for any number", "JP1", "FT-817", "1e-400", "-5000",
        freq(0x00, 0x00, 0x00, 0x00) + k5MHz + kMinus + kPktMode, true, false},
-      {"offset beyond any number", "JP1", "FT-817", "439310", "-1e400", k439310 + kMinus + kPktMode,
-       false, false},
-      {"offset not a number", "JP1", "FT-817", "439310", "-nan", k439310 + kMinus + kPktMode, false,
+      {"offset beyond any number", "JP1", "FT-817", "439310", "-1e400", k439310 + kPktMode, false,
        false},
+      {"offset not a number", "JP1", "FT-817", "439310", "-nan", k439310 + kPktMode, false, false},
   };
   for (const auto& c : cases) {
     set_text(station.call_area, c.call_area);
@@ -189,7 +190,7 @@ TEST_F(CatTest, ShiftDirectionIsReadFromTheSignOrTheNumber) {
   }
 }
 
-TEST_F(CatTest, RepeatersOffAWholeKilohertzAreTunedTo10HzAndTheirOffsetTo1kHz) {
+TEST_F(CatTest, RepeatersOffAWholeKilohertzAreTunedTo10HzAndSoAreTheirOffsets) {
   struct Case {
     std::string text;
     Bytes sent;
@@ -208,9 +209,14 @@ TEST_F(CatTest, RepeatersOffAWholeKilohertzAreTunedTo10HzAndTheirOffsetTo1kHz) {
       {"459999.995", kNothing, true},
   };
   const Case offsets[] = {
-      {"650", offset(0x06, 0x50), false},     {"-1600", offset(0x16, 0x00), false},
-      {"+7.6", offset(0x00, 0x07), false},    {"-5000", k5MHz, false},
-      {"4999.99", offset(0x49, 0x99), false},
+      {"650", offset(0x00, 0x06, 0x50, 0x00), false},
+      {"-1600", offset(0x00, 0x16, 0x00, 0x00), false},
+      {"+7.6", offset(0x00, 0x00, 0x07, 0x60), false},
+      {"-5000", k5MHz, false},
+      {"4999.99", offset(0x00, 0x49, 0x99, 0x99), false},
+      {"99999.99", offset(0x09, 0x99, 0x99, 0x99),
+       false},  // more than the shift field's 7 characters
+      {"100000", kNothing, false},
   };
   for (const auto& c : frequencies) {
     view.clear_boxes();
@@ -260,7 +266,8 @@ TEST_F(CatStartTest, StartTunesA12_5kHzChannelRepeaterWithItsOffsetToTheKilohert
   view.set_text(ctl::adapter_port, "7");
   view.set_text(ctl::transceiver_port, "8");
   press(ctl::start_stop);
-  const Bytes tuning = freq(0x43, 0x04, 0x37, 0x50) + offset(0x06, 0x50) + kPlus + kPktMode;
+  const Bytes tuning =
+      freq(0x43, 0x04, 0x37, 0x50) + offset(0x00, 0x06, 0x50, 0x00) + kPlus + kPktMode;
   EXPECT_EQ(radio.read_count(tuning.size()), tuning);
   EXPECT_TRUE(transceiver_active);
 }

@@ -1,13 +1,17 @@
 // Whole-file saves on Windows: the file holds its old bytes or the new ones,
-// and a file the operator protected is left alone.
+// a file the operator protected is left alone, and any folder name works.
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <filesystem>
 #include <iterator>
+#include <thread>
 
 #include "settings/atomic_save.h"
+#include "settings/settings_files.h"
+#include "settings/wide_name_win32.h"
+#include "support/recording_view.h"
 #include "support/temp_workdir.h"
 
 namespace {
@@ -41,6 +45,40 @@ TEST(AtomicSaveWin32, ASaveReplacesTheWholeFileOrLeavesItAsItWas) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1)
         << "temporary file left behind";
     SetFileAttributesA(file, FILE_ATTRIBUTE_NORMAL);
+  }
+}
+
+TEST(AtomicSaveWin32, AStationFolderOutsideTheAnsiCodePageIsSavedAndRead) {
+  for (const char* folder : {"山田", "Jürgen"}) {
+    SCOPED_TRACE(folder);
+    TempWorkdir dir;
+    RecordingView view;
+    const std::string full = dir.path() + "\\" + folder;
+    ASSERT_TRUE(CreateDirectoryW(wide_name(full).c_str(), nullptr));
+    EXPECT_TRUE(save_file_whole((full + "\\D-STAR_his_rpt.txt").c_str(), "JP1,Far"));
+    EXPECT_EQ(read_first_line(view, full + "\\D-STAR_his_rpt.txt"), "JP1,Far");
+    // The working folder, with the bare names the console uses.
+    ASSERT_TRUE(SetCurrentDirectoryW(wide_name(full).c_str()));
+    EXPECT_TRUE(save_file_whole("D-STAR_my_rpt.txt", "JP1,Near"));
+    EXPECT_EQ(read_first_line(view, "D-STAR_my_rpt.txt"), "JP1,Near");
+  }
+}
+
+TEST(AtomicSaveWin32, AFileAScannerHoldsForAMomentIsSavedAndOneHeldLongerIsLeftAlone) {
+  for (const bool released_soon : {true, false}) {
+    SCOPED_TRACE(released_soon ? "released soon" : "held");
+    TempWorkdir dir;
+    dir.write_file("D-STAR_DV_config.txt", "old");
+    HANDLE held = CreateFileW(L"D-STAR_DV_config.txt", GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    std::thread scanner([&] {
+      Sleep(released_soon ? 100 : 3000);
+      CloseHandle(held);
+    });
+    EXPECT_EQ(save_file_whole("D-STAR_DV_config.txt", "new"), released_soon);
+    scanner.join();
+    EXPECT_EQ(dir.read_file("D-STAR_DV_config.txt"), released_soon ? "new" : "old");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
   }
 }
 

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <thread>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "console/console_layout.h"
+#include "console/list_keys.h"
 #include "console/win32/console_dialog.h"
 
 namespace {
@@ -46,6 +48,21 @@ std::pair<int, int> selection(Win32ConsoleDialog& dialog, int id) {
   return {sel.start, sel.end};
 }
 
+// Pixels the text takes in the control's own font, and the room it has.
+int width_in_font_of(HWND control, const std::string& text) {
+  HDC dc = GetDC(control);
+  SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+  SIZE size{};
+  GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  ReleaseDC(control, dc);
+  return size.cx;
+}
+
+int client_width(HWND control) {
+  RECT client{};
+  return GetClientRect(control, &client) ? client.right : 0;
+}
+
 const char* expected_class(ControlKind kind) {
   if (kind == ControlKind::list) return "ListBox";
   if (kind == ControlKind::button || kind == ControlKind::default_button) return "Button";
@@ -59,6 +76,14 @@ TEST(Win32ConsoleDialog, EveryControlOfTheLayoutTableSitsAtItsDialogUnitsWithIts
     char text[32] = {};
     GetWindowTextA(window, text, sizeof text);
     EXPECT_STREQ(text, "Kestrel8");
+    if (const char* code_page = std::getenv("KESTREL8_CODE_PAGE"))
+      EXPECT_EQ(GetACP(), static_cast<UINT>(std::atoi(code_page)));
+    // A change of DPI fits the fonts again, here to the same DPI.
+    RECT place{};
+    GetWindowRect(window, &place);
+    const UINT dpi = GetDpiForWindow(window);
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&place));
+    for (MSG m; PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&m);
     HWND previous = nullptr;
     for (const ControlSpec& placed : console_controls) {
       SCOPED_TRACE(placed.id);
@@ -89,10 +114,22 @@ TEST(Win32ConsoleDialog, EveryControlOfTheLayoutTableSitsAtItsDialogUnitsWithIts
       EXPECT_EQ(tab_stop,
                 std::count(console_tab_order.begin(), console_tab_order.end(), placed.id) != 0);
       if (placed.caption[0] != '\0' && placed.kind != ControlKind::default_button) {
-        EXPECT_EQ(dialog.get_text(placed.id, 99), placed.caption);
+        std::string shown = dialog.get_text(placed.id, 99);
+        std::erase(shown, '&');  // a list's letter, underlined
+        EXPECT_EQ(shown, placed.caption);
       }
+      // Whole, on one line; a button's frame takes 3 pixels a side.
+      const bool button = expected_class(placed.kind) == std::string("Button");
+      if (placed.caption[0] != '\0' && placed.kind != ControlKind::list)
+        EXPECT_LE(width_in_font_of(control, placed.caption),
+                  client_width(control) - (button ? 6 : 0));
     }
     EXPECT_EQ(dialog.get_text(ctl::start_stop, 99), "START");
+    // The callsign on one line between the edit's margins, caret included.
+    HWND callsign = GetDlgItem(window, ctl::my_callsign);
+    const LRESULT margins = SendMessageA(callsign, EM_GETMARGINS, 0, 0);
+    EXPECT_LT(width_in_font_of(callsign, "QR3WMN D") + LOWORD(margins) + HIWORD(margins),
+              client_width(callsign));
     return true;
   });
 }
@@ -135,7 +172,7 @@ TEST(Win32ConsoleDialog, ReceivedLinesGoAtTheEndAndLeaveTheOperatorsSelectionAlo
       Sleep(1);
     }
     receive.join();
-    EXPECT_EQ(dialog.get_text(ctl::receiving, 999), "QR3XYZ X\r\nQR1ABC A CQCQCQ");
+    EXPECT_EQ(dialog.get_text(ctl::receiving, 999), "QR3XYZ X\r\nQR1ABC A. CQCQCQ");
     EXPECT_EQ(selection(dialog, ctl::receiving), std::pair(0, 8));
     return true;
   });
@@ -149,6 +186,56 @@ TEST(Win32ConsoleDialog, ReturnInTheDvPortFieldPressesStartAndEscIsExit) {
     return false;
   });
   EXPECT_EQ(commands, (std::vector<int>{ctl::start_stop, ctl::cancel}));
+}
+
+TEST(Win32ConsoleDialog, ListEntriesShowAsTextInEveryLocaleAndKeepTheirBytes) {
+  const std::pair<std::string, std::wstring> cases[] = {
+      {"JP1,Hilltop430(NI43)", L"JP1,Hilltop430(NI43)"},
+      {"JP1,\xE6\x9D\xB1\xE4\xBA\xAC", L"JP1,\u6771\u4EAC"},  // UTF-8
+      {"JP1,\x93\x8C\x8B\x9E", L"JP1,\u6771\u4EAC"},          // Shift-JIS
+  };
+  run_dialog([&](Win32ConsoleDialog& dialog) {
+    for (const auto& [bytes, shown] : cases) dialog.list_append(ctl::my_repeater, bytes);
+    for (int i = 0; i < 3; ++i) {
+      SCOPED_TRACE(i);
+      wchar_t shown[64] = {};
+      SendDlgItemMessageW(dialog.window(), ctl::my_repeater, LB_GETTEXT, i,
+                          reinterpret_cast<LPARAM>(shown));
+      EXPECT_EQ(std::wstring(shown), cases[i].second);
+      SendDlgItemMessageA(dialog.window(), ctl::my_repeater, LB_SETCURSEL, i, 0);
+      EXPECT_EQ(dialog.list_selected_text(ctl::my_repeater), cases[i].first);
+    }
+    return true;
+  });
+}
+
+TEST(Win32ConsoleDialog, AltAndTheCaptionsLetterReachEachListWhereDownAndSpaceChooseAnEntry) {
+  std::vector<std::string> chosen;
+  Win32ConsoleDialog* self = nullptr;
+  Win32ConsoleDialog dialog(
+      [&](ConsoleView& view, int id, CommandKind kind, const DisplayPump&) {
+        if (id == kRunScenario) {
+          for (const ListKey& key : list_keys) {
+            view.list_append(key.list, "one");
+            view.list_append(key.list, "two");
+            HWND list = GetDlgItem(self->window(), key.list);
+            PostMessageA(list, WM_SYSCHAR, key.letter + ('a' - 'A'), 0x20000000);
+            PostMessageA(list, WM_KEYDOWN, VK_DOWN, 0);
+            PostMessageA(list, WM_KEYDOWN, VK_SPACE, 0);
+          }
+          PostMessageA(self->window(), WM_COMMAND, ctl::cancel, 0);
+        } else if (kind == CommandKind::double_click) {
+          const bool focused = GetFocus() == GetDlgItem(self->window(), id);
+          chosen.push_back(std::to_string(id) + (focused ? " focused " : " ") +
+                           view.list_selected_text(id).value_or("none"));
+        }
+        return id == ctl::cancel;
+      },
+      [&](ConsoleView&) { PostMessageA(self->window(), WM_COMMAND, kRunScenario, 0); });
+  self = &dialog;
+  dialog.run();
+  EXPECT_EQ(chosen, (std::vector<std::string>{"250 focused one", "270 focused one",
+                                              "290 focused one", "360 focused one"}));
 }
 
 }  // namespace

@@ -1,13 +1,16 @@
 // Works the running console window from outside, as the operator would, for
 // the end-to-end test in tests/wine. Each step prints one line.
-//   wait-window MS | return ID | click ID | wait-text ID TEXT MS | text ID
+//   wait-window MS | return ID | click ID | wait-text ID TEXT MS | text ID |
+//   keys KEYS (typed on the keyboard: {tab}, {ctrl+a}, {return}, or a character)
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -27,6 +30,36 @@ std::string text_of(int id) {
   return shown;
 }
 
+INPUT key(WORD vk, wchar_t unicode, bool up) {
+  INPUT in{};
+  in.type = INPUT_KEYBOARD;
+  in.ki = {vk, unicode, (unicode ? KEYEVENTF_UNICODE : 0u) | (up ? KEYEVENTF_KEYUP : 0u), 0, 0};
+  return in;
+}
+
+// Real key presses, in order, to the window that has the keyboard focus.
+bool type_keys(const std::string& keys) {
+  static const std::pair<std::string, std::vector<WORD>> named[] = {
+      {"{tab}", {VK_TAB}}, {"{return}", {VK_RETURN}}, {"{ctrl+a}", {VK_CONTROL, 'A'}}};
+  std::vector<INPUT> inputs;
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    const auto* held = std::find_if(std::begin(named), std::end(named), [&](const auto& n) {
+      return keys.compare(i, n.first.size(), n.first) == 0;
+    });
+    if (held == std::end(named)) {
+      const wchar_t c = static_cast<unsigned char>(keys[i]);
+      inputs.insert(inputs.end(), {key(0, c, false), key(0, c, true)});
+      continue;
+    }
+    for (WORD vk : held->second) inputs.push_back(key(vk, 0, false));
+    for (auto vk = held->second.rbegin(); vk != held->second.rend(); ++vk)
+      inputs.push_back(key(*vk, 0, true));
+    i += held->first.size() - 1;
+  }
+  SetForegroundWindow(FindWindowA(nullptr, "Kestrel8"));
+  return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
+}
+
 bool wait_for(const std::function<bool()>& found, DWORD limit_ms) {
   for (const DWORD start = GetTickCount(); !found(); Sleep(50)) {
     if (GetTickCount() - start > limit_ms) return false;
@@ -39,6 +72,11 @@ bool wait_for(const std::function<bool()>& found, DWORD limit_ms) {
 int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string step = argv[i];
+    if (step == "keys" && i + 1 < argc) {
+      std::printf(type_keys(argv[++i]) ? "typed\n" : "not typed\n");
+      std::fflush(stdout);
+      continue;
+    }
     const int id = i + 1 < argc ? std::atoi(argv[++i]) : 0;  // or wait-window's MS
     if (step == "wait-window") {
       std::printf(wait_for([] { return FindWindowA(nullptr, "Kestrel8") != nullptr; }, id)

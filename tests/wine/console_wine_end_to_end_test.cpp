@@ -1,6 +1,7 @@
 // kestrel8.exe under Wine against the virtual adapter and radio: the operator
-// presses START with Return, hears a station, presses STOP and EXIT. What
-// reaches the devices is read from their log, byte for byte.
+// enters a callsign and presses START from the keyboard alone, hears a
+// station, presses STOP and EXIT. What reaches the devices is read from their
+// log, byte for byte.
 
 #include <gtest/gtest.h>
 
@@ -39,12 +40,17 @@ TEST(ConsoleUnderWine, StartHearStopAndExitAgainstTheVirtualDevices) {
 
   WineProgram console("kestrel8.exe", {});
   ASSERT_EQ(window_step({"wait-window", "30000"}), "window");
-  // Return in "DV port(1)", where the focus is at start-up: the default button.
-  ASSERT_EQ(window_step({"return", "110"}), "pressed return");
+  // From "DV port(1)", where the focus is at start-up, Tab reaches "My
+  // callsign(8)"; the typed callsign is selected and taken as the focus
+  // leaves; three more Tabs come back to "DV port(1)", where Return is START.
+  ASSERT_EQ(window_step({"keys",
+                         "{tab}{tab}{tab}{tab}{tab}{tab}{tab}{ctrl+a}QR3XYZ X{ctrl+a}"
+                         "{tab}{tab}{tab}{return}"}),
+            "typed");
 
   const char* const adapter_frames_then_cat_commands[] = {
       "[FE FE 01 7F 1D C9 00 FD]",
-      "[FE FE 01 7F 1D 03 51 52 33 57 4D 4E 20 44 20 20 FD]",  // "QR3WMN D", two spaces
+      "[FE FE 01 7F 1D 03 51 52 33 58 59 5A 20 58 20 20 FD]",  // "QR3XYZ X", two spaces
       "[FE FE 01 7F 1D DC 46 38 31 37 FD]",                    // "F817"
       "[FE FE 01 7F 1D CF 01 FD]",
       // RPT2 "QR3KTG G", RPT1 "QR3KTA A", UR "/QR3KTAB"
@@ -69,7 +75,7 @@ TEST(ConsoleUnderWine, StartHearStopAndExitAgainstTheVirtualDevices) {
 
   ASSERT_EQ(window_step({"return", "110"}), "pressed return");
   EXPECT_EQ(window_step({"wait-text", "150", "START", "20000"}), "text START");
-  EXPECT_EQ(dir.read_file("D-STAR_DV_config.txt"), config);
+  EXPECT_EQ(dir.read_file("D-STAR_DV_config.txt"), "QR3XYZ X,F817,JP1,QR3KTA A,QR3KTA B,7");
   EXPECT_EQ(dir.read_file("D-STAR_my_rpt.txt"), my_rpt);
   // No his-repeater line was stored before: STOP wrote it.
   EXPECT_EQ(dir.read_file("D-STAR_his_rpt.txt"), his_rpt);

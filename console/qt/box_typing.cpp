@@ -1,10 +1,13 @@
-#include "console/qt/typing_buffer.h"
+#include "console/qt/box_typing.h"
 
 #include <QEvent>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextCursor>
+#include <string>
 #include <utility>
+
+#include "console/qt/byte_text.h"
 
 namespace {
 
@@ -29,54 +32,51 @@ bool is_operator_input(QEvent::Type type) {
   }
 }
 
-}  // namespace
-
-TypingBuffer::TypingBuffer() {
-  timer_.setSingleShot(true);
-  timer_.setTimerType(Qt::PreciseTimer);
-  timer_.setInterval(kFlushAfterMs);
-  connect(&timer_, &QTimer::timeout, this, &TypingBuffer::flush);
-}
-
-void TypingBuffer::type(QPlainTextEdit* box, QChar c) {
-  if (box != box_) flush();
-  box_ = box;
-  pending_.append(c);
-  if (!timer_.isActive()) timer_.start();
-}
-
-void TypingBuffer::flush() {
-  timer_.stop();
-  if (pending_.isEmpty()) return;
-  const QString text = std::exchange(pending_, QString());
-  if (!box_) return;
-  QScrollBar* bar = box_->verticalScrollBar();
+void append_at_end(QPlainTextEdit& box, const QString& text) {
+  QScrollBar* bar = box.verticalScrollBar();
   const bool follows = bar->value() >= bar->maximum();
   const int scrolled_to = bar->value();
-  const QTextCursor operators = box_->textCursor();
+  const QTextCursor operators = box.textCursor();
   const int anchor = operators.anchor();
   const int caret = operators.position();
 
-  QTextCursor end(box_->document());
+  QTextCursor end(box.document());
   end.movePosition(QTextCursor::End);
   end.insertText(text);
 
   // A caret at the end would have been pushed along by the new text.
-  if (box_->textCursor().anchor() != anchor || box_->textCursor().position() != caret) {
-    QTextCursor kept = box_->textCursor();
+  if (box.textCursor().anchor() != anchor || box.textCursor().position() != caret) {
+    QTextCursor kept = box.textCursor();
     kept.setPosition(anchor);
     kept.setPosition(caret, QTextCursor::KeepAnchor);
-    box_->setTextCursor(kept);
+    box.setTextCursor(kept);
   }
   bar->setValue(follows ? bar->maximum() : scrolled_to);
 }
 
-void TypingBuffer::watch(QPlainTextEdit* box) {
+}  // namespace
+
+BoxTyping::BoxTyping(std::function<QPlainTextEdit*(int id)> box_of)
+    : box_of_(std::move(box_of)),
+      buffer_({[this](int id, std::string_view text) {
+                 if (QPlainTextEdit* box = box_of_(id))
+                   append_at_end(*box, latin1_text(std::string(text)));
+               },
+               [this] { timer_.start(); }, [this] { timer_.stop(); }}) {
+  timer_.setSingleShot(true);
+  timer_.setTimerType(Qt::PreciseTimer);
+  timer_.setInterval(kFlushAfterMs);
+  connect(&timer_, &QTimer::timeout, this, [this] { buffer_.flush(); });
+}
+
+void BoxTyping::type(int box_id, char byte) { buffer_.type(box_id, std::string_view(&byte, 1)); }
+
+void BoxTyping::watch(QPlainTextEdit* box) {
   box->installEventFilter(this);
   box->viewport()->installEventFilter(this);
 }
 
-bool TypingBuffer::eventFilter(QObject* watched, QEvent* event) {
+bool BoxTyping::eventFilter(QObject* watched, QEvent* event) {
   if (is_operator_input(event->type())) flush();
   return QObject::eventFilter(watched, event);
 }

@@ -1,0 +1,36 @@
+#pragma once
+// Characters typed into a box by the receive loop arrive one request at a
+// time, 36 for a header line. Laying out and painting the box for each of
+// them made a heard station take milliseconds to appear, so they are
+// collected here and added at the end of the box in one edit, within a
+// millisecond, and always before anything else reads or touches the box.
+// The window supplies the edit and the timer: each window keeps the
+// operator's caret, selection and view in its own way.
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+struct TypingTarget {
+  // Adds the text at the end of the box with this identifier, as one edit.
+  std::function<void(int box_id, std::string_view text)> append;
+  // Makes the window call TypingBuffer::flush once, about a millisecond on.
+  std::function<void()> start_timer;
+  std::function<void()> stop_timer;
+};
+
+class TypingBuffer {
+ public:
+  explicit TypingBuffer(TypingTarget target);
+
+  // Queues text for the end of a box; what is queued for another box goes
+  // in first.
+  void type(int box_id, std::string_view text);
+  // Puts everything queued into its box now.
+  void flush();
+
+ private:
+  TypingTarget target_;
+  int box_id_ = 0;
+  std::string pending_;
+};

@@ -1,0 +1,41 @@
+// The importer under Wine: a table named outside the ANSI code page, and two
+// appends into one list at once.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <string>
+
+#include "support/temp_workdir.h"
+#include "wine/wine_run.h"
+
+namespace {
+
+TEST(RepeatersUnderWine, a_table_of_any_name_and_two_appends_at_once_keep_every_line) {
+  ASSERT_TRUE(wine_ready()) << "WINEPREFIX must name a prefix; run make test-windows";
+  setenv("LC_ALL", "C.UTF-8", 1);  // names reach Wine as UTF-8
+  TempWorkdir dir;
+  const std::string tables[] = {"\xE5\xB1\xB1\xE7\x94\xB0 J\xC3\xBCrgen.csv",
+                                "b.csv"};  // 山田 Jürgen
+  for (int t = 0; t < 2; ++t) {
+    std::string csv =
+        "Group No,Group Name,Name,Sub Name,Repeater Call Sign,Gateway Call Sign,"
+        "Frequency,Dup,Offset,Mode\n";
+    for (int i = 100; i < 120; ++i)
+      csv += "1,Club,R,,QR" + std::to_string(t) + "AAA B,,430." + std::to_string(i) + ",OFF,0,DV\n";
+    dir.write_file(tables[t], csv);
+  }
+  dir.write_file("mine.txt", "JP1,Hilltop430,439310,-5000,QR3KTA A,QR3KTG G\n");
+  WineProgram first("kestrel8-repeaters.exe",
+                    {"import", tables[0], "--out", "mine.txt", "--append"});
+  WineProgram second("kestrel8-repeaters.exe",
+                     {"import", tables[1], "--out", "mine.txt", "--append"});
+  EXPECT_EQ(first.wait_for_exit(std::chrono::seconds(60)), 0);
+  EXPECT_EQ(second.wait_for_exit(std::chrono::seconds(60)), 0);
+  const std::string list = dir.read_file("mine.txt");
+  EXPECT_EQ(std::count(list.begin(), list.end(), '\n'), 41) << list;
+}
+
+}  // namespace
