@@ -3,6 +3,7 @@
 #include <chrono>
 #include <thread>
 
+#include "adapter/serial_errors_win32.h"
 #include "adapter/serial_port.h"
 
 // The port is opened for overlapped I/O: the receive thread can then wait
@@ -14,25 +15,35 @@ using Clock = std::chrono::steady_clock;
 constexpr DWORD kReadTimeoutMs = 10;
 constexpr DWORD kWriteBudgetMs = 1000;
 
-HANDLE handle_of(int fd) { return LongToHandle(fd); }
-
+// False when any setting did not take: such a port is refused like one that
+// does not open, since frames at the wrong speed or framing reach nobody and
+// unset timeouts could hold a read for ever.
 bool apply_line_settings(HANDLE h, StopBits stop_bits) {
   DCB dcb{};
   dcb.DCBlength = sizeof dcb;
   // Only a serial device has line settings: anything else is no port.
   if (!GetCommState(h, &dcb)) return false;
+  // The whole line, as the Linux port sets its terminal: raw bytes, no flow
+  // control of any kind, nothing replaced or dropped, no error stops reading.
   dcb.BaudRate = CBR_9600;
   dcb.ByteSize = 8;
   dcb.Parity = NOPARITY;
   dcb.StopBits = stop_bits == StopBits::two ? TWOSTOPBITS : ONESTOPBIT;
   dcb.fBinary = TRUE;
+  dcb.fParity = FALSE;
+  dcb.fOutxCtsFlow = FALSE;
+  dcb.fOutxDsrFlow = FALSE;
+  dcb.fDtrControl = DTR_CONTROL_ENABLE;  // USB adapters take DTR as "someone listens"
+  dcb.fDsrSensitivity = FALSE;
+  dcb.fTXContinueOnXoff = TRUE;
   dcb.fOutX = FALSE;
   dcb.fInX = FALSE;
-  dcb.fOutxCtsFlow = FALSE;
+  dcb.fErrorChar = FALSE;
   dcb.fNull = FALSE;  // the adapter's frames carry 0x00 bytes
-  SetCommState(h, &dcb);
+  dcb.fRtsControl = RTS_CONTROL_ENABLE;
+  dcb.fAbortOnError = FALSE;  // a framing error must not stop every later read
+  if (!SetCommState(h, &dcb)) return false;
   COMMTIMEOUTS timeouts{};
-  GetCommTimeouts(h, &timeouts);
   // A one-byte read returns with it, or with none after 10 ms.
   timeouts.ReadIntervalTimeout = kReadTimeoutMs;
   timeouts.ReadTotalTimeoutMultiplier = 0;
@@ -40,11 +51,13 @@ bool apply_line_settings(HANDLE h, StopBits stop_bits) {
   // A device that stops taking bytes cannot hold the window for long.
   timeouts.WriteTotalTimeoutMultiplier = 0;
   timeouts.WriteTotalTimeoutConstant = kWriteBudgetMs;
-  SetCommTimeouts(h, &timeouts);
+  if (!SetCommTimeouts(h, &timeouts)) return false;
   // A byte arriving ends the receive thread's wait.
-  SetCommMask(h, EV_RXCHAR);
-  return true;
+  return SetCommMask(h, EV_RXCHAR) != 0;
 }
+
+HANDLE comm_of(const SerialDevice& device) { return static_cast<HANDLE>(device.comm_handle); }
+HANDLE event_of(const ReaderWake& wake) { return static_cast<HANDLE>(wake.event_handle); }
 
 // One overlapped operation with its own event, finished before it goes.
 class Overlapped {
@@ -68,18 +81,35 @@ bool finish(HANDLE h, Overlapped& io, BOOL started, DWORD& done) {
   return GetOverlappedResult(h, io.get(), &done, TRUE) != 0;
 }
 
-bool bytes_waiting(HANDLE h) {
+enum class Queue { empty, bytes, gone, failed };
+
+Queue input_queue(HANDLE h) {
   DWORD errors = 0;
   COMSTAT status{};
-  return ClearCommError(h, &errors, &status) && status.cbInQue > 0;
+  if (!ClearCommError(h, &errors, &status)) {
+    return error_means_device_gone(GetLastError()) ? Queue::gone : Queue::failed;
+  }
+  return status.cbInQue > 0 ? Queue::bytes : Queue::empty;
 }
 
 }  // namespace
 
-SerialPort::SerialPort(int fd)
-    : fd_(fd), wake_fd_(HandleToLong(CreateEventA(nullptr, FALSE, FALSE, nullptr))) {
-  if (wake_fd_ == 0) wake_fd_ = -1;
+bool error_means_device_gone(unsigned long error) {
+  switch (error) {
+    case ERROR_DEVICE_NOT_CONNECTED:  // the USB device left
+    case ERROR_BAD_COMMAND:           // the driver no longer knows the device
+    case ERROR_ACCESS_DENIED:         // the handle's device was removed
+    case ERROR_OPERATION_ABORTED:     // pending I/O ended by the removal
+    case ERROR_GEN_FAILURE:           // the device stopped answering
+    case ERROR_FILE_NOT_FOUND:        // the COM name is gone
+      return true;
+    default:
+      return false;
+  }
 }
+
+SerialPort::SerialPort(SerialDevice device)
+    : device_(device), wake_{CreateEventA(nullptr, FALSE, FALSE, nullptr)} {}
 
 SerialPort SerialPort::open(const std::string& path, StopBits stop_bits) {
   if (path.empty()) return SerialPort();
@@ -91,20 +121,24 @@ SerialPort SerialPort::open(const std::string& path, StopBits stop_bits) {
     CloseHandle(h);
     return SerialPort();
   }
-  return SerialPort(HandleToLong(h));
+  return SerialPort(SerialDevice{h});
 }
 
 void SerialPort::close() {
-  if (wake_fd_ >= 0) CloseHandle(handle_of(wake_fd_));
-  wake_fd_ = -1;
-  if (fd_ < 0) return;
-  CloseHandle(handle_of(fd_));
-  fd_ = -1;
+  if (wake_.valid()) CloseHandle(event_of(wake_));
+  wake_ = {};
+  drop_device();
+}
+
+void SerialPort::drop_device() {
+  if (!device_.valid()) return;
+  CloseHandle(comm_of(device_));
+  device_ = {};
 }
 
 void SerialPort::write(const void* bytes, std::size_t count) {
-  if (fd_ < 0 || count == 0) return;
-  const HANDLE h = handle_of(fd_);
+  if (!device_.valid() || count == 0) return;
+  const HANDLE h = comm_of(device_);
   const auto deadline = Clock::now() + std::chrono::milliseconds(kWriteBudgetMs);
   const auto* p = static_cast<const std::uint8_t*>(bytes);
   std::size_t done = 0;
@@ -119,8 +153,8 @@ void SerialPort::write(const void* bytes, std::size_t count) {
 }
 
 std::optional<std::uint8_t> SerialPort::read() {
-  if (fd_ < 0) return std::nullopt;
-  const HANDLE h = handle_of(fd_);
+  if (!device_.valid()) return std::nullopt;
+  const HANDLE h = comm_of(device_);
   const auto deadline = Clock::now() + std::chrono::milliseconds(kReadTimeoutMs);
   Overlapped io;
   std::uint8_t b = 0;
@@ -133,22 +167,20 @@ std::optional<std::uint8_t> SerialPort::read() {
   return std::nullopt;
 }
 
-std::optional<std::uint8_t> SerialPort::read_until_woken(std::chrono::milliseconds limit) {
-  if (fd_ < 0) return std::nullopt;
-  const HANDLE h = handle_of(fd_);
-  const HANDLE wake = wake_fd_ >= 0 ? handle_of(wake_fd_) : nullptr;
+PortRead SerialPort::read_until_woken(std::chrono::milliseconds limit) {
+  if (!device_.valid()) return {};
+  const HANDLE h = comm_of(device_);
+  const HANDLE wake = event_of(wake_);
   // A wake-up already given ends this wait at once, and is used up by it.
-  if (wake && WaitForSingleObject(wake, 0) == WAIT_OBJECT_0) return std::nullopt;
-  if (!bytes_waiting(h)) {
+  if (wake && WaitForSingleObject(wake, 0) == WAIT_OBJECT_0) return {};
+  const PortRead gone{std::nullopt, true};
+  Queue queue = input_queue(h);
+  if (queue == Queue::gone) return gone;
+  if (queue == Queue::empty) {
     Overlapped io;
     DWORD events = 0;
-    const BOOL started = WaitCommEvent(h, &events, io.get());
-    if (!started && GetLastError() != ERROR_IO_PENDING) {
-      // Hung up or failed: nothing will come now. Sleep rather than spin.
-      if (wake) WaitForSingleObject(wake, static_cast<DWORD>(limit.count()));
-      return std::nullopt;
-    }
-    if (!started) {
+    BOOL done = WaitCommEvent(h, &events, io.get());
+    if (!done && GetLastError() == ERROR_IO_PENDING) {
       const HANDLE waits[2] = {io.event(), wake};
       const DWORD woke =
           WaitForMultipleObjects(wake ? 2 : 1, waits, FALSE, static_cast<DWORD>(limit.count()));
@@ -157,15 +189,40 @@ std::optional<std::uint8_t> SerialPort::read_until_woken(std::chrono::millisecon
         // OVERLAPPED goes.
         CancelIoEx(h, io.get());
         GetOverlappedResult(h, io.get(), &events, TRUE);
-        return std::nullopt;
+        return {};
       }
+      done = GetOverlappedResult(h, io.get(), &events, FALSE);
     }
+    if (!done) {
+      if (error_means_device_gone(GetLastError())) return gone;
+      // Any other failure: nothing will come now. Sleep rather than spin.
+      sleep_until_woken(limit);
+      return {};
+    }
+    queue = input_queue(h);
+    if (queue == Queue::gone) return gone;
+    if (queue != Queue::bytes) return {};
   }
-  return read();
+  Overlapped io;
+  std::uint8_t b = 0;
+  DWORD got = 0;
+  const BOOL started = ReadFile(h, &b, 1, nullptr, io.get());
+  if (finish(h, io, started, got)) return got == 1 ? PortRead{b, false} : PortRead{};
+  if (error_means_device_gone(GetLastError())) return gone;
+  sleep_until_woken(limit);
+  return {};
 }
 
 void SerialPort::wake_reader() {
-  if (wake_fd_ >= 0) SetEvent(handle_of(wake_fd_));
+  if (wake_.valid()) SetEvent(event_of(wake_));
+}
+
+void SerialPort::sleep_until_woken(std::chrono::milliseconds limit) {
+  if (!wake_.valid()) {
+    Sleep(static_cast<DWORD>(limit.count()));
+    return;
+  }
+  WaitForSingleObject(event_of(wake_), static_cast<DWORD>(limit.count()));
 }
 
 std::string device_path_for_com(int number) {
