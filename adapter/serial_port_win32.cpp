@@ -8,6 +8,9 @@
 
 // The port is opened for overlapped I/O: the receive thread can then wait
 // for a byte while the window's thread writes, and STOP can wake the wait.
+// An idle wait is one read left pending, which costs nothing while no byte
+// comes. WaitCommEvent is not used: Wine polls the line for it many times a
+// second and starts a thread for each wait.
 
 namespace {
 
@@ -43,17 +46,14 @@ bool apply_line_settings(HANDLE h, StopBits stop_bits) {
   dcb.fRtsControl = RTS_CONTROL_ENABLE;
   dcb.fAbortOnError = FALSE;  // a framing error must not stop every later read
   if (!SetCommState(h, &dcb)) return false;
+  // A read waits for its byte; each read below bounds its own wait (10 ms,
+  // or the receive loop's limit and STOP's wake-up), which leaves no read
+  // pending and no thread spinning. A device that stops taking bytes cannot
+  // hold the window for long.
   COMMTIMEOUTS timeouts{};
-  // A one-byte read returns with it, or with none after 10 ms.
-  timeouts.ReadIntervalTimeout = kReadTimeoutMs;
-  timeouts.ReadTotalTimeoutMultiplier = 0;
-  timeouts.ReadTotalTimeoutConstant = kReadTimeoutMs;
-  // A device that stops taking bytes cannot hold the window for long.
   timeouts.WriteTotalTimeoutMultiplier = 0;
   timeouts.WriteTotalTimeoutConstant = kWriteBudgetMs;
-  if (!SetCommTimeouts(h, &timeouts)) return false;
-  // A byte arriving ends the receive thread's wait.
-  return SetCommMask(h, EV_RXCHAR) != 0;
+  return SetCommTimeouts(h, &timeouts) != 0;
 }
 
 HANDLE comm_of(const SerialDevice& device) { return static_cast<HANDLE>(device.comm_handle); }
@@ -81,15 +81,30 @@ bool finish(HANDLE h, Overlapped& io, BOOL started, DWORD& done) {
   return GetOverlappedResult(h, io.get(), &done, TRUE) != 0;
 }
 
-enum class Queue { empty, bytes, gone, failed };
+enum class Ended { byte, nothing, gone, failed };
 
-Queue input_queue(HANDLE h) {
-  DWORD errors = 0;
-  COMSTAT status{};
-  if (!ClearCommError(h, &errors, &status)) {
-    return error_means_device_gone(GetLastError()) ? Queue::gone : Queue::failed;
+// One byte into `b`: waits at most `limit_ms`, or until `wake` (may be null)
+// is set.
+Ended read_one(HANDLE h, HANDLE wake, DWORD limit_ms, std::uint8_t& b) {
+  Overlapped io;
+  DWORD got = 0;
+  bool cancelled = false;
+  BOOL done = ReadFile(h, &b, 1, nullptr, io.get());
+  if (!done && GetLastError() == ERROR_IO_PENDING) {
+    const HANDLE waits[2] = {io.event(), wake};
+    if (WaitForMultipleObjects(wake ? 2 : 1, waits, FALSE, limit_ms) != WAIT_OBJECT_0) {
+      // Woken or out of time: the read must end before its OVERLAPPED goes.
+      // A byte that came meanwhile is still taken.
+      cancelled = CancelIoEx(h, io.get()) != 0;
+    }
+    done = GetOverlappedResult(h, io.get(), &got, TRUE);
   }
-  return status.cbInQue > 0 ? Queue::bytes : Queue::empty;
+  if (done && got == 1) return Ended::byte;
+  // A read that waits for its byte ends empty only when we end it.
+  if (done) return cancelled ? Ended::nothing : Ended::failed;
+  const DWORD error = GetLastError();
+  if (cancelled && error == ERROR_OPERATION_ABORTED) return Ended::nothing;
+  return error_means_device_gone(error) ? Ended::gone : Ended::failed;
 }
 
 }  // namespace
@@ -102,6 +117,7 @@ bool error_means_device_gone(unsigned long error) {
     case ERROR_OPERATION_ABORTED:     // pending I/O ended by the removal
     case ERROR_GEN_FAILURE:           // the device stopped answering
     case ERROR_FILE_NOT_FOUND:        // the COM name is gone
+    case ERROR_BROKEN_PIPE:           // the line hung up (how Wine reports it)
       return true;
     default:
       return false;
@@ -154,13 +170,10 @@ void SerialPort::write(const void* bytes, std::size_t count) {
 
 std::optional<std::uint8_t> SerialPort::read() {
   if (!device_.valid()) return std::nullopt;
-  const HANDLE h = comm_of(device_);
   const auto deadline = Clock::now() + std::chrono::milliseconds(kReadTimeoutMs);
-  Overlapped io;
   std::uint8_t b = 0;
-  DWORD got = 0;
-  const BOOL started = ReadFile(h, &b, 1, nullptr, io.get());
-  if (finish(h, io, started, got) && got == 1) return b;
+  const Ended ended = read_one(comm_of(device_), nullptr, kReadTimeoutMs, b);
+  if (ended == Ended::byte) return b;
   // A failed read (adapter unplugged) returns at once; wait out the timeout
   // so a dead port never spins its reader.
   std::this_thread::sleep_until(deadline);
@@ -169,47 +182,21 @@ std::optional<std::uint8_t> SerialPort::read() {
 
 PortRead SerialPort::read_until_woken(std::chrono::milliseconds limit) {
   if (!device_.valid()) return {};
-  const HANDLE h = comm_of(device_);
   const HANDLE wake = event_of(wake_);
   // A wake-up already given ends this wait at once, and is used up by it.
   if (wake && WaitForSingleObject(wake, 0) == WAIT_OBJECT_0) return {};
-  const PortRead gone{std::nullopt, true};
-  Queue queue = input_queue(h);
-  if (queue == Queue::gone) return gone;
-  if (queue == Queue::empty) {
-    Overlapped io;
-    DWORD events = 0;
-    BOOL done = WaitCommEvent(h, &events, io.get());
-    if (!done && GetLastError() == ERROR_IO_PENDING) {
-      const HANDLE waits[2] = {io.event(), wake};
-      const DWORD woke =
-          WaitForMultipleObjects(wake ? 2 : 1, waits, FALSE, static_cast<DWORD>(limit.count()));
-      if (woke != WAIT_OBJECT_0) {
-        // Woken or out of time: the comm-event wait must end before its
-        // OVERLAPPED goes.
-        CancelIoEx(h, io.get());
-        GetOverlappedResult(h, io.get(), &events, TRUE);
-        return {};
-      }
-      done = GetOverlappedResult(h, io.get(), &events, FALSE);
-    }
-    if (!done) {
-      if (error_means_device_gone(GetLastError())) return gone;
-      // Any other failure: nothing will come now. Sleep rather than spin.
-      sleep_until_woken(limit);
-      return {};
-    }
-    queue = input_queue(h);
-    if (queue == Queue::gone) return gone;
-    if (queue != Queue::bytes) return {};
-  }
-  Overlapped io;
   std::uint8_t b = 0;
-  DWORD got = 0;
-  const BOOL started = ReadFile(h, &b, 1, nullptr, io.get());
-  if (finish(h, io, started, got)) return got == 1 ? PortRead{b, false} : PortRead{};
-  if (error_means_device_gone(GetLastError())) return gone;
-  sleep_until_woken(limit);
+  switch (read_one(comm_of(device_), wake, static_cast<DWORD>(limit.count()), b)) {
+    case Ended::byte:
+      return {b, false};
+    case Ended::gone:
+      return {std::nullopt, true};
+    case Ended::failed:
+      sleep_until_woken(limit);  // nothing will come now: sleep rather than spin
+      return {};
+    case Ended::nothing:
+      break;
+  }
   return {};
 }
 
