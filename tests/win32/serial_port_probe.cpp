@@ -3,12 +3,11 @@
 // message boxes come out as StderrView's lines.
 //   open-adapter N | open-trx N | write-adapter HEX | write-trx HEX
 //   read-adapter COUNT MS | idle-read | woken-read | write-timed COUNT
-//   idle-link MS | wait-gone MS | lost-and-back MS | gone-errors
+//   lost-and-back MS | gone-errors
 
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -34,7 +33,7 @@ class ResponseView final : public ConsoleView {
     if (id != ctl::response) return;
     std::printf("response %s\n", text.c_str());
     std::fflush(stdout);
-    back = text == "    ";
+    if (text == "    ") SetEvent(back);
   }
   std::string get_text(int, int) override { return {}; }
   EditSelection get_selection(int) override { return {}; }
@@ -44,7 +43,7 @@ class ResponseView final : public ConsoleView {
   int list_count(int) override { return 0; }
   std::optional<std::string> list_selected_text(int) override { return std::nullopt; }
   void message_box(const std::string&, const std::string&, BoxOwner) override {}
-  std::atomic<bool> back{false};
+  HANDLE back = CreateEventA(nullptr, TRUE, FALSE, nullptr);  // Response blank again
 };
 
 double ms_since(Clock::time_point start) {
@@ -102,37 +101,16 @@ int main(int argc, char** argv) {
       adapter_port_handle.wake_reader();
       reader.join();
       std::printf("woken-read %.0f\n", ms_since(start));
-    } else if (step == "idle-link") {
-      // The Linux side counts the wake-ups meanwhile; "idle-link" marks the start.
-      const DWORD ms = std::strtoul(argv[++i], nullptr, 10);
-      start_receive_loop(view);
-      std::printf("idle-link %lu\n", GetCurrentProcessId());
-      std::fflush(stdout);
-      Sleep(ms);
-      stop_receive_loop({});
-      close_adapter_link();
-      std::printf("idle-link-end\n");
-    } else if (step == "wait-gone") {
-      // Reads as the receive loop does until the device is reported gone.
-      const auto limit = std::chrono::milliseconds(std::atoi(argv[++i]));
-      std::printf("waiting\n");
-      std::fflush(stdout);
-      const auto start = Clock::now();
-      PortRead got;
-      while (!got.device_gone && Clock::now() - start < limit) {
-        got = adapter_port_handle.read_until_woken(std::chrono::seconds(1));
-      }
-      std::printf("wait-gone %d\n", got.device_gone ? 1 : 0);
     } else if (step == "lost-and-back") {
-      // The adapter got its INIT; the Linux side unplugs it and plugs it in again.
-      const auto limit = std::chrono::milliseconds(std::atoi(argv[++i]));
+      // The adapter got its INIT; the Linux side watches the idle link, then
+      // unplugs the adapter and plugs it in again.
+      const DWORD limit = std::strtoul(argv[++i], nullptr, 10);
       send_adapter_frame(make_adapter_frame(adapter_byte::init, std::string_view("\0", 1)));
       ResponseView shown;
       start_receive_loop(shown);
       std::printf("receiving\n");
       std::fflush(stdout);
-      const auto start = Clock::now();
-      while (!shown.back && Clock::now() - start < limit) Sleep(50);
+      WaitForSingleObject(shown.back, limit);
       stop_receive_loop({});
       close_adapter_link();
     } else if (step == "gone-errors") {
