@@ -9,8 +9,8 @@
 // The port is opened for overlapped I/O: the receive thread can then wait
 // for a byte while the window's thread writes, and STOP can wake the wait.
 // An idle wait is one read left pending, which costs nothing while no byte
-// comes. WaitCommEvent is not used: Wine polls the line for it many times a
-// second and starts a thread for each wait.
+// comes. WaitCommEvent is not used: under Wine each such wait starts a
+// thread of Wine's own, and an idle program went through dozens a second.
 
 namespace {
 
@@ -36,7 +36,7 @@ bool apply_line_settings(HANDLE h, StopBits stop_bits) {
   dcb.fParity = FALSE;
   dcb.fOutxCtsFlow = FALSE;
   dcb.fOutxDsrFlow = FALSE;
-  dcb.fDtrControl = DTR_CONTROL_ENABLE;  // USB adapters take DTR as "someone listens"
+  dcb.fDtrControl = DTR_CONTROL_ENABLE;  // DTR and RTS on, as a terminal leaves them
   dcb.fDsrSensitivity = FALSE;
   dcb.fTXContinueOnXoff = TRUE;
   dcb.fOutX = FALSE;
