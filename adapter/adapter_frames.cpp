@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "adapter/link_recovery.h"
 #include "adapter/link_state.h"
 #include "adapter/pacing.h"
 #include "settings/station_settings.h"
@@ -12,8 +13,7 @@ constexpr std::string_view kCqcqcq = "CQCQCQ  ";
 constexpr std::string_view kNoGateway = "        ";
 
 void send_frame(std::uint8_t subcommand, std::string_view payload) {
-  AdapterFrame frame = make_adapter_frame(subcommand, payload);
-  write_bytes(adapter_port_handle, frame.bytes.data(), frame.size);
+  send_adapter_frame(make_adapter_frame(subcommand, payload));
 }
 
 void send_route_frame(std::string_view rpt2, std::string_view rpt1, std::string_view ur) {

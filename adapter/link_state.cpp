@@ -3,6 +3,8 @@
 #include <cctype>
 #include <climits>
 
+#include "adapter/link_recovery.h"
+
 SerialPort adapter_port_handle;
 std::atomic<bool> adapter_open{false};
 SerialPort transceiver_port_handle;
@@ -28,12 +30,15 @@ std::string com_name(int number) { return "COM" + std::to_string(number); }
 void open_adapter_port(ConsoleView& view, std::string_view port_text) {
   adapter_open = true;
   parse_port_number(port_text);
-  adapter_port_handle = SerialPort::open(device_path_for_com(port_number), StopBits::one);
+  const std::string device = device_path_for_com(port_number);
+  adapter_port_handle = SerialPort::open(device, StopBits::one);
   if (!adapter_port_handle.is_open()) {
     view.message_box("COM port could not open for DV adapter", com_name(port_number),
                      BoxOwner::none);
     adapter_open = false;
+    return;
   }
+  remember_adapter_device(device);
 }
 
 void open_transceiver_port(ConsoleView& view, std::string_view port_text) {

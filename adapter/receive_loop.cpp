@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "adapter/frame_parser.h"
+#include "adapter/link_recovery.h"
 #include "adapter/link_state.h"
 #include "adapter/serial_port.h"
 
@@ -48,10 +49,16 @@ int adapter_receive_loop(ConsoleView& view) {
   adapter_parser.state = 0;
   while (adapter_open) {
     if (adapter_parser.state == 0) adapter_parser.state = 1;
-    // Sleeps while the adapter is silent or unplugged; STOP wakes it.
-    auto b = adapter_port_handle.read_until_woken(kFlagCheckInterval);
-    if (!b) continue;
-    feed_byte(adapter_parser, view, *b);
+    // Sleeps while the adapter is silent; STOP wakes it.
+    const PortRead got = adapter_port_handle.read_until_woken(kFlagCheckInterval);
+    if (got.device_gone) {
+      wait_for_adapter_return(view);
+      // A frame cut off by the unplugging is not finished by the next one.
+      adapter_parser.state = 0;
+      continue;
+    }
+    if (!got.byte) continue;
+    feed_byte(adapter_parser, view, *got.byte);
   }
   return 0;
 }

@@ -1,24 +1,31 @@
 #include "adapter/serial_port.h"
 
+#include <utility>
+
 // What a port's handles are is the platform's business (serial_port_posix.cpp,
 // serial_port_win32.cpp); owning them, and handing them on, is the same everywhere.
 
 SerialPort::~SerialPort() { close(); }
 
-SerialPort::SerialPort(SerialPort&& other) noexcept : fd_(other.fd_), wake_fd_(other.wake_fd_) {
-  other.fd_ = -1;
-  other.wake_fd_ = -1;
-}
+SerialPort::SerialPort(SerialPort&& other) noexcept
+    : device_(std::exchange(other.device_, {})), wake_(std::exchange(other.wake_, {})) {}
 
 SerialPort& SerialPort::operator=(SerialPort&& other) noexcept {
   if (this != &other) {
     close();
-    fd_ = other.fd_;
-    wake_fd_ = other.wake_fd_;
-    other.fd_ = -1;
-    other.wake_fd_ = -1;
+    device_ = std::exchange(other.device_, {});
+    wake_ = std::exchange(other.wake_, {});
   }
   return *this;
+}
+
+bool SerialPort::reopen(const std::string& path, StopBits stop_bits) {
+  SerialPort fresh = open(path, stop_bits);
+  if (!fresh.is_open()) return false;
+  drop_device();
+  // The fresh port's own wake-up goes with it; ours stays.
+  std::swap(device_, fresh.device_);
+  return true;
 }
 
 void write_bytes(SerialPort& port, const void* bytes, std::size_t count) {

@@ -9,7 +9,21 @@
 #include <optional>
 #include <string>
 
+// Each platform's handles, behind the one class below.
+#ifdef _WIN32
+#include "adapter/serial_handles_win32.h"
+#else
+#include "adapter/serial_handles_posix.h"
+#endif
+
 enum class StopBits { one, two };
+
+// What one wait for a byte brought. device_gone: the device hung up or was
+// unplugged; nothing will come through this handle again.
+struct PortRead {
+  std::optional<std::uint8_t> byte;
+  bool device_gone = false;
+};
 
 class SerialPort {
  public:
@@ -25,7 +39,7 @@ class SerialPort {
   // a serial device at all (a file, a pipe, /dev/null).
   static SerialPort open(const std::string& path, StopBits stop_bits);
 
-  bool is_open() const { return fd_ >= 0; }
+  bool is_open() const { return device_.valid(); }
   void close();
 
   // Every byte, then waits until they have left; gives up after one second
@@ -34,20 +48,27 @@ class SerialPort {
   // One byte, or none after at most 10 ms.
   std::optional<std::uint8_t> read();
   // One byte, or none once wake_reader() is called or `limit` passes. Sleeps
-  // while the device is silent; a device that has hung up is waited out the
-  // same way, so a dead port never spins its reader. An invalid port returns
-  // none at once.
-  std::optional<std::uint8_t> read_until_woken(std::chrono::milliseconds limit);
-  // From any thread: cuts short the read_until_woken under way, or else the
-  // next one.
+  // while the device is silent. A device that has hung up or gone returns
+  // at once with device_gone. An invalid port returns none at once.
+  PortRead read_until_woken(std::chrono::milliseconds limit);
+  // From any thread: cuts short the read_until_woken (or sleep_until_woken)
+  // under way, or else the next one.
   void wake_reader();
+  // Sleeps until wake_reader() is called or `limit` passes, device or not.
+  void sleep_until_woken(std::chrono::milliseconds limit);
+
+  // The device is gone: its handle is given back, but the reader's wake-up
+  // stays, so a reader waiting for the device's return can still be woken.
+  // The port then counts as not open.
+  void drop_device();
+  // Opens the device again as open() does, behind the same wake-up. False,
+  // and nothing changed, when it still cannot be opened.
+  bool reopen(const std::string& path, StopBits stop_bits);
 
  private:
-  explicit SerialPort(int fd);
-  // A descriptor on Linux; on Windows a HANDLE, whose significant bits fit
-  // in an int (HandleToLong). -1 when invalid on both.
-  int fd_ = -1;
-  int wake_fd_ = -1;
+  explicit SerialPort(SerialDevice device);
+  SerialDevice device_;
+  ReaderWake wake_;
 };
 
 void write_bytes(SerialPort& port, const void* bytes, std::size_t count);

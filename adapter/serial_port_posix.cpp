@@ -24,9 +24,11 @@ int ms_until(Clock::time_point deadline) {
   return left.count() > 0 ? static_cast<int>(left.count()) : 0;
 }
 
-void apply_line_settings(int fd, StopBits stop_bits) {
+// False when the line settings did not take: such a port is refused, since
+// frames at the wrong speed or framing would reach nobody.
+bool apply_line_settings(int fd, StopBits stop_bits) {
   termios tio{};
-  if (tcgetattr(fd, &tio) != 0) return;  // the driver's settings stay
+  if (tcgetattr(fd, &tio) != 0) return false;
   cfmakeraw(&tio);
   cfsetispeed(&tio, B9600);
   cfsetospeed(&tio, B9600);
@@ -36,7 +38,7 @@ void apply_line_settings(int fd, StopBits stop_bits) {
   tio.c_iflag &= ~(IXON | IXOFF | IXANY);
   tio.c_cc[VMIN] = 0;
   tio.c_cc[VTIME] = 0;
-  tcsetattr(fd, TCSANOW, &tio);
+  return tcsetattr(fd, TCSANOW, &tio) == 0;
 }
 
 // Waits until the driver's output queue is empty, within the budget.
@@ -69,21 +71,16 @@ void take_wake(int wake_fd) {
   [[maybe_unused]] auto n = ::read(wake_fd, &count, sizeof count);
 }
 
-// Sleeps until the wake-up descriptor is signalled or the limit passes.
-void wait_for_wake(int wake_fd, int limit_ms) {
-  if (wake_fd < 0) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(limit_ms));
-    return;
-  }
-  pollfd pfd{wake_fd, POLLIN, 0};
-  if (poll(&pfd, 1, limit_ms) > 0) take_wake(wake_fd);
-}
+// A read error that means the device itself is gone (unplugged, its pty's
+// far end closed), not a moment without bytes.
+bool error_means_gone(int error) { return error == EIO || error == ENXIO || error == ENODEV; }
 
 }  // namespace
 
 // Every open port has its wake-up descriptor; without one (descriptors used
 // up) a reader still returns at its limit.
-SerialPort::SerialPort(int fd) : fd_(fd), wake_fd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+SerialPort::SerialPort(SerialDevice device)
+    : device_(device), wake_{eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)} {}
 
 SerialPort SerialPort::open(const std::string& path, StopBits stop_bits) {
   if (path.empty() || !may_be_terminal(path)) return SerialPort();
@@ -101,29 +98,38 @@ SerialPort SerialPort::open(const std::string& path, StopBits stop_bits) {
     return SerialPort();
   }
   ioctl(fd, TIOCEXCL);
-  apply_line_settings(fd, stop_bits);
-  return SerialPort(fd);
+  if (!apply_line_settings(fd, stop_bits)) {
+    ioctl(fd, TIOCNXCL);
+    ::close(fd);
+    return SerialPort();
+  }
+  return SerialPort(SerialDevice{fd});
 }
 
 void SerialPort::close() {
-  if (wake_fd_ >= 0) ::close(wake_fd_);
-  wake_fd_ = -1;
-  if (fd_ < 0) return;
+  if (wake_.valid()) ::close(wake_.fd);
+  wake_ = {};
+  drop_device();
+}
+
+void SerialPort::drop_device() {
+  if (!device_.valid()) return;
   // Give the exclusivity back first: on a pseudo-terminal whose far end stays
   // open the flag would otherwise outlive the descriptor.
-  ioctl(fd_, TIOCNXCL);
-  flock(fd_, LOCK_UN);
-  ::close(fd_);
-  fd_ = -1;
+  ioctl(device_.fd, TIOCNXCL);
+  flock(device_.fd, LOCK_UN);
+  ::close(device_.fd);
+  device_ = {};
 }
 
 void SerialPort::write(const void* bytes, std::size_t count) {
-  if (fd_ < 0 || count == 0) return;
+  const int fd = device_.fd;
+  if (fd < 0 || count == 0) return;
   const auto deadline = Clock::now() + kWriteBudget;
   const auto* p = static_cast<const std::uint8_t*>(bytes);
   std::size_t done = 0;
   while (done < count) {
-    ssize_t n = ::write(fd_, p + done, count - done);
+    ssize_t n = ::write(fd, p + done, count - done);
     if (n > 0) {
       done += static_cast<std::size_t>(n);
       continue;
@@ -132,20 +138,21 @@ void SerialPort::write(const void* bytes, std::size_t count) {
     if (n < 0 && errno != EAGAIN) return;  // device gone: drop the rest
     int wait_ms = ms_until(deadline);
     if (wait_ms == 0) return;  // device stopped taking bytes: drop the rest
-    pollfd pfd{fd_, POLLOUT, 0};
+    pollfd pfd{fd, POLLOUT, 0};
     if (poll(&pfd, 1, wait_ms) < 0 && errno != EINTR) return;
   }
-  wait_until_sent(fd_, deadline);
+  wait_until_sent(fd, deadline);
 }
 
 std::optional<std::uint8_t> SerialPort::read() {
-  if (fd_ < 0) return std::nullopt;
+  const int fd = device_.fd;
+  if (fd < 0) return std::nullopt;
   const auto deadline = Clock::now() + kReadTimeout;
-  pollfd pfd{fd_, POLLIN, 0};
+  pollfd pfd{fd, POLLIN, 0};
   int ready = poll(&pfd, 1, static_cast<int>(kReadTimeout.count()));
   if (ready > 0 && (pfd.revents & POLLIN)) {
     std::uint8_t b = 0;
-    if (::read(fd_, &b, 1) == 1) return b;
+    if (::read(fd, &b, 1) == 1) return b;
   }
   // A failed read or a hung-up device returns at once; wait out the timeout
   // so a dead port never spins the receive thread.
@@ -153,32 +160,44 @@ std::optional<std::uint8_t> SerialPort::read() {
   return std::nullopt;
 }
 
-std::optional<std::uint8_t> SerialPort::read_until_woken(std::chrono::milliseconds limit) {
-  if (fd_ < 0) return std::nullopt;
+PortRead SerialPort::read_until_woken(std::chrono::milliseconds limit) {
+  if (!device_.valid()) return {};
   const int limit_ms = static_cast<int>(limit.count());
-  pollfd pfd[2] = {{fd_, POLLIN, 0}, {wake_fd_, POLLIN, 0}};
-  const int ready = poll(pfd, wake_fd_ >= 0 ? 2 : 1, limit_ms);
-  if (ready <= 0) return std::nullopt;  // the limit, or a signal
+  pollfd pfd[2] = {{device_.fd, POLLIN, 0}, {wake_.fd, POLLIN, 0}};
+  const int ready = poll(pfd, wake_.valid() ? 2 : 1, limit_ms);
+  if (ready <= 0) return {};  // the limit, or a signal
   if (pfd[1].revents & POLLIN) {
-    take_wake(wake_fd_);
-    return std::nullopt;
+    take_wake(wake_.fd);
+    return {};
   }
+  // Bytes still waiting are read first; the hang-up shows once they are out.
   if (pfd[0].revents & POLLIN) {
     std::uint8_t b = 0;
-    const ssize_t n = ::read(fd_, &b, 1);
-    if (n == 1) return b;
-    if (n < 0 && (errno == EAGAIN || errno == EINTR)) return std::nullopt;
+    const ssize_t n = ::read(device_.fd, &b, 1);
+    if (n == 1) return {b, false};
+    if (n < 0 && (errno == EAGAIN || errno == EINTR)) return {};
+    // Readable yet nothing there: a raw terminal says so only once hung up.
+    if (n == 0 || error_means_gone(errno)) return {std::nullopt, true};
   }
-  // Hung up or failed: nothing will come now. Sleep rather than spin, until
-  // woken or the limit passes; the reader then simply tries again.
-  wait_for_wake(wake_fd_, limit_ms);
-  return std::nullopt;
+  if (pfd[0].revents & (POLLHUP | POLLERR | POLLNVAL)) return {std::nullopt, true};
+  // Any other failure: nothing will come now. Sleep rather than spin.
+  sleep_until_woken(limit);
+  return {};
 }
 
 void SerialPort::wake_reader() {
-  if (wake_fd_ < 0) return;
+  if (!wake_.valid()) return;
   const std::uint64_t one = 1;
-  [[maybe_unused]] auto n = ::write(wake_fd_, &one, sizeof one);
+  [[maybe_unused]] auto n = ::write(wake_.fd, &one, sizeof one);
+}
+
+void SerialPort::sleep_until_woken(std::chrono::milliseconds limit) {
+  if (!wake_.valid()) {
+    std::this_thread::sleep_for(limit);
+    return;
+  }
+  pollfd pfd{wake_.fd, POLLIN, 0};
+  if (poll(&pfd, 1, static_cast<int>(limit.count())) > 0) take_wake(wake_.fd);
 }
 
 std::string device_path_for_com(int number) {

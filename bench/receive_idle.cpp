@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -80,6 +81,32 @@ int main(int argc, char** argv) {
             .count());
     close_adapter_link();
   }
+  // The adapter unplugged while the link runs: the loop waits for it to
+  // come back, trying COM7 once a second.
+  std::optional<PtyDevice> unplugged(std::in_place, 7);
+  open_adapter_port(view, "7");
+  start_receive_loop(view);
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  unplugged->close_far_end();
+  unplugged.reset();  // and its COM7 link goes
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  const double gone_cpu_before = process_cpu_seconds();
+  const auto gone_before = thread_switches();
+  const auto gone_began = std::chrono::steady_clock::now();
+  std::this_thread::sleep_for(std::chrono::duration<double>(options.seconds));
+  const double gone_wall =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - gone_began).count();
+  const double gone_cpu = process_cpu_seconds() - gone_cpu_before;
+  const auto gone_after = thread_switches();
+  const long gone_switches = total_switches(gone_after) - total_switches(gone_before);
+  stop_receive_loop({});
+  close_adapter_link();
+  std::printf(
+      "%.1f s with the adapter gone: %.3f ms of processor time, %ld context switches (%s)\n",
+      gone_wall, gone_cpu * 1e3, gone_switches, switches_between(gone_before, gone_after).c_str());
+
+  print_result("receive_gone_cpu_percent", 100.0 * gone_cpu / gone_wall);
+  print_result("receive_gone_wakeups_per_s", static_cast<double>(gone_switches) / gone_wall);
   print_result("receive_idle_cpu_percent", 100.0 * cpu / wall);
   print_result("receive_idle_wakeups_per_s", static_cast<double>(switches) / wall);
   print_result("receive_stop_median_ms", median(stop_ms));

@@ -98,6 +98,12 @@ met=$(judge "$pct" lt 1 "$(why "$work/idle.out")")
 [ "$met" = yes ] && met=$(judge "$wake" lt 2.001)
 row "Idle cost, receive loop alone (link open, no traffic, $idle s)" \
     "$(fmt "$pct" '%.3f') % of one core, $(fmt "$wake" '%.1f') wake-ups/s" "< 1 %, <= 2 wake-ups/s" "$met"
+gone_pct=$(result "$work/idle.out" receive_gone_cpu_percent)
+gone_wake=$(result "$work/idle.out" receive_gone_wakeups_per_s)
+met=$(judge "$gone_wake" lt 2.001 "$(why "$work/idle.out")")
+[ "$met" = yes ] && met=$(judge "$gone_pct" lt 1)
+row "Adapter unplugged while the link runs (LOST, COM7 tried once a second, $idle s)" \
+    "$(fmt "$gone_pct" '%.3f') % of one core, $(fmt "$gone_wake" '%.1f') wake-ups/s" "<= 2 wake-ups/s" "$met"
 # Judged by the median: the worst of 20 shows the machine's load as much as
 # the stop.
 row "Stop of an idle receive loop (flag cleared to thread ended, 20 stops)" \

@@ -39,7 +39,9 @@ enum : int {
   kScriptAfterInit,
   kEvery,
   kHex,
-  kAssumeOpen
+  kAssumeOpen,
+  kUnplugAfter,
+  kReplugAfter
 };
 
 const option kOptions[] = {
@@ -52,6 +54,8 @@ const option kOptions[] = {
     {"every", required_argument, nullptr, kEvery},
     {"hex", no_argument, nullptr, kHex},
     {"assume-open", no_argument, nullptr, kAssumeOpen},
+    {"unplug-after", required_argument, nullptr, kUnplugAfter},
+    {"replug-after", required_argument, nullptr, kReplugAfter},
     {"help", no_argument, nullptr, 'h'},
     {nullptr, 0, nullptr, 0},
 };
@@ -82,8 +86,12 @@ const char* device_usage() {
          "  --hex                also print the raw bytes\n"
          "  --assume-open        count both ports as held by the console all the time: a\n"
          "                       console under Wine opens them without claiming the terminal\n"
+         "  --unplug-after S     unplug the adapter S seconds after start: its terminal hangs\n"
+         "                       up and its COM link goes, as when a USB adapter is pulled out\n"
+         "  --replug-after S     plug it in again S seconds later: a new terminal, a new link\n"
          "  --help               this text\n"
-         "Reports are sent only while the console holds the adapter port (START to STOP).\n";
+         "Reports are sent only while the console holds the adapter port (START to STOP).\n"
+         "SIGUSR1 unplugs the adapter, or plugs it in again when it is out.\n";
 }
 
 bool parse_device_options(const std::vector<std::string>& args, DeviceOptions& o,
@@ -135,6 +143,13 @@ bool parse_device_options(const std::vector<std::string>& args, DeviceOptions& o
       case kEvery:
         if (!to_seconds(value, o.every_seconds)) {
           error = "--every needs a number of seconds from 0 (off) to 86400, not \"" + value + '"';
+          return false;
+        }
+        break;
+      case kUnplugAfter:
+      case kReplugAfter:
+        if (!to_seconds(value, key == kUnplugAfter ? o.unplug_after : o.replug_after)) {
+          error = name + " needs a number of seconds from 0 to 86400, not \"" + value + '"';
           return false;
         }
         break;

@@ -14,6 +14,8 @@ struct DeviceOptions {
   double every_seconds = 30;       // fictional stations; 0 turns them off
   bool hex = false;
   bool assume_open = false;  // ports count as held by the console all the time
+  double unplug_after = -1;  // seconds from start to unplugging the adapter; < 0 never
+  double replug_after = -1;  // seconds from unplugging to plugging it in again; < 0 never
   bool help = false;
 };
 

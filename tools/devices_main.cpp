@@ -26,8 +26,10 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 volatile std::sig_atomic_t stop_requested = 0;
+volatile std::sig_atomic_t plug_toggle_requested = 0;
 
 void request_stop(int) { stop_requested = 1; }
+void request_plug_toggle(int) { plug_toggle_requested = 1; }
 
 void install_stop_handlers() {
   struct sigaction action {};
@@ -37,6 +39,8 @@ void install_stop_handlers() {
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
   sigaction(SIGHUP, &action, nullptr);
+  action.sa_handler = request_plug_toggle;
+  sigaction(SIGUSR1, &action, nullptr);
   std::signal(SIGPIPE, SIG_IGN);
 }
 
@@ -92,7 +96,14 @@ struct Devices {
   std::size_t script_next = 0;
   Clock::time_point next_station = started;
   std::size_t station_turn = 0;
+  Clock::time_point unplug_at = Clock::time_point::max();
+  Clock::time_point replug_at = Clock::time_point::max();
 };
+
+Clock::time_point seconds_after(Clock::time_point from, double seconds) {
+  if (seconds < 0) return Clock::time_point::max();
+  return from + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+}
 
 long ms_since_start(const Devices& d) {
   return static_cast<long>(
@@ -187,6 +198,42 @@ void watch_port(PtyLink& link, int& holders, const char* side,
   }
 }
 
+// The adapter pulled out: the console sees its terminal hang up and its
+// COM link vanish. A real adapter forgets its settings without power.
+void unplug_adapter(Devices& d) {
+  d.dv_link.unplug();
+  d.dv_holders = 0;
+  d.dv_decoder = dv::FrameDecoder{};
+  d.adapter = AdapterState{};
+  d.unplug_at = Clock::time_point::max();
+  d.replug_at = seconds_after(Clock::now(), d.options.replug_after);
+  log_line("DV", "adapter unplugged: its terminal hung up and the COM link removed");
+}
+
+bool replug_adapter(Devices& d) {
+  std::string error;
+  d.replug_at = Clock::time_point::max();
+  if (!d.dv_link.replug(error)) {
+    log_line("DV", "adapter not plugged in again: " + error);
+    return false;
+  }
+  if (d.options.assume_open) d.dv_link.assume_held();
+  log_line("DV", "adapter plugged in again on " + d.dv_link.link_path() + " (" +
+                     d.dv_link.near_path() + ")");
+  return true;
+}
+
+void play_plugging(Devices& d) {
+  const bool toggle = plug_toggle_requested != 0;
+  plug_toggle_requested = 0;
+  const auto now = Clock::now();
+  if (d.dv_link.plugged_in() && (toggle || now >= d.unplug_at)) {
+    unplug_adapter(d);
+  } else if (!d.dv_link.plugged_in() && (toggle || now >= d.replug_at)) {
+    replug_adapter(d);
+  }
+}
+
 void play_timers(Devices& d) {
   const auto now = Clock::now();
   if (d.script_running) {
@@ -243,6 +290,7 @@ int run(Devices& d) {
   d.started = d.script_base = Clock::now();
   d.next_station = d.started + std::chrono::duration_cast<Clock::duration>(
                                    std::chrono::duration<double>(d.options.every_seconds));
+  d.unplug_at = seconds_after(d.started, d.options.unplug_after);
   while (!stop_requested) {
     pollfd fds[4] = {{d.dv_link.far_fd(), POLLIN, 0},
                      {d.trx_link.far_fd(), POLLIN, 0},
@@ -250,13 +298,16 @@ int run(Devices& d) {
                      {d.trx_link.watch_fd(), POLLIN, 0}};
     poll(fds, 4, 50);
     if (stop_requested) break;
-    watch_port(d.dv_link, d.dv_holders, "DV", [&d] {
-      if (d.dv_decoder.step != dv::FrameDecoder::Step::hunting)
-        log_line("DV", "unfinished frame dropped");
-      d.dv_decoder = dv::FrameDecoder{};
-    });
+    play_plugging(d);
+    if (d.dv_link.plugged_in()) {
+      watch_port(d.dv_link, d.dv_holders, "DV", [&d] {
+        if (d.dv_decoder.step != dv::FrameDecoder::Step::hunting)
+          log_line("DV", "unfinished frame dropped");
+        d.dv_decoder = dv::FrameDecoder{};
+      });
+      read_adapter(d);
+    }
     watch_port(d.trx_link, d.trx_holders, "TRX", [] {});
-    read_adapter(d);
     read_radio(d);
     report_stale_cat(cat::expire(d.cat_assembler, ms_since_start(d)));
     play_timers(d);

@@ -22,15 +22,26 @@ std::string link_target(const std::string& path) {
 
 }  // namespace
 
-PtyLink::~PtyLink() {
+PtyLink::~PtyLink() { unplug(); }
+
+void PtyLink::unplug() {
   // Remove only our own link: someone may have put another in its place.
   if (!link_path_.empty() && link_target(link_path_) == near_path_) unlink(link_path_.c_str());
   if (far_fd_ >= 0) close(far_fd_);
   if (near_fd_ >= 0) close(near_fd_);
   if (watch_fd_ >= 0) close(watch_fd_);
+  far_fd_ = near_fd_ = watch_fd_ = -1;
+  sampled_held_ = false;
+}
+
+bool PtyLink::replug(std::string& error) {
+  unplug();
+  return open(folder_, com_number_, error);
 }
 
 bool PtyLink::open(const std::string& folder, int com_number, std::string& error) {
+  folder_ = folder;
+  com_number_ = com_number;
   const std::string path =
       (folder.empty() ? std::string(".") : folder) + "/COM" + std::to_string(com_number);
   struct stat st {};
@@ -74,6 +85,7 @@ bool PtyLink::open(const std::string& folder, int com_number, std::string& error
 }
 
 bool PtyLink::held_by_console() const {
+  if (near_fd_ < 0) return false;  // unplugged
   if (assume_held_) return true;
   int exclusive = 0;
   // Kernels without the query: assume someone listens.

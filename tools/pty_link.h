@@ -20,6 +20,13 @@ class PtyLink {
   // that name, such as a link to a real adapter, is left alone and refused.
   bool open(const std::string& folder, int com_number, std::string& error);
 
+  // Unplugged: the terminal hangs up (both ends closed) and the link goes,
+  // as a USB adapter's device node goes when it is pulled out.
+  void unplug();
+  // Plugged in again: a new terminal, linked under the same COM name.
+  bool replug(std::string& error);
+  bool plugged_in() const { return far_fd_ >= 0; }
+
   int far_fd() const { return far_fd_; }
   const std::string& near_path() const { return near_path_; }
   const std::string& link_path() const { return link_path_; }
@@ -50,5 +57,7 @@ class PtyLink {
   bool sampled_held_ = false;
   std::string near_path_;
   std::string link_path_;
+  std::string folder_;
+  int com_number_ = 0;
   bool assume_held_ = false;
 };

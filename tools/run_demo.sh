@@ -38,6 +38,7 @@ echo "Virtual DV adapter on COM7 and FT-817 on COM8 in $demo"
 echo "Press START in the window; the devices' log follows here. Close the window to stop."
 "$devices" --repeaters D-STAR_repeaters.txt --script demo_headers.txt --script-after-init --every 20 &
 devices_pid=$!
+echo "To unplug the virtual adapter, and to plug it in again: kill -USR1 $devices_pid"
 
 # Every station heard also becomes a line of the month's heard log; its new
 # lines follow here too.

@@ -82,8 +82,12 @@ TEST_F(ConsoleRendering, a_label_leaves_room_between_its_text_and_any_other_cont
       const QRect r = dialog.control(other)->geometry();
       const bool same_rows = r.top() < at.bottom() && r.bottom() > at.top();
       if (qobject_cast<QLabel*>(dialog.control(other)) || !same_rows) continue;
-      if (r.right() < at.left() + unit) EXPECT_GT(ink_left - px(r.right() + 1), unit) << id;
-      if (r.left() > at.right() - unit) EXPECT_GT(px(r.left()) - ink_right - 1, unit) << id;
+      if (r.right() < at.left() + unit) {
+        EXPECT_GT(ink_left - px(r.right() + 1), unit) << id;
+      }
+      if (r.left() > at.right() - unit) {
+        EXPECT_GT(px(r.left()) - ink_right - 1, unit) << id;
+      }
     }
   }
 }

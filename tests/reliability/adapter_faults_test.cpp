@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <thread>
 #include <vector>
@@ -44,14 +45,14 @@ class AdapterFaultsTest : public ConsoleTest {
   void SetUp() override { open_window_with_station_files(); }
 };
 
-TEST_F(AdapterFaultsTest, AdapterUnpluggedWhileRunningNeitherSpinsNorBlocksStopOrTheNextStart) {
+TEST_F(AdapterFaultsTest, AdapterUnpluggedWhileRunningShowsLostAndStopStillSavesAndGivesItBack) {
   press(ctl::start_stop);
   ASSERT_TRUE(adapter_open);
   adapter.write(kHeaderReport);
   ASSERT_TRUE(wait_until([&] { return view.text(ctl::receiving) == kHeaderLine; }));
 
   adapter.close_far_end();
-  std::this_thread::sleep_for(50ms);
+  EXPECT_TRUE(wait_until([&] { return view.text(ctl::response) == "LOST"; }));
   const auto cpu_before = process_cpu_time();
   std::this_thread::sleep_for(1s);
   EXPECT_LT(process_cpu_time() - cpu_before, 100ms) << "the receive loop spins on the dead port";
@@ -86,6 +87,36 @@ TEST_F(AdapterFaultsTest, AdapterUnpluggedWhileRunningNeitherSpinsNorBlocksStopO
   press(ctl::start_stop);
   EXPECT_FALSE(adapter_open);
   EXPECT_EQ(view.boxes().size(), 1u);
+}
+
+TEST_F(AdapterFaultsTest, AdapterPluggedInAgainGetsItsConfigurationAndTheRouteChosenMeanwhile) {
+  press(ctl::start_stop);
+  ASSERT_EQ(adapter.read_count(start_frames("QR3KTG G", "QR3KTA A", "/QR3KTAB").size()),
+            start_frames("QR3KTG G", "QR3KTA A", "/QR3KTAB"));
+  radio.read_all(50ms);
+
+  // Unplugged: the terminal hangs up and its COM7 link goes.
+  adapter.close_far_end();
+  std::filesystem::remove("COM7");
+  ASSERT_TRUE(wait_until([&] { return view.text(ctl::response) == "LOST"; }));
+  const auto cpu_before = process_cpu_time();
+  // The operator picks his own repeater meanwhile: nothing can go out, no box.
+  double_click_entry(ctl::his_repeater, "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G");
+  std::this_thread::sleep_for(1s);
+  EXPECT_LT(process_cpu_time() - cpu_before, 100ms) << "waiting for the adapter spins";
+  EXPECT_TRUE(adapter_open);
+
+  // Plugged in again as a new terminal under the same name.
+  PtyDevice replugged(7);
+  const Bytes again = start_frames("QR3KTG G", "QR3KTA A", "CQCQCQ  ");
+  EXPECT_EQ(replugged.read_count(again.size()), again);
+  EXPECT_TRUE(wait_until([&] { return view.text(ctl::response) == "    "; }));
+  replugged.write(kHeaderReport);
+  EXPECT_TRUE(wait_until([&] { return view.text(ctl::receiving) == kHeaderLine; }));
+  EXPECT_TRUE(radio.read_all(50ms).empty()) << "the radio is not tuned again";
+  EXPECT_TRUE(view.boxes().empty());
+  press(ctl::start_stop);
+  EXPECT_FALSE(adapter_open);
 }
 
 // Fills the adapter's side of the line until it takes no more, as when the

@@ -19,6 +19,10 @@ PtyDevice::PtyDevice(int com_number) {
   tcsetattr(near_fd, TCSANOW, &tio);
   near_keepalive_fd_ = near_fd;
   fcntl(far_fd_, F_SETFL, fcntl(far_fd_, F_GETFL) | O_NONBLOCK);
+  // A program the test starts must not hold the device open: its hang-up
+  // would then never reach that program.
+  fcntl(far_fd_, F_SETFD, FD_CLOEXEC);
+  fcntl(near_fd, F_SETFD, FD_CLOEXEC);
   if (com_number > 0) {
     link_name_ = "COM" + std::to_string(com_number);
     unlink(link_name_.c_str());

@@ -360,11 +360,14 @@ TEST(DevicesHeaderScript, FaultsNameTheirLine) {
 TEST(DevicesOptions, CommandLineIsReadOrRefusedPlainly) {
   DeviceOptions o;
   std::string error;
-  ASSERT_TRUE(parse_device_options(
-      {"--dir", "/tmp/x", "--dv-port=3", "--trx-port", "4", "--every", "0", "--hex", "--repeaters",
-       "r.txt", "--script", "s.txt", "--script-after-init"},
-      o, error))
+  ASSERT_TRUE(
+      parse_device_options({"--dir", "/tmp/x", "--dv-port=3", "--trx-port", "4", "--every", "0",
+                            "--hex", "--repeaters", "r.txt", "--script", "s.txt",
+                            "--script-after-init", "--unplug-after", "5", "--replug-after", "2.5"},
+                           o, error))
       << error;
+  EXPECT_EQ(o.unplug_after, 5);
+  EXPECT_EQ(o.replug_after, 2.5);
   EXPECT_EQ(o.folder, "/tmp/x");
   EXPECT_EQ(o.dv_port, 3);
   EXPECT_EQ(o.trx_port, 4);
@@ -397,6 +400,8 @@ TEST(DevicesOptions, CommandLineIsReadOrRefusedPlainly) {
        "--every needs a number of seconds from 0 (off) to 86400, not \"1e300\""},
       {{"--every", ""}, "--every needs a number of seconds from 0 (off) to 86400, not \"\""},
       {{"--dir="}, "--dir needs a non-empty value"},
+      {{"--replug-after", "-1"},
+       "--replug-after needs a number of seconds from 0 to 86400, not \"-1\""},
       {{"--colour"}, "unknown option --colour"},
       {{"COM7"}, "unknown option COM7"},
   };

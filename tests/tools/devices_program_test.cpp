@@ -3,9 +3,11 @@
 // like the console does, and stopped with SIGTERM.
 
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <string>
 #include <thread>
 #include <vector>
@@ -120,6 +122,26 @@ TEST_F(DevicesProgramTest, HeaderDueWhileNobodyListensIsNotQueuedForTheNextOpen)
   ASSERT_GE(adapter, 0);
   EXPECT_TRUE(read_port(adapter, 1, 300ms).empty());
   close_port_like_console(adapter);
+}
+
+TEST_F(DevicesProgramTest, AdapterUnpluggedHangsUpAndGoesThenComesBackUnderItsNameOnTimeOrSignal) {
+  DevicesProcess devices(KESTREL8_DEVICES_PROGRAM,
+                         args({"--unplug-after", "0.2", "--replug-after", "0.2"}));
+  ASSERT_TRUE(devices.wait_for_line("ready"));
+  const int adapter = open_port_like_console(com(7));
+  ASSERT_GE(adapter, 0);
+  ASSERT_TRUE(devices.wait_for_line("adapter unplugged"));
+  EXPECT_FALSE(exists(com(7)));
+  pollfd pfd{adapter, POLLIN, 0};
+  EXPECT_EQ(poll(&pfd, 1, 1000), 1);
+  EXPECT_TRUE(pfd.revents & POLLHUP) << "the console must see a hang-up";
+  close_port_like_console(adapter);
+  ASSERT_TRUE(devices.wait_for_line("adapter plugged in again on " + com(7)));
+  const int again = open_port_like_console(com(7));
+  EXPECT_GE(again, 0);
+  close_port_like_console(again);
+  devices.send_signal(SIGUSR1);  // by hand
+  EXPECT_TRUE(devices.wait_for_count("adapter unplugged", 2));
 }
 
 TEST_F(DevicesProgramTest, LinkToARealDeviceIsNeverReplaced) {

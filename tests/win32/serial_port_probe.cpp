@@ -3,6 +3,7 @@
 // message boxes come out as StderrView's lines.
 //   open-adapter N | open-trx N | write-adapter HEX | write-trx HEX
 //   read-adapter COUNT MS | idle-read | woken-read | write-timed COUNT
+//   lost-and-back MS | gone-errors
 
 #include <windows.h>
 
@@ -14,12 +15,36 @@
 #include <thread>
 #include <vector>
 
+#include "adapter/adapter_bytes.h"
+#include "adapter/link_recovery.h"
 #include "adapter/link_state.h"
+#include "adapter/receive_loop.h"
+#include "adapter/serial_errors_win32.h"
 #include "console/stderr_view.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// What the receive loop shows in Response, one line each, as it happens.
+class ResponseView final : public ConsoleView {
+ public:
+  void set_text(int id, const std::string& text) override {
+    if (id != ctl::response) return;
+    std::printf("response %s\n", text.c_str());
+    std::fflush(stdout);
+    if (text == "    ") SetEvent(back);
+  }
+  std::string get_text(int, int) override { return {}; }
+  EditSelection get_selection(int) override { return {}; }
+  void type_char(int, char) override {}
+  void list_append(int, const std::string&) override {}
+  void list_remove(int, int) override {}
+  int list_count(int) override { return 0; }
+  std::optional<std::string> list_selected_text(int) override { return std::nullopt; }
+  void message_box(const std::string&, const std::string&, BoxOwner) override {}
+  HANDLE back = CreateEventA(nullptr, TRUE, FALSE, nullptr);  // Response blank again
+};
 
 double ms_since(Clock::time_point start) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
@@ -76,6 +101,26 @@ int main(int argc, char** argv) {
       adapter_port_handle.wake_reader();
       reader.join();
       std::printf("woken-read %.0f\n", ms_since(start));
+    } else if (step == "lost-and-back") {
+      // The adapter got its INIT; the Linux side watches the idle link, then
+      // unplugs the adapter and plugs it in again.
+      const DWORD limit = std::strtoul(argv[++i], nullptr, 10);
+      send_adapter_frame(make_adapter_frame(adapter_byte::init, std::string_view("\0", 1)));
+      ResponseView shown;
+      start_receive_loop(shown);
+      std::printf("receiving\n");
+      std::fflush(stdout);
+      WaitForSingleObject(shown.back, limit);
+      stop_receive_loop({});
+      close_adapter_link();
+    } else if (step == "gone-errors") {
+      // Each code with 1 when it means the device has gone.
+      for (DWORD code : {ERROR_DEVICE_NOT_CONNECTED, ERROR_BAD_COMMAND, ERROR_ACCESS_DENIED,
+                         ERROR_OPERATION_ABORTED, ERROR_GEN_FAILURE, ERROR_FILE_NOT_FOUND,
+                         ERROR_BROKEN_PIPE, ERROR_IO_PENDING, ERROR_SEM_TIMEOUT,
+                         ERROR_INVALID_PARAMETER, ERROR_INVALID_HANDLE, ERROR_COUNTER_TIMEOUT}) {
+        std::printf("gone-error %lu %d\n", code, error_means_device_gone(code) ? 1 : 0);
+      }
     } else if (step == "write-timed") {
       const std::vector<std::uint8_t> bytes(std::strtoul(argv[++i], nullptr, 10), 0x55);
       const auto start = Clock::now();

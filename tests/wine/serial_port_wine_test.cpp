@@ -4,8 +4,13 @@
 #include <gtest/gtest.h>
 #include <termios.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/pty_device.h"
@@ -15,6 +20,23 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 using Lines = std::vector<std::string>;
+using namespace std::chrono_literals;
+
+const Bytes kInit = {0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0xC9, 0x00, 0xFD};
+
+// Context switches so far of each thread of a process, by thread id.
+std::map<std::string, long> switches_by_thread(int pid) {
+  std::map<std::string, long> out;
+  for (const auto& task :
+       std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/task")) {
+    std::ifstream status(task.path() / "status");
+    for (std::string word; status >> word;) {
+      if (word.ends_with("ctxt_switches:") && status >> word)
+        out[task.path().filename()] += std::stol(word);
+    }
+  }
+  return out;
+}
 
 class SerialPortWineTest : public ::testing::Test {
  protected:
@@ -102,6 +124,50 @@ TEST_F(SerialPortWineTest, ADeviceThatStopsTakingBytesHoldsAWriteForAboutOneSeco
   // The promise is one second; the bound is generous for a loaded machine.
   EXPECT_GE(ms, 900);
   EXPECT_LT(ms, 5000);
+}
+
+TEST_F(SerialPortWineTest, WindowsErrorsThatMeanTheAdapterHasGone) {
+  probe({"gone-errors"});
+  EXPECT_EQ(lines, (Lines{"gone-error 1167 1",  // ERROR_DEVICE_NOT_CONNECTED
+                          "gone-error 22 1",    // ERROR_BAD_COMMAND
+                          "gone-error 5 1",     // ERROR_ACCESS_DENIED
+                          "gone-error 995 1",   // ERROR_OPERATION_ABORTED
+                          "gone-error 31 1",    // ERROR_GEN_FAILURE
+                          "gone-error 2 1",     // ERROR_FILE_NOT_FOUND
+                          "gone-error 109 1",   // ERROR_BROKEN_PIPE: a hung-up terminal under Wine
+                          "gone-error 997 0",   // ERROR_IO_PENDING
+                          "gone-error 121 0",   // ERROR_SEM_TIMEOUT
+                          "gone-error 87 0",    // ERROR_INVALID_PARAMETER
+                          "gone-error 6 0",     // ERROR_INVALID_HANDLE
+                          "gone-error 1121 0"}));  // ERROR_COUNTER_TIMEOUT
+}
+
+TEST_F(SerialPortWineTest, IdleLinkStartsNoThreadsAndAnUnpluggedAdapterIsOpenedAgainOnReturn) {
+  WineProgram program("tests/win32/serial_port_probe.exe",
+                      {"open-adapter", "7", "lost-and-back", "40000"});
+  ASSERT_TRUE(program.wait_for_line("receiving", 30s)) << testing::PrintToString(program.lines());
+  EXPECT_EQ(adapter.read_count(kInit.size()), kInit);
+  std::this_thread::sleep_for(1s);  // the loop settles into its wait
+  const auto before = switches_by_thread(program.pid());
+  auto seen = before;  // a thread that lives a moment is still counted
+  for (int sample = 0; sample < 1000; ++sample, std::this_thread::sleep_for(5ms)) {
+    for (const auto& [tid, n] : switches_by_thread(program.pid())) seen[tid] = n;
+  }
+  long switches = 0;
+  for (const auto& [tid, n] : seen) switches += n - (before.count(tid) ? before.at(tid) : 0);
+  std::printf("idle link under Wine: %ld context switches in 5 s, %zu threads started\n", switches,
+              seen.size() - before.size());
+  // Waiting for a byte must not start a thread each time, as WaitCommEvent does under Wine.
+  EXPECT_EQ(seen.size(), before.size());
+
+  adapter.close_far_end();
+  EXPECT_TRUE(program.wait_for_line("response LOST", 10s))
+      << testing::PrintToString(program.lines());
+  PtyDevice replugged;
+  WineComLink again(7, replugged.near_path());
+  EXPECT_EQ(replugged.read_count(kInit.size(), 10s), kInit) << "the remembered INIT, sent again";
+  EXPECT_TRUE(program.wait_for_line("response    ", 10s));
+  EXPECT_EQ(program.wait_for_exit(30s), 0);
 }
 
 }  // namespace
