@@ -8,12 +8,19 @@ PACKAGES := g++ cmake ninja-build pkg-config qt6-base-dev libxkbcommon-dev fonts
 # The Windows program is cross-compiled and tested under Wine: `make deps-windows`.
 WINDOWS_PACKAGES := g++ cmake ninja-build googletest libgtest-dev \
                     g++-mingw-w64-x86-64-posix wine64 xvfb xauth nsis locales
+# The arm64 build (Raspberry Pi OS 64-bit and other arm64 Debian machines) with
+# Debian's multiarch libraries, its tests under qemu: `make deps-arm64`.
+ARM64_PACKAGES := crossbuild-essential-arm64 qt6-base-dev:arm64 qt6-qpa-plugins:arm64 \
+                  libgtest-dev:arm64 libgmock-dev:arm64 libbenchmark-dev:arm64 qemu-user-static
 JOBS ?= $(shell nproc)
 CMAKE_GEN := -G Ninja
+# Waits for another apt or dpkg instead of failing at once.
+APT_GET := apt-get -o DPkg::Lock::Timeout=600
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: all deps build test test-loaded sanitize sanitize-address sanitize-thread run run-display-check bench fuzz install clean
 .PHONY: package package-check deps-windows windows test-windows format format-check
+.PHONY: deps-arm64 build-arm64 test-arm64 package-arm64 release
 
 all: build
 
@@ -23,13 +30,19 @@ deps:
 deps-windows:
 	@$(call install_missing,$(WINDOWS_PACKAGES))
 
+# arm64 joins dpkg's architectures once; install_missing then updates the
+# package lists because the arm64 packages are missing.
+deps-arm64:
+	@dpkg --print-foreign-architectures | grep -qx arm64 || $(SUDO) dpkg --add-architecture arm64
+	@$(call install_missing,$(PACKAGES) $(ARM64_PACKAGES))
+
 define install_missing
 	missing=""; for p in $(1); do \
 	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
 	done; \
 	if [ -n "$$missing" ]; then \
 	  echo "Installing:$$missing"; \
-	  $(SUDO) apt-get update && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y --no-install-recommends $$missing; \
+	  $(SUDO) $(APT_GET) update && DEBIAN_FRONTEND=noninteractive $(SUDO) $(APT_GET) install -y --no-install-recommends $$missing; \
 	fi
 endef
 
@@ -139,8 +152,49 @@ test-windows: windows build-win/host/build.ninja
 
 XVFB_DISPLAY ?= 99
 
+# build-arm64/: the programs and tests for arm64 Debian (Raspberry Pi OS
+# 64-bit), cross-compiled with Debian's multiarch libraries.
+build-arm64/build.ninja:
+	cmake -S . -B build-arm64 $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/aarch64-linux-gnu.cmake
+
+build-arm64: build-arm64/build.ninja
+	cmake --build build-arm64 -j $(JOBS)
+
+# The suite under qemu-aarch64-static, less the tests labelled
+# not-under-emulation (tests/CMakeLists.txt says why for each).
+test-arm64: deps-arm64 build-arm64
+	cd build-arm64 && ctest --output-on-failure -j $(JOBS) -LE not-under-emulation
+
+# build-arm64/kestrel8_<version>_arm64.deb: the amd64 package's files built
+# for arm64, its dependencies read from the arm64 libraries, then lintian,
+# the validators and the file list compared with build/'s package.
+package-arm64: deps-arm64 build-arm64/build.ninja
+	cmake --build build-arm64 -j $(JOBS) --target programs
+	cd build-arm64 && DEB_HOST_ARCH=arm64 cpack -G DEB
+	@sh tools/install/package_check.sh build-arm64 arm64
+
+# dist/: every file of a release and their SHA256SUMS, made from the committed
+# tree only, so that the source tarball and the packages agree. Both packages
+# pass lintian and the validators first.
+RELEASE_BUILT := build-win/kestrel8-windows.zip build-win/kestrel8-setup.exe
+
+release:
+	@if [ -n "$$(git status --porcelain)" ]; then \
+	  git status --short; \
+	  echo "release: the tree has uncommitted changes (above); commit or stash them first" >&2; \
+	  exit 1; \
+	fi
+	$(MAKE) package-check package-arm64 windows
+	@version=$$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$$/\1/p' build/CPackConfig.cmake); \
+	files="build/kestrel8_$${version}_amd64.deb build-arm64/kestrel8_$${version}_arm64.deb $(RELEASE_BUILT)"; \
+	for f in $$files; do [ -f "$$f" ] || { echo "release: $$f is missing" >&2; exit 1; }; done; \
+	rm -rf dist && mkdir dist && cp $$files dist/ && \
+	git archive --format=tar.gz --prefix=kestrel8-$$version/ -o dist/kestrel8-$$version.tar.gz HEAD && \
+	(cd dist && sha256sum $$(ls | grep -vx SHA256SUMS) > SHA256SUMS) && \
+	echo "release: dist/ for kestrel8 $$version at $$(git rev-parse --short HEAD):" && ls -l dist
+
 clean:
-	rm -rf build build-asan build-tsan build-fuzz build-win
+	rm -rf build build-asan build-tsan build-fuzz build-win build-arm64
 
 # Every C++ file as .clang-format lays it out; format-check fails on any
 # difference and names the files.
