@@ -6,7 +6,7 @@
 
 #include "console/console_view.h"
 
-class StderrView final : public ConsoleView {
+class StderrView : public ConsoleView {
  public:
   void set_text(int, const std::string&) override {}
   std::string get_text(int, int) override { return {}; }

@@ -15,8 +15,10 @@ std::wstring convert(UINT code_page, DWORD flags, std::string_view name) {
 
 }  // namespace
 
-std::wstring wide_name(std::string_view name) {
-  if (name.empty()) return {};
-  std::wstring wide = convert(CP_UTF8, MB_ERR_INVALID_CHARS, name);
-  return wide.empty() ? convert(CP_ACP, 0, name) : wide;
+std::wstring wide_from_utf8_or(std::string_view bytes, unsigned fallback_code_page) {
+  if (bytes.empty()) return {};
+  std::wstring wide = convert(CP_UTF8, MB_ERR_INVALID_CHARS, bytes);
+  return wide.empty() ? convert(fallback_code_page, 0, bytes) : wide;
 }
+
+std::wstring wide_name(std::string_view name) { return wide_from_utf8_or(name, CP_ACP); }

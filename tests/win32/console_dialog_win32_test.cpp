@@ -76,8 +76,9 @@ TEST(Win32ConsoleDialog, EveryControlOfTheLayoutTableSitsAtItsDialogUnitsWithIts
     char text[32] = {};
     GetWindowTextA(window, text, sizeof text);
     EXPECT_STREQ(text, "Kestrel8");
-    if (const char* code_page = std::getenv("KESTREL8_CODE_PAGE"))
+    if (const char* code_page = std::getenv("KESTREL8_CODE_PAGE")) {
       EXPECT_EQ(GetACP(), static_cast<UINT>(std::atoi(code_page)));
+    }
     // A change of DPI fits the fonts again, here to the same DPI.
     RECT place{};
     GetWindowRect(window, &place);
@@ -95,7 +96,9 @@ TEST(Win32ConsoleDialog, EveryControlOfTheLayoutTableSitsAtItsDialogUnitsWithIts
       GetClassNameA(control, text, sizeof text);
       EXPECT_STREQ(text, expected_class(placed.kind));
       // Creation order is the order of the children, hence the tab order.
-      if (previous) EXPECT_EQ(GetWindow(previous, GW_HWNDNEXT), control);
+      if (previous) {
+        EXPECT_EQ(GetWindow(previous, GW_HWNDNEXT), control);
+      }
       previous = control;
       // Windows turns the place and the size into pixels each on its own.
       RECT place{placed.x, placed.y, 0, 0};
@@ -109,7 +112,9 @@ TEST(Win32ConsoleDialog, EveryControlOfTheLayoutTableSitsAtItsDialogUnitsWithIts
       EXPECT_EQ(actual.top, place.top);
       EXPECT_EQ(actual.right - actual.left, size.right);
       // A list box shows whole entries, so its height may round down.
-      if (placed.kind != ControlKind::list) EXPECT_EQ(actual.bottom - actual.top, size.bottom);
+      if (placed.kind != ControlKind::list) {
+        EXPECT_EQ(actual.bottom - actual.top, size.bottom);
+      }
       const bool tab_stop = (GetWindowLongA(control, GWL_STYLE) & WS_TABSTOP) != 0;
       EXPECT_EQ(tab_stop,
                 std::count(console_tab_order.begin(), console_tab_order.end(), placed.id) != 0);
@@ -120,9 +125,10 @@ TEST(Win32ConsoleDialog, EveryControlOfTheLayoutTableSitsAtItsDialogUnitsWithIts
       }
       // Whole, on one line; a button's frame takes 3 pixels a side.
       const bool button = expected_class(placed.kind) == std::string("Button");
-      if (placed.caption[0] != '\0' && placed.kind != ControlKind::list)
+      if (placed.caption[0] != '\0' && placed.kind != ControlKind::list) {
         EXPECT_LE(width_in_font_of(control, placed.caption),
                   client_width(control) - (button ? 6 : 0));
+      }
     }
     EXPECT_EQ(dialog.get_text(ctl::start_stop, 99), "START");
     // The callsign on one line between the edit's margins, caret included.

@@ -27,7 +27,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // What the receive loop shows in Response, one line each, as it happens.
-class ResponseView final : public ConsoleView {
+class ResponseView final : public StderrView {
  public:
   void set_text(int id, const std::string& text) override {
     if (id != ctl::response) return;
@@ -35,14 +35,6 @@ class ResponseView final : public ConsoleView {
     std::fflush(stdout);
     if (text == "    ") SetEvent(back);
   }
-  std::string get_text(int, int) override { return {}; }
-  EditSelection get_selection(int) override { return {}; }
-  void type_char(int, char) override {}
-  void list_append(int, const std::string&) override {}
-  void list_remove(int, int) override {}
-  int list_count(int) override { return 0; }
-  std::optional<std::string> list_selected_text(int) override { return std::nullopt; }
-  void message_box(const std::string&, const std::string&, BoxOwner) override {}
   HANDLE back = CreateEventA(nullptr, TRUE, FALSE, nullptr);  // Response blank again
 };
 
