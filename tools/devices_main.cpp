@@ -2,6 +2,7 @@
 // the console without hardware.
 
 #include <poll.h>
+#include <sys/signalfd.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -25,23 +26,30 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-volatile std::sig_atomic_t stop_requested = 0;
-volatile std::sig_atomic_t plug_toggle_requested = 0;
+bool stop_requested = false;
+bool plug_toggle_requested = false;
 
-void request_stop(int) { stop_requested = 1; }
-void request_plug_toggle(int) { plug_toggle_requested = 1; }
-
-void install_stop_handlers() {
-  struct sigaction action {};
-  action.sa_handler = request_stop;
-  sigemptyset(&action.sa_mask);
-  action.sa_flags = 0;  // no restart: poll() must wake up
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
-  sigaction(SIGHUP, &action, nullptr);
-  action.sa_handler = request_plug_toggle;
-  sigaction(SIGUSR1, &action, nullptr);
+// Ctrl-C, SIGTERM and SIGHUP stop the devices; SIGUSR1 unplugs or plugs in
+// the adapter. The signals are blocked and read from a descriptor that
+// wakes the main loop's poll, so no handler runs between two steps.
+int open_signal_fd() {
+  sigset_t signals;
+  sigemptyset(&signals);
+  for (int s : {SIGINT, SIGTERM, SIGHUP, SIGUSR1}) sigaddset(&signals, s);
+  sigprocmask(SIG_BLOCK, &signals, nullptr);
   std::signal(SIGPIPE, SIG_IGN);
+  return signalfd(-1, &signals, SFD_NONBLOCK | SFD_CLOEXEC);
+}
+
+void take_signals(int signal_fd) {
+  signalfd_siginfo info{};
+  while (read(signal_fd, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
+    if (info.ssi_signo == SIGUSR1) {
+      plug_toggle_requested = true;
+    } else {
+      stop_requested = true;
+    }
+  }
 }
 
 void log_line(const char* side, const std::string& text) {
@@ -224,8 +232,8 @@ bool replug_adapter(Devices& d) {
 }
 
 void play_plugging(Devices& d) {
-  const bool toggle = plug_toggle_requested != 0;
-  plug_toggle_requested = 0;
+  const bool toggle = plug_toggle_requested;
+  plug_toggle_requested = false;
   const auto now = Clock::now();
   if (d.dv_link.plugged_in() && (toggle || now >= d.unplug_at)) {
     unplug_adapter(d);
@@ -269,7 +277,7 @@ int run(Devices& d) {
     d.dv_link.assume_held();
     d.trx_link.assume_held();
   }
-  install_stop_handlers();
+  const int signal_fd = open_signal_fd();
   log_line("---", "DV adapter on " + d.dv_link.link_path() + " (" + d.dv_link.near_path() +
                       "), radio on " + d.trx_link.link_path() + " (" + d.trx_link.near_path() +
                       ")");
@@ -292,11 +300,13 @@ int run(Devices& d) {
                                    std::chrono::duration<double>(d.options.every_seconds));
   d.unplug_at = seconds_after(d.started, d.options.unplug_after);
   while (!stop_requested) {
-    pollfd fds[4] = {{d.dv_link.far_fd(), POLLIN, 0},
+    pollfd fds[5] = {{d.dv_link.far_fd(), POLLIN, 0},
                      {d.trx_link.far_fd(), POLLIN, 0},
                      {d.dv_link.watch_fd(), POLLIN, 0},
-                     {d.trx_link.watch_fd(), POLLIN, 0}};
-    poll(fds, 4, 50);
+                     {d.trx_link.watch_fd(), POLLIN, 0},
+                     {signal_fd, POLLIN, 0}};
+    poll(fds, 5, 50);
+    take_signals(signal_fd);
     if (stop_requested) break;
     play_plugging(d);
     if (d.dv_link.plugged_in()) {
