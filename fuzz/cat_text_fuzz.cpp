@@ -73,8 +73,8 @@ void check_frequency(const Command& c) {
 
 void check_offset(const Command& c) {
   FUZZ_REQUIRE(c[4] == 0xF9);
-  FUZZ_REQUIRE(c[0] == 0x00 && is_bcd(c[1]) && is_bcd(c[2]) && c[3] == 0x00);
-  FUZZ_REQUIRE(bcd_10hz(c) <= 500000);  // at most 5 MHz, in whole kHz
+  FUZZ_REQUIRE(is_bcd(c[0]) && is_bcd(c[1]) && is_bcd(c[2]) && is_bcd(c[3]));
+  FUZZ_REQUIRE(bcd_10hz(c) <= 9999999);  // at most 99999.99 kHz
 }
 
 void check_direction(const Command& c) {
@@ -162,7 +162,7 @@ void expect_frequency(const Reading& r, const std::vector<Command>& sent, bool b
   FUZZ_REQUIRE(std::fabs(bcd_10hz(sent[0]) / 100.0 - khz) <= 0.005 + kHair);
 }
 
-// Offset: whole kHz, fractions cut off, refused above 5 MHz.
+// Offset: 10 Hz steps, finer digits cut off, refused from 100 MHz on.
 void expect_offset(const Reading& r, const std::vector<Command>& sent, bool active) {
   FUZZ_REQUIRE(active == (sent.size() == 1));
   if (!r.found) {
@@ -171,16 +171,16 @@ void expect_offset(const Reading& r, const std::vector<Command>& sent, bool acti
   }
   const double khz = std::fabs(r.khz);
   if (sent.empty()) {
-    FUZZ_REQUIRE(khz >= 5001 - kHair);
+    FUZZ_REQUIRE(khz >= 100000 - kHair);
     return;
   }
   const double offset = bcd_10hz(sent[0]) / 100.0;
-  FUZZ_REQUIRE(offset <= khz + kHair && offset > khz - 1 - kHair);
+  FUZZ_REQUIRE(offset <= khz + kHair && offset > khz - 0.01 - kHair);
 }
 
 // Direction: "SIMPLEX"; a first character at or below "+" (an empty text
 // too) is plus, "," or "-" minus; an unsigned number is plus, or simplex when
-// it is under 1 kHz; a text without any of these sends nothing and clears the flag.
+// it is under 10 Hz; a text without any of these sends nothing and clears the flag.
 void expect_direction(std::string_view text, const std::vector<Command>& sent, bool active) {
   text = after_space(text);
   const unsigned first = text.empty() ? 0 : static_cast<unsigned char>(text.front());
@@ -193,8 +193,8 @@ void expect_direction(std::string_view text, const std::vector<Command>& sent, b
     FUZZ_REQUIRE(sent.size() == 1 && sent[0][0] == 0x09);
   } else if (r.found) {
     FUZZ_REQUIRE(sent.size() == 1);
-    if (r.khz < 1 - kHair) FUZZ_REQUIRE(sent[0][0] == 0x89);
-    if (r.khz >= 1 + kHair) FUZZ_REQUIRE(sent[0][0] == 0x49);
+    if (r.khz < 0.01 - kHair) FUZZ_REQUIRE(sent[0][0] == 0x89);
+    if (r.khz >= 0.01 + kHair) FUZZ_REQUIRE(sent[0][0] == 0x49);
   } else {
     FUZZ_REQUIRE(sent.empty());
   }
@@ -283,12 +283,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // In order: frequency, offset, direction, mode, each at most once.
     const std::uint8_t order[] = {0x01, 0xF9, 0x09, 0x07};
     std::size_t next = 0;
+    bool offset_sent = false;
     for (const Command& c : sent) {
       while (next < 4 && order[next] != c[4]) ++next;
       FUZZ_REQUIRE(next < 4);
       if (c[4] == 0x01) check_frequency(c);
-      if (c[4] == 0xF9) check_offset(c);
-      if (c[4] == 0x09) check_direction(c);
+      if (c[4] == 0xF9) {
+        check_offset(c);
+        offset_sent = true;
+      }
+      if (c[4] == 0x09) {
+        check_direction(c);
+        // A direction goes only with its offset, so the radio keeps its shift whole.
+        FUZZ_REQUIRE(offset_sent);
+      }
       if (c[4] == 0x07) check_mode(c);
       ++next;
     }
