@@ -1,6 +1,6 @@
 #pragma once
-// The heard log's text: one CSV line per header report shown in the
-// "Receiving" box, kept in one file per month (UTC) in the working folder.
+// The heard log's text: one CSV line per header report that brings all four
+// callsigns, kept in one file per month (UTC) in the working folder.
 // Lines read utc,my,ur,rpt1,rpt2 so a spreadsheet or grep takes them as is.
 
 #include <array>
