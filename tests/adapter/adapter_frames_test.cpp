@@ -62,7 +62,6 @@ TEST_F(AdapterFramesTest, RouteNamesTheDistantRepeaterOrCallsCq) {
       {"repeater without gateway", "QR3KTA A", "QR3KTA A", "None", "        QR3KTA ACQCQCQ  "},
       {"simplex his repeater in simplex", "QR3KTA A", "CQCQCQ  ", "QR3KTG G",
        "QR3KTG GQR3KTA A/CQCQCQ ", "Simplex"},
-      // A simplex channel left as his repeater is no far end in repeater operation.
       {"simplex his repeater in repeater operation", "QR3KTA A", "CQCQCQ  ", "QR3KTG G",
        "QR3KTG GQR3KTA ACQCQCQ  "},
       {"DIRECT his repeater in repeater operation", "QR3KTA A", "DIRECT  ", "QR3KTG G",

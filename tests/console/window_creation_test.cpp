@@ -148,14 +148,8 @@ TEST_F(WindowCreationTest, StoredRepeaterLinesBecomeTheCurrentRoute) {
        "QR3KTG G", 0},
       {"a line is read 100 characters at a time", station_line, long100 + "ZY G", std::nullopt,
        long100, hilltop1200, "QR3KT   ", 0},
-      // No stored line, or another repeater's: the list's line gives line and gateway.
-      {"empty my file takes the list's line", "QR3WMN D,F817,JP2,QR3HBR A,QR3RVS A,7", "",
-       hilltop1200, harbour + " ", hilltop1200, "QR3HBR G", 0},
-      {"stored line of another repeater, gateway from the list",
-       "QR3WMN D,F817,JP2,QR3HBR A,QR3RVS A,7", hilltop430, "", hilltop430, riverside, "QR3HBR G",
-       0},
-      {"a repeater the list does not name", "QR3WMN D,F817,JP9,QR3ZZZ A,QR3ZZZ B,7", "", "",
-       hilltop430, hilltop1200, "QR3KTG G", 0},
+      {"no stored lines: the list's lines and gateway", "QR3WMN D,F817,JP2,QR3HBR A,QR3RVS A,7", "",
+       "", harbour + " ", riverside, "QR3HBR G", 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -56,7 +56,6 @@ TEST_F(StationSettingsTest, TextFieldsAreCutToTheirCapacity) {
   EXPECT_EQ(station.call_area.view(), "Simplex");
   set_text(station.adapter_port, "12345");
   EXPECT_EQ(station.adapter_port.view(), "123");
-  // Each holds a whole line of the list: 100 characters.
   set_text(station.my_repeater_line, std::string(200, 'x'));
   EXPECT_EQ(station.my_repeater_line.size(), 100u);
   set_text(station.his_repeater_line, std::string(200, 'x'));
