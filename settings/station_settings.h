@@ -63,9 +63,9 @@ class BoundedText {
   std::size_t size_ = 0;
 };
 
-// A repeater line is at most this long wherever it goes: the "My repeater"
-// list reads lines this long, the importer writes none longer, and the two
-// chosen lines hold one whole, so a stored line keeps its gateway and shift.
+// The longest repeater line the console keeps: the "My repeater" list reads
+// lines this long, the importer writes none longer, and the two chosen lines
+// hold one whole, so a stored line keeps its gateway and shift.
 inline constexpr std::size_t kMaxMyRepeaterLine = 100;
 
 struct StationSettings {
