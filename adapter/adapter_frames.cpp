@@ -12,6 +12,11 @@ namespace {
 constexpr std::string_view kCqcqcq = "CQCQCQ  ";
 constexpr std::string_view kNoGateway = "        ";
 
+// The simplex channels a his repeater may still hold after a simplex run.
+bool is_simplex_channel(const FixedField<8>& callsign) {
+  return callsign.view() == kCqcqcq || callsign.view() == "DIRECT  ";
+}
+
 void send_frame(std::uint8_t subcommand, std::string_view payload) {
   send_adapter_frame(make_adapter_frame(subcommand, payload));
 }
@@ -70,16 +75,14 @@ void send_repeater_mode(bool on) {
 void send_route() {
   spin_wait(100000);
   std::string_view rpt2 = has_no_gateway() ? kNoGateway : station.gateway.view();
-  std::string ur;
-  if (station.my_repeater == station.his_repeater) {
-    ur = kCqcqcq;
-  } else {
-    // "/" + callsign, with the module letter moved up beside it: "/QR3KTAB".
-    std::string_view his = station.his_repeater.view();
-    ur = "/";
-    ur.append(his.substr(0, 6));
-    ur.push_back(his[7]);
-  }
+  // A simplex channel is no far end in repeater operation: the station calls
+  // CQ on its own repeater.
+  const bool calls_cq = station.my_repeater == station.his_repeater ||
+                        (!is_simplex() && is_simplex_channel(station.his_repeater));
+  // Otherwise "/" + callsign, with the module letter moved up beside it: "/QR3KTAB".
+  const std::string_view his = station.his_repeater.view();
+  const std::array<char, 8> distant = {'/', his[0], his[1], his[2], his[3], his[4], his[5], his[7]};
+  const std::string_view ur = calls_cq ? kCqcqcq : std::string_view(distant.data(), distant.size());
   send_route_frame(rpt2, station.my_repeater.view(), ur);
 }
 

@@ -26,9 +26,12 @@ void append_field(std::string& out, const std::array<std::uint8_t, 33>& header, 
   for (std::size_t i = first; i < first + 8; ++i) {
     quote = quote || header[i] == ',' || header[i] == '"';
   }
+  // Spreadsheets skip the spaces before a formula's mark.
+  std::size_t mark = first;
+  while (mark < first + 7 && header[mark] == ' ') ++mark;
   out += ',';
   if (quote) out += '"';
-  if (opens_a_formula(shown_from_air(header[first]))) out += '\'';
+  if (opens_a_formula(shown_from_air(header[mark]))) out += '\'';
   for (std::size_t i = first; i < first + 8; ++i) {
     const std::uint8_t b = shown_from_air(header[i]);
     if (b == '"') out += '"';
@@ -60,6 +63,15 @@ std::string heard_log_line(HeardTime heard, const std::array<std::uint8_t, 33>& 
   append_field(line, header, 0);   // RPT2
   line += '\n';
   return line;
+}
+
+bool begins_as_heard_log(std::string_view first_bytes) {
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  if (first_bytes.starts_with(kByteOrderMark)) first_bytes.remove_prefix(kByteOrderMark.size());
+  const std::string_view columns(kHeardLogColumns, sizeof kHeardLogColumns - 2);  // no line feed
+  if (!first_bytes.starts_with(columns)) return false;
+  first_bytes.remove_prefix(columns.size());
+  return first_bytes.starts_with("\n") || first_bytes.starts_with("\r\n");
 }
 
 std::string heard_log_file_for(const std::string& line) {

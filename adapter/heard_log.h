@@ -1,12 +1,14 @@
 #pragma once
-// The heard log's text: one CSV line per header report shown in the
-// "Receiving" box, kept in one file per month (UTC) in the working folder.
+// The heard log's text: one CSV line per header report that brings all four
+// callsigns, kept in one file per month (UTC) in the working folder.
 // Lines read utc,my,ur,rpt1,rpt2 so a spreadsheet or grep takes them as is.
 
 #include <array>
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 using HeardTime = std::chrono::system_clock::time_point;
 
@@ -17,9 +19,17 @@ inline constexpr char kHeardLogColumns[] = "utc,my,ur,rpt1,rpt2\n";
 // header as the adapter stores it (RPT2, RPT1, UR, MY). The callsigns read as
 // in the box: a control byte shows as '.'; other bytes are Latin-1 characters,
 // written as UTF-8 so the file stays text for grep and spreadsheets. A field
-// beginning with "=", "+", "-" or "@" gets a leading apostrophe, so that a
-// spreadsheet shows it as text instead of running it as a formula.
+// beginning with "=", "+", "-" or "@", after any spaces, gets a leading
+// apostrophe, so that a spreadsheet shows it as text instead of running it as
+// a formula.
 std::string heard_log_line(HeardTime heard, const std::array<std::uint8_t, 33>& header);
+
+// Whether a file that begins with these bytes is a heard log: its first line
+// is the column line, perhaps after a byte-order mark and with a carriage
+// return, as a spreadsheet saves it. Only a heard log is appended to.
+bool begins_as_heard_log(std::string_view first_bytes);
+// Enough of a file's start to tell.
+inline constexpr std::size_t kHeardLogStartBytes = 32;
 
 // "D-STAR_heard_2026-12.csv": the month of the line's own utc field, so a
 // line stamped a moment before midnight stays in its month.

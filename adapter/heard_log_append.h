@@ -11,8 +11,12 @@ struct HeardLineWrite {
   std::string reason;         // why not, in the system's words; empty when written
 };
 
-// Only a regular file, or a link to one, is appended to: a FIFO or a device
-// at the log's name is refused before anything waits on it.
+// Only a heard log is appended to: a regular file, or a link to one, that is
+// new or begins with the column line. A FIFO or a device at the log's name is
+// refused before anything waits on it, and any other file, such as a link to
+// the settings, is left as it is. Each line is flushed to the device before
+// it counts as written.
 HeardLineWrite append_heard_line(const std::filesystem::path& path, const std::string& text);
 
 inline constexpr char kNotARegularFile[] = "it is not a regular file";
+inline constexpr char kNotAHeardLog[] = "its first line is not utc,my,ur,rpt1,rpt2";

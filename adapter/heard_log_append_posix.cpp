@@ -32,6 +32,12 @@ class WholeFileLock {
   int fd_;
 };
 
+bool is_heard_log(int fd) {
+  char start[kHeardLogStartBytes];
+  const ssize_t got = pread(fd, start, sizeof start, 0);
+  return got > 0 && begins_as_heard_log({start, static_cast<std::size_t>(got)});
+}
+
 // The line, and the column line before it in a new file, in one write; a
 // full disk that takes only part of it gets the file cut back to where the
 // line began.
@@ -42,10 +48,17 @@ void append_whole(int fd, const std::string& text, HeardLineWrite& result) {
     result.reason = reason_of(errno);
     return;
   }
+  if (st.st_size != 0 && !is_heard_log(fd)) {
+    result.reason = kNotAHeardLog;
+    return;
+  }
   const std::string whole = st.st_size == 0 ? kHeardLogColumns + text : text;
   const ssize_t written = write(fd, whole.data(), whole.size());
   if (written == static_cast<ssize_t>(whole.size())) {
     result.written = true;
+    // On the device, not only in the cache, before it counts as kept; a
+    // file system that cannot sync (EINVAL) has done all it can.
+    if (fdatasync(fd) != 0 && errno != EINVAL) result.reason = reason_of(errno);
     return;
   }
   result.reason = reason_of(written < 0 ? errno : ENOSPC);
@@ -64,7 +77,7 @@ HeardLineWrite append_heard_line(const std::filesystem::path& path, const std::s
     return result;
   }
   const int fd =
-      open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
+      open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
   if (fd < 0) {
     result.reason = reason_of(errno);
     return result;

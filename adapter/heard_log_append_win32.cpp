@@ -50,11 +50,28 @@ class WholeFileLock {
   bool locked_ = false;
 };
 
+// Reads from the file's start; the caller moves to its end afterwards.
+bool is_heard_log(HANDLE h) {
+  char start[kHeardLogStartBytes];
+  DWORD got = 0;
+  return SetFilePointerEx(h, LARGE_INTEGER{}, nullptr, FILE_BEGIN) &&
+         ReadFile(h, start, sizeof start, &got, nullptr) && begins_as_heard_log({start, got});
+}
+
 // The line, and the column line before it in a new file, in one write; a
 // full disk that takes only part of it gets the file cut back to where the
 // line began.
 void append_whole(HANDLE h, const std::string& text, HeardLineWrite& result) {
   WholeFileLock lock(h);
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(h, &size)) {
+    result.reason = reason_of(GetLastError());
+    return;
+  }
+  if (size.QuadPart != 0 && !is_heard_log(h)) {
+    result.reason = kNotAHeardLog;
+    return;
+  }
   LARGE_INTEGER start{};
   if (!SetFilePointerEx(h, LARGE_INTEGER{}, &start, FILE_END)) {
     result.reason = reason_of(GetLastError());
@@ -65,6 +82,8 @@ void append_whole(HANDLE h, const std::string& text, HeardLineWrite& result) {
   const bool ok = WriteFile(h, whole.data(), static_cast<DWORD>(whole.size()), &done, nullptr);
   if (ok && done == whole.size()) {
     result.written = true;
+    // On the device, not only in the cache, before it counts as kept.
+    if (!FlushFileBuffers(h)) result.reason = reason_of(GetLastError());
     return;
   }
   result.reason = reason_of(ok ? ERROR_DISK_FULL : GetLastError());

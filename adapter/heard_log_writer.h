@@ -9,8 +9,9 @@
 
 #include "adapter/heard_log.h"
 
-// Called by the receive thread for every header line it shows: stamps the
-// line and hands it over; returns at once, whatever the disk is doing.
+// Called by the receive thread for each header report that brings all four
+// callsigns: stamps the line and hands it over; returns at once, whatever
+// the disk is doing.
 void log_heard_header(const std::array<std::uint8_t, 33>& header);
 
 // On from program start; off only where the parser itself is measured or

@@ -14,8 +14,9 @@
 
 namespace {
 
-// The pauses between commands are 1 ms and up; without this Windows would
-// stretch each to its default 15.6 ms tick.
+// The pauses between commands run from 10 us to 100 ms; those of 2 ms and
+// more sleep in timer ticks, which without this Windows would stretch to
+// its default 15.6 ms.
 class FineTimerPeriod {
  public:
   FineTimerPeriod() : taken_(timeBeginPeriod(1) == TIMERR_NOERROR) {}

@@ -19,7 +19,8 @@ constexpr const char* kCallAreas[] = {"Simplex", "JP1", "JP2", "JP3", "JP4", "JP
                                       "JP6",     "JP7", "JP8", "JP9", "JP0", "KH2"};
 constexpr const char* kTransceiverModels[] = {"None", "FT-817", "FT-897"};
 
-// The port fields hold one or two digits; more is never a port number.
+// Nine characters of a port field are read: room for any COM number, with
+// the spaces or sign the operator may have typed before it.
 constexpr int kPortTextChars = 9;
 constexpr int kMessageChars = 20;
 // The longest a stop waits for a stalled disk to take the heard lines.

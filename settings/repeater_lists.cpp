@@ -79,6 +79,27 @@ std::string stored_repeater_line(const char* file_name) {
   return {};
 }
 
+// The first line of the repeater list whose repeater is `repeater`, as the
+// lists show it; empty when the list is missing or names no such repeater.
+std::string listed_line_of(const FixedField<8>& repeater) {
+  TextFileReader file(kRepeaterListFile);
+  LinePiece<kMyLineChunk> piece;
+  while (read_piece(file, piece)) {
+    std::string_view line = strip_comment(piece.text());
+    const auto fields = split_fields(line);
+    if (fields.size() > 4 && FixedField<8>(fields[4]) == repeater) return std::string(line);
+  }
+  return {};
+}
+
+// Takes the line's gateway when the line is that of `my_repeater`.
+bool take_gateway_of(std::string_view line) {
+  const auto fields = split_fields(line);
+  if (fields.size() <= 5 || FixedField<8>(fields[4]) != station.my_repeater) return false;
+  set_fixed(station.gateway, fields[5]);
+  return true;
+}
+
 }  // namespace
 
 std::string_view strip_comment(std::string_view line) {
@@ -127,16 +148,20 @@ void fill_my_repeater_list(ConsoleView& view, const std::string& file_name, std:
 
 void restore_chosen_repeater_lines() {
   const std::string my_line = stored_repeater_line(kMyRepeaterFile);
-  if (!my_line.empty()) {
-    set_text(station.my_repeater_line, my_line);
-    // The stored gateway belongs to the stored repeater only.
-    const auto fields = split_fields(my_line);
-    if (fields.size() > 5 && FixedField<8>(fields[4]) == station.my_repeater) {
-      set_fixed(station.gateway, fields[5]);
-    }
-  }
   const std::string his_line = stored_repeater_line(kHisRepeaterFile);
+  if (!my_line.empty()) set_text(station.my_repeater_line, my_line);
   if (!his_line.empty()) set_text(station.his_repeater_line, his_line);
+  // The stored gateway belongs to the stored repeater only; for any other
+  // repeater the list line that names it gives the gateway.
+  if (!take_gateway_of(my_line)) {
+    const std::string listed = listed_line_of(station.my_repeater);
+    take_gateway_of(listed);
+    if (!listed.empty() && my_line.empty()) set_text(station.my_repeater_line, listed);
+  }
+  if (his_line.empty()) {
+    const std::string listed = listed_line_of(station.his_repeater);
+    if (!listed.empty()) set_text(station.his_repeater_line, listed);
+  }
 }
 
 void append_call_areas_of_list(ConsoleView& view, std::span<const char* const> listed_areas,

@@ -7,12 +7,12 @@
 #include <string_view>
 
 #include "console/console_view.h"
+#include "settings/station_settings.h"
 
 // What the console takes of a repeater list: each list holds at most this
-// many repeaters, "My repeater" reads lines of at most this many characters,
-// and call areas are told apart on their first 7 characters.
+// many repeaters, "My repeater" reads lines of at most kMaxMyRepeaterLine
+// characters, and call areas are told apart on their first 7 characters.
 inline constexpr std::size_t kMaxRepeaterEntries = 256;
-inline constexpr std::size_t kMaxMyRepeaterLine = 100;
 inline constexpr std::size_t kCallAreaLength = 7;
 
 // The line up to its first "//".
@@ -26,7 +26,10 @@ void fill_my_repeater_list(ConsoleView& view, const std::string& file_name, std:
 
 // The repeater lines chosen in an earlier run become the current ones again,
 // so that START sends the stored route and STOP writes back what was read.
-// A missing or empty file leaves its line as it was, without a word.
+// Where a file is missing or empty, the repeater list's line for the
+// settings' repeater takes its place; my repeater's gateway comes from the
+// list too when the stored line is another repeater's. A repeater the list
+// does not name keeps the built-in line. Nothing is reported.
 void restore_chosen_repeater_lines();
 
 // Offers, after the window's own call areas, every other area the repeater

@@ -63,6 +63,11 @@ class BoundedText {
   std::size_t size_ = 0;
 };
 
+// The longest repeater line the console keeps: the "My repeater" list reads
+// lines this long, the importer writes none longer, and the two chosen lines
+// hold one whole, so a stored line keeps its gateway and shift.
+inline constexpr std::size_t kMaxMyRepeaterLine = 100;
+
 struct StationSettings {
   FixedField<8> my_callsign{"QR3WMN D"};
   FixedField<4> my_suffix{"F817"};
@@ -75,8 +80,10 @@ struct StationSettings {
   BoundedText<11> frequency_khz{"439310"};
   BoundedText<7> shift_khz{"-5000"};
   BoundedText<3> mode{"PKT"};
-  BoundedText<71> my_repeater_line{"JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G"};
-  BoundedText<67> his_repeater_line{"JP1,Hilltop1200(NI12),1291570,-20000,QR3KTA B,QR3KTG G"};
+  BoundedText<kMaxMyRepeaterLine> my_repeater_line{
+      "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G"};
+  BoundedText<kMaxMyRepeaterLine> his_repeater_line{
+      "JP1,Hilltop1200(NI12),1291570,-20000,QR3KTA B,QR3KTG G"};
   FixedField<8> gateway{"QR3KTG G"};
   FixedField<8> callback_callsign{"QR3WMN B"};
   // Payload of the last header report; only the receive loop touches it.

@@ -7,5 +7,5 @@
 
 #include <vector>
 
-// DWORD-aligned template words, ready for DialogBoxIndirectParamA.
+// DWORD-aligned template words, ready for DialogBoxIndirectParamW.
 std::vector<WORD> console_dialog_template();

@@ -55,13 +55,20 @@ TEST_F(AdapterFramesTest, RouteNamesTheDistantRepeaterOrCallsCq) {
     const char* situation;
     std::string my_repeater, his_repeater, gateway;
     std::string payload;
+    std::string call_area = "JP1";
   } cases[] = {
       {"distant repeater", "QR3KTA A", "QR3KTA B", "QR3KTG G", "QR3KTG GQR3KTA A/QR3KTAB"},
       {"staying on own repeater", "QR3KTA A", "QR3KTA A", "QR3KTG G", "QR3KTG GQR3KTA ACQCQCQ  "},
       {"repeater without gateway", "QR3KTA A", "QR3KTA A", "None", "        QR3KTA ACQCQCQ  "},
-      {"simplex his repeater", "QR3KTA A", "CQCQCQ  ", "QR3KTG G", "QR3KTG GQR3KTA A/CQCQCQ "},
+      {"simplex his repeater in simplex", "QR3KTA A", "CQCQCQ  ", "QR3KTG G",
+       "QR3KTG GQR3KTA A/CQCQCQ ", "Simplex"},
+      {"simplex his repeater in repeater operation", "QR3KTA A", "CQCQCQ  ", "QR3KTG G",
+       "QR3KTG GQR3KTA ACQCQCQ  "},
+      {"DIRECT his repeater in repeater operation", "QR3KTA A", "DIRECT  ", "QR3KTG G",
+       "QR3KTG GQR3KTA ACQCQCQ  "},
   };
   for (const auto& c : cases) {
+    set_text(station.call_area, c.call_area);
     set_fixed(station.my_repeater, c.my_repeater);
     set_fixed(station.his_repeater, c.his_repeater);
     set_fixed(station.gateway, c.gateway);

@@ -203,6 +203,7 @@ TEST(HeardLogLine, hostile_callsign_bytes_stay_inside_their_column) {
       {"-QR1ABC ", "'-QR1ABC "},
       {"@SUM(A1)", "'@SUM(A1)"},
       {"=1,2    ", "\"'=1,2    \""},
+      {"  =1+2  ", "'  =1+2  "},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(heard_log_line(at, header_of(kRepeaters + c.my)),
@@ -273,6 +274,14 @@ TEST_F(HeardLog, only_a_regular_file_or_a_link_to_one_takes_the_lines) {
   log_heard_header(header_of(kRepeaters + "QR1ABC  "));
   ASSERT_TRUE(heard_log_drain(10s));
   EXPECT_EQ(lines_of(dir.read_file("kept.csv")).size(), 2u);
+  forget_heard_log_failure();  // a link to the settings is no heard log
+  std::filesystem::remove(log);
+  dir.write_file("D-STAR_DV_config.txt", "QR3WMN D,7");
+  ASSERT_EQ(symlink("D-STAR_DV_config.txt", log), 0);
+  log_heard_header(header_of(kRepeaters + "QR1ABC  "));
+  ASSERT_TRUE(heard_log_drain(10s));
+  EXPECT_NE(told.find("its first line is not utc,my,ur,rpt1,rpt2."), std::string::npos) << told;
+  EXPECT_EQ(dir.read_file("D-STAR_DV_config.txt"), "QR3WMN D,7");
   set_heard_log_notice(nullptr);
 }
 

@@ -279,6 +279,29 @@ TEST_F(WindowActions, restart_sends_the_stored_route_and_stop_keeps_the_stored_l
   EXPECT_EQ(dir.read_file("D-STAR_his_rpt.txt"), kRiverside);
 }
 
+// Kept whole: the next START routes through its gateway; chosen again, it tunes its offset.
+TEST_F(WindowActions, a_100_character_repeater_line_survives_stop_and_the_next_start) {
+  const std::string line = "JP1," + std::string(65, 'n') + ",439310,-5000,QR3LNG A,QR3LNG G";
+  write_station_files();
+  dir.write_file("D-STAR_repeaters.txt", kRepeaterList + line);
+  ASSERT_TRUE(window.open());
+  ASSERT_TRUE(window.double_click_entry(ctl::call_area, "JP1"));
+  ASSERT_TRUE(window.double_click_entry(ctl::my_repeater, line));
+  start_link();
+  window.click(ctl::start_stop);
+  EXPECT_EQ(dir.read_file("D-STAR_my_rpt.txt"), line);
+  reset_program_state();
+  RealConsoleWindow next_run;
+  ASSERT_TRUE(next_run.open());
+  next_run.click(ctl::start_stop);
+  const Bytes sent = start_frames("QR3LNG G", "QR3LNG A", "/QR3KTAB");
+  EXPECT_EQ(adapter.read_count(sent.size()), sent);
+  next_run.click(ctl::start_stop);
+  ASSERT_TRUE(next_run.double_click_entry(ctl::my_repeater, line));
+  next_run.click(ctl::start_stop);
+  EXPECT_EQ(radio.read_count(2 * kTuningTo439310.size()), kTuningTo439310 + kTuningTo439310);
+}
+
 TEST_F(WindowActions, comma_typed_into_the_suffix_does_not_shift_the_saved_settings) {
   open_with_station_files();
   window.retype(ctl::adapter_port, "7");

@@ -147,7 +147,9 @@ TEST_F(WindowCreationTest, StoredRepeaterLinesBecomeTheCurrentRoute) {
       {"empty and comment-only files", station_line, "", "// none yet", hilltop430, hilltop1200,
        "QR3KTG G", 0},
       {"a line is read 100 characters at a time", station_line, long100 + "ZY G", std::nullopt,
-       long100.substr(0, 71), hilltop1200, "QR3KT   ", 0},
+       long100, hilltop1200, "QR3KT   ", 0},
+      {"no stored lines: the list's lines and gateway", "QR3WMN D,F817,JP2,QR3HBR A,QR3RVS A,7", "",
+       "", harbour + " ", riverside, "QR3HBR G", 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

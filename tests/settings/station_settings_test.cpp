@@ -57,9 +57,9 @@ TEST_F(StationSettingsTest, TextFieldsAreCutToTheirCapacity) {
   set_text(station.adapter_port, "12345");
   EXPECT_EQ(station.adapter_port.view(), "123");
   set_text(station.my_repeater_line, std::string(200, 'x'));
-  EXPECT_EQ(station.my_repeater_line.size(), 71u);
+  EXPECT_EQ(station.my_repeater_line.size(), 100u);
   set_text(station.his_repeater_line, std::string(200, 'x'));
-  EXPECT_EQ(station.his_repeater_line.size(), 67u);
+  EXPECT_EQ(station.his_repeater_line.size(), 100u);
   set_text(station.transceiver_model, "A very long transceiver name");
   EXPECT_EQ(station.transceiver_model.view(), "A very long tra");
 }
