@@ -56,9 +56,11 @@ void hold_own_console_window() {
   DWORD processes[2];
   // Only this program in the console: Windows made the window for it.
   if (GetConsoleProcessList(processes, 2) != 1) return;
+  // The summary went to that window, and keys come from it.
   const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
   DWORD mode = 0;
-  if (!GetConsoleMode(input, &mode)) return;
+  if (!GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) || !GetConsoleMode(input, &mode))
+    return;
   write_to_operator(OperatorStream::output, "\nPress any key to close this window.\n");
   FlushConsoleInputBuffer(input);
   for (;;) {
