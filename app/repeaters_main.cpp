@@ -2,105 +2,80 @@
 // radios and their programming software export) into the console's
 // repeater list. No toolkit: it runs anywhere the console's files live.
 
-#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "repeaters_help.h"  // kRepeatersHelp, made from kestrel8-repeaters(1)
+#include "settings/repeater_import.h"
 #include "settings/repeater_import_file.h"
 #include "settings/repeater_import_io.h"
-#include "settings/repeater_lists.h"
+#include "settings/repeater_import_output.h"
 
 namespace {
 
-constexpr const char* kUsage = R"usage(NAME
-    kestrel8-repeaters - make Kestrel8's repeater list from a published table
+constexpr int kUsageStatus = 2;
 
-SYNOPSIS
-    kestrel8-repeaters import FILE.csv [--out LIST] [--append]
-    kestrel8-repeaters --help
-
-DESCRIPTION
-    Reads the CSV repeater table that D-STAR radios and their programming
-    software export and import (your radio's export, your national society's
-    or club's list), and writes the repeater list the Kestrel8 console reads,
-    D-STAR_repeaters.txt in the current folder unless --out says otherwise.
-
-    Columns are found by their English header names (Group Name, Name,
-    Sub Name, Repeater Call Sign, Gateway Call Sign, Frequency, Dup, Offset,
-    Mode). Any other header, such as a Japanese edition's, is read in the
-    standard column order. Only rows whose Mode is DV become lines; each
-    becomes
-
-        area,name,frequency kHz,shift kHz,repeater callsign,gateway
-
-    for example  Lazio,Hill Top,430437.5,-5000,QR0HTP B,QR0HTP G
-
-    A DV row without a repeater callsign and with Dup OFF is a simplex
-    channel: Simplex,name,frequency kHz,0,DIRECT  ,None.
-
-    The area is JP1..JP0 for Japanese stations, KH2 for Guam, otherwise
-    each Group Name gets an area of its own of at most %u characters: the
-    name when it fits, else its first word shortened and the initials of
-    the others (United Kingdom gives UnitedK), then a digit if another group
-    has it. Without a group, the callsign's prefix (W1) is the area. The
-    summary lists each group's area; the console offers each area of the
-    list under "Call area(7)".
-
-    Rows are refused, with the reason, when the frequency is not between 1
-    and 1300 MHz, the offset is over 100 MHz, or the repeater callsign has
-    no module letter in place 8 ("QR3KTA B"). A gateway NONE is None. A row
-    with the callsign and frequency of an earlier row is written once.
-
-    Names keep their bytes: a Shift-JIS table gives a Shift-JIS list. Lines
-    are at most %u characters (the name is shortened) and the list at most
-    %u lines, as many as the console reads.
-
-OPTIONS
-    --out LIST
-        Write LIST instead of D-STAR_repeaters.txt.
-    --append
-        Keep the lines already in LIST, byte for byte, and add only the
-        repeaters whose callsign and frequency it does not hold yet. Imports
-        into one list wait for each other, so none loses another's lines.
-    --help
-        Show this text.
-
-    The list is replaced in one piece: a failed import leaves it as it was.
-    LIST may not be the table itself, under any name or link. A summary
-    tells how many lines were written, how many rows were skipped
-    as not DV, and which rows were rejected and why (row numbers count the
-    header as row 1, as a spreadsheet shows them).
-
-EXIT STATUS
-    0 when the list was written (or, with --append, already held every
-    repeater), 1 when nothing usable could be read, the list is full or
-    could not be written, 2 for a command line this text does not describe.
-)usage";
+// What "Import a repeater list" shows when no table was dropped on it.
+constexpr const char* kNoTable =
+    "kestrel8-repeaters: import needs a repeater table (a CSV file).\n"
+    "Drop the table on \"Import a repeater list\", or type in the station folder:\n"
+    "  kestrel8-repeaters import FILE.csv\n"
+    "  kestrel8-repeaters import FILE.csv --near YOUR-LOCATOR\n"
+    "  kestrel8-repeaters import FILE.csv --group \"United Kingdom\"\n"
+    "kestrel8-repeaters --help tells the rest.\n";
 
 int usage_error(const std::string& why) {
-  std::fprintf(stderr, "kestrel8-repeaters: %s\nTry 'kestrel8-repeaters --help'.\n", why.c_str());
-  return 2;
+  write_to_operator(OperatorStream::error,
+                    "kestrel8-repeaters: " + why + "\nTry 'kestrel8-repeaters --help'.\n");
+  return kUsageStatus;
 }
 
-}  // namespace
+// The import and its summary; 1 when the list or the summary was not written.
+int run_import(const ImportRequest& request) {
+  const ImportReport report = import_repeater_table(request);
+  const bool told = write_to_operator(OperatorStream::output, report.summary);
+  if (!report.ok) {
+    write_to_operator(OperatorStream::error, "kestrel8-repeaters: " + report.error + "\n");
+    return 1;
+  }
+  if (!told) {
+    write_to_operator(
+        OperatorStream::error,
+        "kestrel8-repeaters: the summary could not be written: " + system_error_text() + "\n");
+    return 1;
+  }
+  return 0;
+}
 
-int main(int argc, char** argv) {
-  const std::vector<std::string> args = program_arguments(argc, argv);
+int run(const std::vector<std::string>& args, bool& import) {
   ImportRequest request;
-  bool import = false;
   for (std::size_t i = 1; i < args.size(); ++i) {
     const std::string_view arg = args[i];
+    const bool has_value = i + 1 < args.size();
     if (arg == "--help" || arg == "-h") {
-      std::printf(kUsage, static_cast<unsigned>(kCallAreaLength),
-                  static_cast<unsigned>(kMaxMyRepeaterLine),
-                  static_cast<unsigned>(kMaxRepeaterEntries));
-      return 0;
+      return write_to_operator(OperatorStream::output, kRepeatersHelp) ? 0 : 1;
     } else if (arg == "--append") {
       request.append = true;
-    } else if (arg == "--out") {
-      if (++i == args.size()) return usage_error("--out needs a file name");
-      request.list_file = args[i];
+    } else if (arg == "--out" || arg == "--group" || arg == "--near" || arg == "--within") {
+      if (!has_value) return usage_error(std::string(arg) + " needs a value");
+      const std::string& value = args[++i];
+      if (arg == "--out") {
+        request.list_file = value;
+      } else if (arg == "--group") {
+        request.groups.push_back(value);
+      } else if (arg == "--near") {
+        request.near = place_of(value);
+        if (!request.near)
+          return usage_error(
+              "--near takes a locator (IO91 or IO91wm) or latitude,longitude "
+              "(51.5074,-0.1278), not " +
+              value);
+      } else {
+        request.within_km = plain_decimal(value);
+        if (!request.within_km || *request.within_km < 0)
+          return usage_error("--within takes a distance in km, not " + value);
+      }
     } else if (arg.starts_with("-")) {
       return usage_error("unknown option " + std::string(arg));
     } else if (!import && arg == "import") {
@@ -112,13 +87,19 @@ int main(int argc, char** argv) {
     }
   }
   if (!import) return usage_error("say what to do: import FILE.csv");
-  if (request.csv_file.empty()) return usage_error("import needs a CSV file");
-
-  const ImportReport report = import_repeater_table(request);
-  std::fputs(report.summary.c_str(), stdout);
-  if (!report.ok) {
-    std::fprintf(stderr, "kestrel8-repeaters: %s\n", report.error.c_str());
-    return 1;
+  if (request.csv_file.empty()) {
+    write_to_operator(OperatorStream::error, kNoTable);
+    return kUsageStatus;
   }
-  return 0;
+  if (request.within_km && !request.near) return usage_error("--within needs --near PLACE");
+  return run_import(request);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  bool import = false;
+  const int status = run(program_arguments(argc, argv), import);
+  if (import) hold_own_console_window();
+  return status;
 }

@@ -21,6 +21,27 @@ bool is_blank(const std::vector<std::string>& fields) {
 
 }  // namespace
 
+char separator_of_header(std::string_view text) {
+  if (text.starts_with(kUtf8Bom)) text.remove_prefix(kUtf8Bom.size());
+  std::size_t commas = 0, semicolons = 0, tabs = 0;
+  bool quoted = false, header_begun = false;
+  for (const char c : text) {
+    if (c == '"') quoted = !quoted;
+    if (quoted) continue;
+    if (c == '\n' || c == '\r') {
+      if (header_begun) break;  // blank lines before the header are passed
+      continue;
+    }
+    header_begun = true;
+    commas += c == ',';
+    semicolons += c == ';';
+    tabs += c == '\t';
+  }
+  if (semicolons > commas && semicolons >= tabs) return ';';
+  if (tabs > commas && tabs > semicolons) return '\t';
+  return ',';
+}
+
 bool parse_csv(std::string_view text, std::vector<CsvRecord>& records, std::string& error) {
   records.clear();
   if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF")) {
@@ -38,6 +59,7 @@ bool parse_csv(std::string_view text, std::vector<CsvRecord>& records, std::stri
     if (text[i] == '\n') ++row;
   }
 
+  const char separator = separator_of_header(text);
   CsvRecord record{1, {std::string()}};
   bool quoted = false;
   int quote_row = 0;
@@ -62,7 +84,7 @@ bool parse_csv(std::string_view text, std::vector<CsvRecord>& records, std::stri
     } else if (c == '"' && field.empty()) {
       quoted = true;
       quote_row = row;
-    } else if (c == ',') {
+    } else if (c == separator) {
       record.fields.emplace_back();
     } else if (c == '\r' || c == '\n') {
       // CR LF, a lone LF and a lone CR each end one line.

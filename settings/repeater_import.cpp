@@ -1,6 +1,7 @@
 #include "settings/repeater_import.h"
 
 #include <algorithm>
+#include <cmath>
 #include <initializer_list>
 
 #include "settings/repeater_lists.h"
@@ -102,6 +103,34 @@ bool is_reserved_area(std::string_view area) {
          (area.size() == 3 && area.starts_with("JP") && is_digit(area[2]));
 }
 
+// An area ending in a space or "-" reads as cut short.
+std::string readable(std::string area) {
+  while (!area.empty() && (area.back() == ' ' || area.back() == '-')) area.pop_back();
+  return area;
+}
+
+std::string readable_cut(std::string_view name, TextEncoding encoding) {
+  return readable(std::string(cut_whole_characters(name, kAreaLength, encoding)));
+}
+
+// Records `base` as the group's area, with a digit while it is taken.
+std::string give_area(const std::string& name, const std::string& base, TextEncoding encoding,
+                      GroupAreas& areas) {
+  std::string area = base;
+  if (!area.empty() && (is_reserved_area(area) || areas.taken.count(area))) {
+    int& n = areas.next_digit.try_emplace(base, 2).first->second;
+    do {
+      const std::string digits = std::to_string(n++);
+      area =
+          readable(std::string(cut_whole_characters(base, kAreaLength - digits.size(), encoding))) +
+          digits;
+    } while (is_reserved_area(area) || areas.taken.count(area));
+  }
+  areas.taken.insert(area);
+  areas.area_by_group[name] = area;
+  return area;
+}
+
 }  // namespace
 
 TextEncoding encoding_of(std::string_view bytes) {
@@ -154,7 +183,7 @@ std::optional<std::string> shift_from_dup(std::string_view dup, std::string_view
   if (!minus && !plus) return std::nullopt;
   std::optional<std::string> khz = khz_or_zero(offset_mhz);
   if (!khz) return std::nullopt;
-  // The sign is written even for a zero offset: the table says which way.
+  if (*khz == "0") return khz;
   return (minus ? "-" : "+") + *khz;
 }
 
@@ -212,29 +241,41 @@ std::string short_area(std::string_view group, TextEncoding encoding) {
   initials = std::string(cut_whole_characters(initials, kAreaLength - 1, encoding));
   const std::string_view first =
       cut_whole_characters(name.substr(0, first_end), kAreaLength - initials.size(), encoding);
-  return std::string(first) + initials;
+  return readable(std::string(first) + initials);
+}
+
+std::string group_name_of(std::string_view group) { return std::string(trimmed(list_safe(group))); }
+
+GroupAreas areas_of_groups(const std::vector<std::string>& groups, TextEncoding encoding) {
+  GroupAreas areas;
+  std::vector<std::string> names;
+  std::set<std::string, std::less<>> seen;
+  std::map<std::string, int, std::less<>> groups_with_cut;
+  for (const std::string& group : groups) {
+    std::string name = group_name_of(group);
+    if (name.empty() || !seen.insert(name).second) continue;
+    ++groups_with_cut[readable_cut(name, encoding)];
+    names.push_back(std::move(name));
+  }
+  // A name that fits is its own area, before any longer name is shortened.
+  for (const bool fits : {true, false}) {
+    for (const std::string& name : names) {
+      if ((name.size() <= kAreaLength) != fits) continue;
+      const std::string cut = readable_cut(name, encoding);
+      give_area(name, fits || groups_with_cut[cut] == 1 ? cut : short_area(name, encoding),
+                encoding, areas);
+    }
+  }
+  for (const std::string& name : names)
+    areas.by_group.emplace_back(name, areas.area_by_group[name]);
+  return areas;
 }
 
 std::string area_of_group(std::string_view group, TextEncoding encoding, GroupAreas& areas) {
-  const std::string cleaned = list_safe(group);
-  const std::string name(trimmed(cleaned));
-  for (const auto& [known, area] : areas.by_group) {
-    if (known == name) return area;
-  }
-  auto taken = [&](std::string_view area) {
-    if (is_reserved_area(area)) return true;
-    for (const auto& entry : areas.by_group) {
-      if (entry.second == area) return true;
-    }
-    return false;
-  };
-  const std::string base = short_area(name, encoding);
-  std::string area = base;
-  for (int n = 2; taken(area); ++n) {
-    const std::string digits = std::to_string(n);
-    area = std::string(trimmed(cut_whole_characters(base, kAreaLength - digits.size(), encoding))) +
-           digits;
-  }
+  const std::string name = group_name_of(group);
+  if (const auto known = areas.area_by_group.find(name); known != areas.area_by_group.end())
+    return known->second;
+  const std::string area = give_area(name, readable_cut(name, encoding), encoding, areas);
   areas.by_group.emplace_back(name, area);
   return area;
 }
@@ -247,7 +288,10 @@ std::string call_area_of(std::string_view callsign8, std::string_view group, Tex
     return "JP" + std::string(1, call[digit]);
   }
   if (call.starts_with("KH2")) return "KH2";
-  if (!trimmed(list_safe(group)).empty()) return area_of_group(group, encoding, areas);
+  if (!group_name_of(group).empty()) {
+    std::string area = area_of_group(group, encoding, areas);
+    if (!area.empty()) return area;
+  }
   if (digit == std::string_view::npos) return std::string(call.substr(0, kAreaLength));
   return std::string(call.substr(0, std::min(digit + 1, kAreaLength)));
 }
@@ -269,6 +313,8 @@ std::optional<RepeaterColumns> columns_of_header(const std::vector<std::string>&
   c.dup = column("Dup");
   c.offset = column("Offset");
   c.mode = column("Mode");
+  c.latitude = column("Latitude");
+  c.longitude = column("Longitude");
   for (int needed : {c.callsign, c.frequency, c.dup, c.offset}) {
     if (needed < 0) return std::nullopt;
   }
@@ -345,4 +391,65 @@ RowResult repeater_line_of_row(const std::vector<std::string>& fields,
   return RowResult{
       RowResult::line,
       area + "," + std::string(cut_whole_characters(full_name, room, encoding)) + after_name};
+}
+
+std::optional<double> plain_decimal(std::string_view text) {
+  text = trimmed(text);
+  const bool minus = text.starts_with('-');
+  if (minus || text.starts_with('+')) text.remove_prefix(1);
+  double value = 0, scale = 1;
+  bool point = false, digits = false;
+  for (const char c : text) {
+    if (c == '.' && !point) {
+      point = true;
+    } else if (is_digit(c)) {
+      digits = true;
+      if (point) scale /= 10;
+      value = value * 10 + (c - '0');
+    } else {
+      return std::nullopt;
+    }
+  }
+  if (!digits) return std::nullopt;
+  return (minus ? -1 : 1) * value * scale;
+}
+
+std::optional<GeoPoint> place_of(std::string_view text) {
+  text = trimmed(text);
+  const std::string loc = upper(text);
+  auto in = [](char c, char low, char high) { return c >= low && c <= high; };
+  if ((loc.size() == 4 || loc.size() == 6) && in(loc[0], 'A', 'R') && in(loc[1], 'A', 'R') &&
+      is_digit(loc[2]) && is_digit(loc[3]) &&
+      (loc.size() == 4 || (in(loc[4], 'A', 'X') && in(loc[5], 'A', 'X')))) {
+    // Fields of 20 x 10 degrees, squares of 2 x 1, subsquares of 5' x 2.5'.
+    GeoPoint p{-90.0 + 10 * (loc[1] - 'A') + (loc[3] - '0'),
+               -180.0 + 20 * (loc[0] - 'A') + 2 * (loc[2] - '0')};
+    if (loc.size() == 4) return GeoPoint{p.latitude + 0.5, p.longitude + 1.0};
+    return GeoPoint{p.latitude + (loc[5] - 'A' + 0.5) / 24.0,
+                    p.longitude + (loc[4] - 'A' + 0.5) / 12.0};
+  }
+  const std::size_t comma = text.find(',');
+  if (comma == std::string_view::npos) return std::nullopt;
+  const std::optional<double> lat = plain_decimal(text.substr(0, comma));
+  const std::optional<double> lon = plain_decimal(text.substr(comma + 1));
+  if (!lat || !lon || *lat < -90 || *lat > 90 || *lon < -180 || *lon > 180) return std::nullopt;
+  return GeoPoint{*lat, *lon};
+}
+
+std::optional<GeoPoint> coordinates_of(std::string_view latitude, std::string_view longitude) {
+  const std::optional<GeoPoint> p =
+      place_of(std::string(trimmed(latitude)) + "," + std::string(trimmed(longitude)));
+  if (!p || (p->latitude == 0 && p->longitude == 0)) return std::nullopt;
+  return p;
+}
+
+double distance_km(GeoPoint a, GeoPoint b) {
+  constexpr double kEarthRadiusKm = 6371.0;
+  constexpr double kRadian = 3.14159265358979323846 / 180;
+  const double dlat = (b.latitude - a.latitude) * kRadian;
+  const double dlon = (b.longitude - a.longitude) * kRadian;
+  const double h = std::sin(dlat / 2) * std::sin(dlat / 2) +
+                   std::cos(a.latitude * kRadian) * std::cos(b.latitude * kRadian) *
+                       std::sin(dlon / 2) * std::sin(dlon / 2);
+  return 2 * kEarthRadiusKm * std::asin(std::min(1.0, std::sqrt(h)));
 }

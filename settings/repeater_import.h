@@ -2,7 +2,10 @@
 // Turns one row of a published D-STAR repeater table into a repeater list
 // line: area,name,frequency kHz,shift kHz,repeater callsign,gateway.
 
+#include <functional>
+#include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -17,7 +20,8 @@ std::string_view cut_whole_characters(std::string_view text, std::size_t max_byt
 // "430.437500" MHz gives "430437.5" kHz, worked on the digits; none for
 // text that is not a positive decimal number.
 std::optional<std::string> khz_from_mhz(std::string_view mhz);
-// DUP- / DUP+ with the offset in MHz give "-600" / "+5000"; OFF gives "0".
+// DUP- / DUP+ with the offset in MHz give "-600" / "+5000"; OFF and a zero
+// offset give "0".
 std::optional<std::string> shift_from_dup(std::string_view dup, std::string_view offset_mhz);
 // Exactly 8 characters with the module letter last: "W1ABC C" gives
 // "W1ABC  C". None unless 1-8 characters of A-Z, 0-9, space or "/", or
@@ -28,14 +32,24 @@ std::optional<std::string> callsign_of_8(std::string_view text);
 // split a line nor start a comment.
 std::string list_safe(std::string_view text);
 // Each group of a table gets its own call area of at most 7 bytes, cut
-// between whole characters: the group itself when it fits ("Lazio"), else
-// its first word shortened and the initials of the others ("UnitedK" for
-// United Kingdom), then a digit while another group holds that area
-// ("Austra2"). "Simplex", "KH2" and JP0..JP9 are never given to a group.
+// between whole characters and never ending in a space or "-": the group
+// itself when it fits ("Lazio"), else its first 7 bytes ("DV Lazi") unless
+// another group of the table has the same cut; groups whose cuts collide
+// get their first word shortened and the initials of the others ("UnitedK"
+// for United Kingdom, "UnitedS" for United States). Then a digit while
+// another group holds that area ("Austra2"). "Simplex", "KH2" and
+// JP0..JP9 are never given to a group.
 struct GroupAreas {
-  std::vector<std::pair<std::string, std::string>> by_group;  // group, area; first seen first
+  std::vector<std::pair<std::string, std::string>> by_group;  // group, area; table order
+  std::map<std::string, std::string, std::less<>> area_by_group;
+  std::set<std::string, std::less<>> taken;
+  std::map<std::string, int, std::less<>> next_digit;  // per shortened name
 };
+// The group as the list and the summary name it: one line, no outer spaces.
+std::string group_name_of(std::string_view group);
+GroupAreas areas_of_groups(const std::vector<std::string>& groups, TextEncoding encoding);
 std::string short_area(std::string_view group, TextEncoding encoding);
+// The group's area; a group the table did not name gets one now.
 std::string area_of_group(std::string_view group, TextEncoding encoding, GroupAreas& areas);
 
 // "JP" and the digit for a Japanese station, "KH2" for Guam, otherwise the
@@ -47,7 +61,7 @@ std::string call_area_of(std::string_view callsign8, std::string_view group, Tex
 // Where the fields are; -1 for a column the table lacks.
 struct RepeaterColumns {
   int group_name = 1, name = 2, sub_name = 3, callsign = 4, gateway = 5, frequency = 6, dup = 7,
-      offset = 8, mode = 9;
+      offset = 8, mode = 9, latitude = 14, longitude = 15;
 };
 // The columns named by an English header; none when the header is not
 // recognised (the Japanese editions), and the standard order applies.
@@ -64,3 +78,19 @@ struct RowResult {
 RowResult repeater_line_of_row(const std::vector<std::string>& fields,
                                const RepeaterColumns& columns, TextEncoding encoding,
                                GroupAreas& areas);
+
+// Where the operator is, or a repeater stands, in degrees north and east.
+struct GeoPoint {
+  double latitude = 0;
+  double longitude = 0;
+};
+// A plain decimal number ("51.5074", "-0.1278", "30"), or none.
+std::optional<double> plain_decimal(std::string_view text);
+// A Maidenhead locator of 4 or 6 characters ("IO91", "IO91wm") gives the
+// centre of its square, "51.5074,-0.1278" that point; none for other text.
+std::optional<GeoPoint> place_of(std::string_view text);
+// A table's Latitude and Longitude; none when blank, not a number, out of
+// range, or both 0, which is how the radios' exports write "no position".
+std::optional<GeoPoint> coordinates_of(std::string_view latitude, std::string_view longitude);
+// Along the earth's surface, in km.
+double distance_km(GeoPoint a, GeoPoint b);

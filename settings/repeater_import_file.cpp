@@ -1,5 +1,6 @@
 #include "settings/repeater_import_file.h"
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <utility>
@@ -79,6 +80,58 @@ std::string count_of(std::size_t n, const char* what) {
   return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
 }
 
+std::string_view field_at(const std::vector<std::string>& fields, int column) {
+  if (column < 0 || static_cast<std::size_t>(column) >= fields.size()) return {};
+  return fields[static_cast<std::size_t>(column)];
+}
+
+std::string upper_case(std::string text) {
+  for (char& c : text)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return text;
+}
+
+// One DV row that may become a line.
+struct Candidate {
+  std::string line;
+  std::string group;
+  double km = 0;
+};
+
+std::string group_label(const std::string& group) { return group.empty() ? "no group" : group; }
+
+// "Lazio 3, New Brunswick 1": each group's rows, in the table's order.
+std::string rows_per_group(const std::vector<Candidate>& rows, const GroupAreas& areas) {
+  std::map<std::string, std::size_t> count;
+  for (const Candidate& row : rows) ++count[row.group];
+  std::string out;
+  auto add = [&](const std::string& group) {
+    const auto n = count.find(group);
+    if (n == count.end()) return;
+    out += (out.empty() ? "" : ", ") + group_label(group) + " " + std::to_string(n->second);
+  };
+  for (const auto& entry : areas.by_group) add(entry.first);
+  add("");
+  return out;
+}
+
+std::string whole_km(double km) { return std::to_string(static_cast<long>(km + 0.5)) + " km"; }
+
+// A spreadsheet that saves ";" between fields writes "430,4375" for a number.
+void take_decimal_commas(std::vector<CsvRecord>& records, const RepeaterColumns& columns) {
+  for (CsvRecord& record : records) {
+    for (const int column :
+         {columns.frequency, columns.offset, columns.latitude, columns.longitude}) {
+      if (column < 0 || static_cast<std::size_t>(column) >= record.fields.size()) continue;
+      std::string& field = record.fields[static_cast<std::size_t>(column)];
+      const std::size_t comma = field.find(',');
+      if (comma != std::string::npos && field.find_first_of(",.", comma + 1) == std::string::npos &&
+          field.find('.') == std::string::npos)
+        field[comma] = '.';
+    }
+  }
+}
+
 }  // namespace
 
 ImportReport import_repeater_table(const ImportRequest& request) {
@@ -148,28 +201,80 @@ ImportReport import_repeater_table(const ImportRequest& request) {
   const std::size_t first =
       !named && khz_from_mhz(top[static_cast<std::size_t>(columns.frequency)]) ? 0 : 1;
 
-  GroupAreas areas;
-  std::vector<std::string> lines;
+  if (separator_of_header(table) != ',') take_decimal_commas(records, columns);
+
+  // Every group's area is settled before the first line, so that two
+  // groups whose names begin alike are both told apart.
+  std::vector<std::string> group_column;
+  for (std::size_t i = first; i < records.size(); ++i)
+    group_column.emplace_back(field_at(records[i].fields, columns.group_name));
+  GroupAreas areas = areas_of_groups(group_column, encoding);
+  std::set<std::string> chosen;
+  for (const std::string& wanted : request.groups) {
+    std::string found;
+    for (const auto& entry : areas.by_group)
+      if (upper_case(entry.first) == upper_case(group_name_of(wanted))) found = entry.first;
+    if (found.empty()) {
+      std::string groups;
+      for (const auto& entry : areas.by_group) groups += (groups.empty() ? "" : ", ") + entry.first;
+      report.error = "no group \"" + wanted + "\" in " + csv +
+                     (groups.empty() ? "; it has no Group Name" : "; its groups are " + groups);
+      return report;
+    }
+    chosen.insert(found);
+  }
+
+  std::vector<Candidate> rows;
   std::vector<std::string> refused;
   std::map<std::string, std::size_t> other_modes;
   std::set<RepeaterKey> taken;
-  std::size_t already_listed = 0;
-  std::size_t repeated = 0;
-  std::size_t left_out = 0;
+  std::size_t already_listed = 0, repeated = 0, other_groups = 0, no_place = 0, beyond = 0;
   for (std::size_t i = first; i < records.size(); ++i) {
-    const RowResult row = repeater_line_of_row(records[i].fields, columns, encoding, areas);
+    const std::vector<std::string>& fields = records[i].fields;
+    const RowResult row = repeater_line_of_row(fields, columns, encoding, areas);
+    std::string group = group_name_of(field_at(fields, columns.group_name));
+    std::optional<GeoPoint> place;
+    if (request.near)
+      place =
+          coordinates_of(field_at(fields, columns.latitude), field_at(fields, columns.longitude));
     if (row.kind == RowResult::other_mode) {
       ++other_modes[row.text];
     } else if (row.kind == RowResult::rejected) {
       refused.push_back("row " + std::to_string(records[i].row) + ": " + row.text);
+    } else if (!chosen.empty() && !chosen.count(group)) {
+      ++other_groups;
     } else if (existing.repeaters.count(key_of(row.text))) {
       ++already_listed;
     } else if (!taken.insert(key_of(row.text)).second) {
       ++repeated;
-    } else if (existing.entries + lines.size() >= kMaxRepeaterEntries) {
-      ++left_out;
+    } else if (request.near && !place) {
+      ++no_place;
     } else {
-      lines.push_back(row.text);
+      const double km = place ? distance_km(*request.near, *place) : 0;
+      if (request.within_km && km > *request.within_km)
+        ++beyond;
+      else
+        rows.push_back({row.text, std::move(group), km});
+    }
+  }
+
+  const std::size_t room = kMaxRepeaterEntries - std::min(existing.entries, kMaxRepeaterEntries);
+  std::size_t farther = 0;
+  if (request.near) {
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const Candidate& a, const Candidate& b) { return a.km < b.km; });
+    if (rows.size() > room) {
+      farther = rows.size() - room;
+      rows.resize(room);
+    }
+  }
+  const bool fits = rows.size() <= room;
+  std::vector<std::string> lines;
+  std::set<std::string> written_areas;
+  if (fits) {
+    for (const Candidate& row : rows) {
+      lines.push_back(row.line);
+      written_areas.emplace(split_fields(row.line).front());
     }
   }
 
@@ -182,11 +287,17 @@ ImportReport import_repeater_table(const ImportRequest& request) {
   if (repeated)
     details += "  " + count_of(repeated, "row") +
                " skipped, same callsign and frequency as an earlier row\n";
-  if (left_out) {
-    details += "  " + count_of(left_out, "repeater") +
+  if (other_groups) details += "  " + count_of(other_groups, "row") + " of other groups left out\n";
+  if (no_place) details += "  " + count_of(no_place, "row") + " without coordinates left out\n";
+  if (beyond)
+    details += "  " + count_of(beyond, "repeater") + " farther than " +
+               whole_km(*request.within_km) + " left out\n";
+  if (farther)
+    details += "  " + count_of(farther, "farther repeater") +
                " left out: the console reads no more than " + std::to_string(kMaxRepeaterEntries) +
                " lines\n";
-  }
+  if (request.near && fits && !rows.empty())
+    details += "  nearest first; the farthest kept is " + whole_km(rows.back().km) + " away\n";
   if (!other_modes.empty()) {
     std::size_t total = 0;
     std::string modes;
@@ -198,24 +309,39 @@ ImportReport import_repeater_table(const ImportRequest& request) {
   }
   if (columns.mode < 0) details += "  no Mode column: every row taken as DV\n";
   for (const auto& [group, area] : areas.by_group)
-    details += "  area " + area + ": group " + group + "\n";
+    if (written_areas.count(area)) details += "  area " + area + ": group " + group + "\n";
   if (!refused.empty()) {
     details += "  " + count_of(refused.size(), "row") + " rejected:\n";
     for (const std::string& r : refused) details += "    " + r + "\n";
   }
 
   const std::string unchanged = list_name + " left as it was\n" + details;
+  if (!fits) {
+    report.summary = unchanged;
+    report.error =
+        count_of(rows.size(), "DV row") +
+        (existing.entries
+             ? " and the " + count_of(existing.entries, "line") + " already in " + list_name
+             : std::string()) +
+        " do not fit the " + std::to_string(kMaxRepeaterEntries) +
+        " lines the console reads. Choose groups with --group (" + rows_per_group(rows, areas) +
+        ") or the nearest repeaters with --near YOUR-LOCATOR.";
+    return report;
+  }
   if (lines.empty()) {
     report.summary = unchanged;
-    report.ok = already_listed > 0 && left_out == 0;
-    if (left_out)
+    report.ok = already_listed > 0 && farther == 0;
+    if (farther)
       report.error = list_name + " is full: it holds " + std::to_string(existing.entries) +
                      " lines, as many as the console reads";
+    else if (other_groups || no_place || beyond)
+      report.error = "no DV repeater of " + csv + " is left by --group, --near and --within";
     else if (!report.ok)
       report.error = "no DV repeater could be read from " + csv;
     return report;
   }
-  std::string bytes = request.append ? existing.bytes : kFormatComment;
+  // A list that a killed import left empty is begun anew.
+  std::string bytes = request.append && !existing.bytes.empty() ? existing.bytes : kFormatComment;
   for (const std::string& line : lines) bytes += line + existing.line_end;
   clear_system_error();
   if (!save_file_whole(list_name.c_str(), bytes)) {

@@ -2,12 +2,19 @@
 // The whole import: a published repeater table in, a repeater list file out,
 // written in one piece or not at all.
 
+#include <optional>
 #include <string>
+#include <vector>
+
+#include "settings/repeater_import.h"
 
 struct ImportRequest {
   std::string csv_file;
   std::string list_file = "D-STAR_repeaters.txt";
-  bool append = false;  // keep the list's lines and add only repeaters it lacks
+  bool append = false;              // keep the list's lines and add only repeaters it lacks
+  std::vector<std::string> groups;  // only rows of these Group Names, in any case
+  std::optional<GeoPoint> near;     // nearest first; the nearest that fit are kept
+  std::optional<double> within_km;  // with `near`: none farther than this
 };
 
 struct ImportReport {

@@ -60,5 +60,6 @@ class ListLock {
  private:
   std::intptr_t handle_ = -1;
   std::string name_;
+  std::string made_name_;   // where a link at the name leads
   bool made_list_ = false;  // an empty list made only to lock it
 };

@@ -20,6 +20,22 @@ std::string kind_problem(const struct stat& st) {
   return {};
 }
 
+// Where a name that may be a chain of links leads: the link's target when
+// nothing is there yet, so that a lock file made there can be taken away.
+std::string end_of_links(std::string name) {
+  for (int hop = 0; hop < 40; ++hop) {
+    struct stat st {};
+    if (::lstat(name.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return name;
+    char target[4096];
+    const ssize_t n = ::readlink(name.c_str(), target, sizeof target - 1);
+    if (n <= 0) return name;
+    const std::string to(target, static_cast<std::size_t>(n));
+    const std::size_t slash = name.rfind('/');
+    name = to.starts_with('/') || slash == std::string::npos ? to : name.substr(0, slash + 1) + to;
+  }
+  return name;
+}
+
 }  // namespace
 
 std::vector<std::string> program_arguments(int argc, char** argv) {
@@ -71,7 +87,8 @@ bool ListLock::acquire(const std::string& list_name, std::string& reason) {
   constexpr int kAttempts = 1000;
   name_ = list_name;
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
-    int fd = ::open(name_.c_str(), O_RDONLY | O_CREAT | O_EXCL | O_NONBLOCK | O_CLOEXEC, 0666);
+    made_name_ = end_of_links(name_);
+    int fd = ::open(made_name_.c_str(), O_RDONLY | O_CREAT | O_EXCL | O_NONBLOCK | O_CLOEXEC, 0666);
     made_list_ = fd >= 0;
     if (fd < 0 && errno == EEXIST)
       fd = ::open(name_.c_str(), O_RDONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
@@ -111,7 +128,7 @@ ListLock::~ListLock() {
   struct stat held {
   }, named{};
   if (made_list_ && ::fstat(fd, &held) == 0 && held.st_size == 0 &&
-      ::lstat(name_.c_str(), &named) == 0 && identity_of(named) == identity_of(held))
-    ::unlink(name_.c_str());
+      ::lstat(made_name_.c_str(), &named) == 0 && identity_of(named) == identity_of(held))
+    ::unlink(made_name_.c_str());
   ::close(fd);
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "settings/repeater_csv.h"
 #include "settings/repeater_import.h"
 
 namespace {
@@ -33,7 +34,7 @@ TEST(ImportRules, shift_is_signed_whenever_the_table_says_plus_or_minus) {
   struct Case { std::string dup, offset; Maybe out; };
   for (const Case& c : std::vector<Case>{
            {"DUP-", "0.6", "-600"}, {"DUP+", "5.0", "+5000"}, {"OFF", "0.6", "0"},
-           {"DUP-", "20.000000", "-20000"}, {"DUP+", "0", "+0"}, {"DUP-", "", kRefused},
+           {"DUP-", "20.000000", "-20000"}, {"DUP+", "0", "0"}, {"DUP-", "0.000", "0"}, {"DUP-", "", kRefused},
            {"SPLIT", "5.0", kRefused}}) {
     EXPECT_EQ(shift_from_dup(c.dup, c.offset), c.out) << c.dup << " " << c.offset;
   }
@@ -48,22 +49,66 @@ TEST(ImportRules, callsigns_are_eight_characters_with_the_module_letter_last) {
   }
 }
 
-TEST(ImportRules, each_group_gets_its_own_area_cut_between_whole_characters) {
-  struct Case { std::string call, group, area; TextEncoding encoding = TextEncoding::utf8; };
-  GroupAreas areas;  // one table: each group keeps its area, no two groups share one
-  for (const Case& c : std::vector<Case>{
-           {"JA1ZZZ A", "Kanto", "JP1"}, {"JS6ZZZ B", "", "JP6"}, {"7M4ZZZ A", "", "JP4"},
-           {"8N0ZZZ A", "", "JP0"}, {"JD1ZZZ A", "Ogasawara", "JP1"}, {"KH2ZZ  B", "Guam", "KH2"},
-           {"JT1ZZZ A", "Mongolia", "Mongoli"}, {"QR9SJN C", "New Brunswick", "NewB"},
-           {"IR0MA  B", "", "IR0"}, {"W1ABC  C", " ", "W1"},
-           {"QR1AA  B", "United Kingdom", "UnitedK"}, {"QR2AA  B", "United States", "UnitedS"},
-           {"QR1BB  B", "United Kingdom", "UnitedK"}, {"QR3AA  B", "Australia", "Austral"},
-           {"QR4AA  B", "Australasia", "Austra2"}, {"QR5AA  B", "Simplex", "Simple2"},
-           {"QR6AA  B", "Niederösterreich", "Nieder"},
-           // 関東地方 in Shift-JIS: seven bytes would split 方.
-           {"QR0ABC B", "\x8A\xD6\x93\x8C\x92\x6E\x95\xFB", "\x8A\xD6\x93\x8C\x92\x6E", TextEncoding::shift_jis}}) {
-    EXPECT_EQ(call_area_of(c.call, c.group, c.encoding, areas), c.area) << c.call << " " << c.group;
+TEST(ImportRules, each_group_gets_an_area_that_reads_as_its_name) {
+  struct Case { std::string call, group, area; };
+  const std::vector<Case> table = {
+      {"JA1ZZZ A", "Kanto", "JP1"}, {"JS6ZZZ B", "", "JP6"}, {"7M4ZZZ A", "", "JP4"},
+      {"8N0ZZZ A", "", "JP0"}, {"JD1ZZZ A", "Ogasawara", "JP1"}, {"KH2ZZ  B", "Guam", "KH2"},
+      {"JT1ZZZ A", "Mongolia", "Mongoli"}, {"QR9SJN C", "New Brunswick", "New Bru"},
+      {"IR0MA  B", "", "IR0"}, {"W1ABC  C", " ", "W1"},
+      {"QR0LZ  B", "DV Lazio", "DV Lazi"}, {"QR1LG  B", "DV Liguria", "DV Ligu"},
+      {"QR2LB  B", "DV Lombardia", "DV Lomb"}, {"QR8CP  B", "DV Campania", "DV Camp"},
+      {"QR1AA  B", "United Kingdom", "UnitedK"}, {"QR2AA  B", "United States", "UnitedS"},
+      {"QR1BB  B", "United Kingdom", "UnitedK"}, {"QR3AA  B", "Australia", "Austral"},
+      {"QR4AA  B", "Australasia", "Austra2"}, {"QR5AA  B", "Simplex", "Simple2"},
+      {"QR6AA  B", "Niederösterreich", "Nieder"}, {"QR7AA  B", "Europe-West", "Europe"},
+      {"QR7BB  B", "USA-", "USA"}, {"QR7CC  B", "- -", "QR7"}};
+  std::vector<std::string> groups;
+  for (const Case& c : table) groups.push_back(c.group);
+  GroupAreas areas = areas_of_groups(groups, TextEncoding::utf8);
+  for (const Case& c : table) {
+    EXPECT_EQ(call_area_of(c.call, c.group, TextEncoding::utf8, areas), c.area) << c.call << " " << c.group;
   }
+  // 関東地方 in Shift-JIS: seven bytes would split 方.
+  GroupAreas sjis = areas_of_groups({"\x8A\xD6\x93\x8C\x92\x6E\x95\xFB"}, TextEncoding::shift_jis);
+  EXPECT_EQ(call_area_of("QR0ABC B", "\x8A\xD6\x93\x8C\x92\x6E\x95\xFB", TextEncoding::shift_jis, sjis),
+            "\x8A\xD6\x93\x8C\x92\x6E");
+}
+
+TEST(ImportRules, the_header_line_says_what_separates_the_fields) {
+  struct Case { std::string csv; std::vector<std::string> second_row; };
+  for (const Case& c : std::vector<Case>{
+           {"Name,Frequency\nHill,430.1\n", {"Hill", "430.1"}},
+           {"\xEF\xBB\xBFName;Frequency\r\n\"Hill; Top\";430,1\r\n", {"Hill; Top", "430,1"}},
+           {"\n\nName\tFrequency\nHill, Top\t430.1\n", {"Hill, Top", "430.1"}},
+           {"\"a;b\",c\nHill;Top,430.1\n", {"Hill;Top", "430.1"}},
+           {"Name\nHill;Top\n", {"Hill;Top"}}}) {
+    std::vector<CsvRecord> records;
+    std::string error;
+    ASSERT_TRUE(parse_csv(c.csv, records, error)) << error;
+    ASSERT_EQ(records.size(), 2u) << c.csv;
+    EXPECT_EQ(records[1].fields, c.second_row) << c.csv;
+  }
+}
+
+TEST(ImportRules, a_place_is_a_locator_square_centre_or_latitude_and_longitude) {
+  struct Case { std::string in; std::optional<GeoPoint> out; };
+  const std::optional<GeoPoint> none;
+  for (const Case& c : std::vector<Case>{
+           {"IO91", GeoPoint{51.5, -1.0}}, {"io91wm", GeoPoint{51 + 12.5 / 24, -2.0 + 22.5 / 12}},
+           {"JN61fv", GeoPoint{41 + 21.5 / 24, 12 + 5.5 / 12}}, {"FN31", GeoPoint{41.5, -73.0}},
+           {"AA00aa", GeoPoint{-90 + 0.5 / 24, -180 + 0.5 / 12}}, {"51.5074,-0.1278", GeoPoint{51.5074, -0.1278}},
+           {" -33.9, 151.2 ", GeoPoint{-33.9, 151.2}}, {"IO9", none}, {"IO91w", none}, {"SS00", none},
+           {"IO91yy", none}, {"91.0,0", none}, {"0,180.5", none}, {"51.5", none}, {"north,east", none},
+           {"1e3,5", none}, {"", none}}) {
+    const std::optional<GeoPoint> got = place_of(c.in);
+    ASSERT_EQ(got.has_value(), c.out.has_value()) << c.in;
+    if (!got) continue;
+    EXPECT_NEAR(got->latitude, c.out->latitude, 1e-9) << c.in;
+    EXPECT_NEAR(got->longitude, c.out->longitude, 1e-9) << c.in;
+  }
+  // One degree of latitude is 111.2 km on a sphere of 6371 km.
+  EXPECT_NEAR(distance_km({51, 0}, {52, 0}), 111.19, 0.01);
 }
 
 TEST(ImportRules, names_cannot_split_the_line_or_start_a_comment) {

@@ -46,14 +46,15 @@ TEST_F(StationTest, tables_become_lines_the_console_lists_back_unchanged) {
        fictional_table(),
        {"Lazio,Hill Top,430437.5,-5000,QR0HTP B,QR0HTP G",
         "Lazio,Harbour West Pier,1297450,-20000,QR0HBR A,QR0HBR G",
-        "Lazio,Old Town,145290,-600,QR0OTN C,None", "NewB,Saint Quay,145290,-600,QR9SQY C,QR9SQY G",
+        "Lazio,Old Town,145290,-600,QR0OTN C,None",
+        "New Bru,Saint Quay,145290,-600,QR9SQY C,QR9SQY G",
         "JP1,Hilltop430,439310,-5000,JQ1ZZZ A,JQ1ZZZ G", "QR5,Plain,439100,0,QR5PLN A,None",
-        "Simplex,Calling,433300,0,DIRECT  ,None"},
-       "7 repeater lines written from table.csv\n"
+        "Simplex,Calling,433300,0,DIRECT  ,None", "Campani,Vesuvio,145625,-600,QR8VSV B,None"},
+       "8 repeater lines written from table.csv\n"
        "  1 row skipped, same callsign and frequency as an earlier row\n"
        "  1 row skipped, not DV (FM 1)\n  area Lazio: group Lazio\n"
-       "  area NewB: group New Brunswick\n  1 row rejected:\n    row 8: repeater callsign "
-       "\"xxxxxxxB\""},
+       "  area New Bru: group New Brunswick\n  area Campani: group Campania\n"
+       "  1 row rejected:\n    row 8: repeater callsign \"xxxxxxxB\""},
       {"Shift-JIS header and group names stay Shift-JIS",
        "No,\x96\xBC\x91\x4F,a,b,c,d,\x8E\xFC\x94\x67\x90\x94,e,f,g\r\n1," + kSjisKanto + "," +
            kSjisTokyo + ",,JQ1ZZZ A,JQ1ZZZ G,439.31,DUP-,5,DV\r\n2," + kSjisKanto + "," +
@@ -108,33 +109,90 @@ TEST_F(StationTest, bad_tables_are_refused_with_a_clear_message_and_the_list_kep
   }
 }
 
-TEST_F(StationTest, append_keeps_the_list_skips_known_repeaters_and_stops_at_256_lines) {
+TEST_F(StationTest, a_table_larger_than_the_list_is_refused_and_near_keeps_the_nearest) {
   const std::string kept =
       "// my own\r\n" + kKeptLine + "\r\nJP1,Hilltop1200,1291570,-20000,QR3KTA B,QR3KTG G";
-  std::string csv = kHeader + "1,Club,Same,,QR3KTA A,,439.310,DUP-,5,DV\n";
+  std::string csv = kHeader.substr(0, kHeader.size() - 1) + ",Latitude,Longitude\n" +
+                    "1,Club,Same,,QR3KTA A,,439.310,DUP-,5,DV,,\n";
   for (int i = 0; i < 300; ++i)
-    csv += "1,Club,R" + std::to_string(i) + ",,QR7AAA B,,430." + std::to_string(i + 100) +
-           ",OFF,0,DV\n";
+    csv += std::string(i < 100 ? "1,Club" : "2,Far Away") + ",R" + std::to_string(i) +
+           ",,QR7AAA B,,430." + std::to_string(i + 100) + ",OFF,0,DV,51." +
+           std::to_string(100 + i) + ",-1.0\n";
   dir.write_file("table.csv", csv);
   dir.write_file("mine.txt", kept);
 
-  const ProgramRun run = run_repeaters_program("import table.csv --out mine.txt --append");
+  const char* const too_many =
+      "301 DV rows do not fit the 256 lines the console reads. Choose groups with --group "
+      "(Club 101, Far Away 200) or the nearest repeaters with --near YOUR-LOCATOR.";
+  for (const char* args : {"import table.csv", "import table.csv --out mine.txt --append"}) {
+    SCOPED_TRACE(args);
+    const ProgramRun run = run_repeaters_program(args);
+    EXPECT_EQ(run.exit_status, 1);
+    EXPECT_THAT(run.output, HasSubstr(std::string(args).ends_with("append")
+                                          ? "300 DV rows and the 2 lines already in mine.txt do "
+                                            "not fit the 256 lines the console reads."
+                                          : too_many));
+  }
+  EXPECT_FALSE(dir.exists(kRepeaterListFile));
+  EXPECT_EQ(dir.read_file("mine.txt"), kept);
+
+  // Rows at 51.100 to 51.399 N, 1 W: the nearest to 51.1 N are the first ones.
+  const ProgramRun run =
+      run_repeaters_program("import table.csv --out mine.txt --append --near 51.1,-1.0");
   EXPECT_EQ(run.exit_status, 0) << run.output;
   EXPECT_THAT(run.output, ::testing::AllOf(HasSubstr("254 repeater lines written"),
                                            HasSubstr("1 repeater already in the list skipped"),
-                                           HasSubstr("46 repeaters left out")));
+                                           HasSubstr("46 farther repeaters left out"),
+                                           HasSubstr("the farthest kept is 28 km away")));
   const std::string list = dir.read_file("mine.txt");
   EXPECT_EQ(list.substr(0, kept.size() + 2), kept + "\r\n");
-  EXPECT_THAT(list, HasSubstr("\r\nClub,R253,430353,0,QR7AAA B,None\r\n"));
+  EXPECT_THAT(list, HasSubstr("\r\nFar Awa,R253,430353,0,QR7AAA B,None\r\n"));
   EXPECT_THAT(list, ::testing::Not(HasSubstr("R254")));
 
-  const ProgramRun full = run_repeaters_program("import table.csv --out mine.txt --append");
+  const ProgramRun full =
+      run_repeaters_program("import table.csv --out mine.txt --append --near IO91");
   EXPECT_EQ(full.exit_status, 1);
   EXPECT_THAT(full.output, HasSubstr("mine.txt is full: it holds 256 lines"));
   EXPECT_EQ(dir.read_file("mine.txt"), list);
 
   EXPECT_EQ(run_repeaters_program("--help").exit_status, 0);
-  EXPECT_EQ(run_repeaters_program("import").exit_status, 2);
+  const ProgramRun no_table = run_repeaters_program("import");
+  EXPECT_EQ(no_table.exit_status, 2);
+  EXPECT_THAT(no_table.output, HasSubstr("Drop the table on \"Import a repeater list\""));
+  EXPECT_EQ(run_repeaters_program("import table.csv --out summary.txt >/dev/full").exit_status, 1);
+}
+
+TEST_F(StationTest, group_keeps_the_groups_named_in_any_case) {
+  dir.write_file("table.csv", fictional_table());
+  const ProgramRun run = run_repeaters_program("import table.csv --group LAZIO --group campania");
+  EXPECT_EQ(run.exit_status, 0) << run.output;
+  EXPECT_THAT(run.output, HasSubstr("  area Lazio: group Lazio\n  area Campani: group Campania\n"));
+  RecordingView view;
+  fill_his_repeater_list(view);
+  EXPECT_EQ(view.list(ctl::his_repeater),
+            (std::vector<std::string>{"Lazio,Hill Top,430437.5,-5000,QR0HTP B,QR0HTP G",
+                                      "Lazio,Harbour West Pier,1297450,-20000,QR0HBR A,QR0HBR G",
+                                      "Lazio,Old Town,145290,-600,QR0OTN C,None",
+                                      "Campani,Vesuvio,145625,-600,QR8VSV B,None"}));
+
+  const ProgramRun unknown = run_repeaters_program("import table.csv --group Lazio --group Umbria");
+  EXPECT_EQ(unknown.exit_status, 1);
+  EXPECT_THAT(unknown.output, HasSubstr("no group \"Umbria\" in table.csv; its groups are Lazio, "
+                                        "New Brunswick, Kanto, Simplex, Campania"));
+}
+
+TEST_F(StationTest, near_writes_the_repeaters_around_you_nearest_first) {
+  dir.write_file("table.csv", fictional_table());
+  // Old Town is nearer the middle of JN61fv than Hill Top; Vesuvio is 190 km away.
+  const ProgramRun run = run_repeaters_program("import table.csv --near jn61fv --within 150");
+  EXPECT_EQ(run.exit_status, 0) << run.output;
+  EXPECT_THAT(run.output, ::testing::AllOf(HasSubstr("5 rows without coordinates left out"),
+                                           HasSubstr("1 repeater farther than 150 km left out")));
+  RecordingView view;
+  fill_his_repeater_list(view);
+  EXPECT_EQ(view.list(ctl::his_repeater),
+            (std::vector<std::string>{"Lazio,Old Town,145290,-600,QR0OTN C,None",
+                                      "Lazio,Hill Top,430437.5,-5000,QR0HTP B,QR0HTP G"}));
 }
 
 TEST_F(StationTest, bad_paths_give_the_reason_and_write_nothing) {
@@ -143,6 +201,7 @@ TEST_F(StationTest, bad_paths_give_the_reason_and_write_nothing) {
   std::filesystem::create_directory("folder");
   std::filesystem::create_symlink("table.csv", "link.csv");
   std::filesystem::create_hard_link("table.csv", "other.csv");
+  std::filesystem::create_symlink("gone.txt", "dangling.txt");
   const struct {
     std::string args, message;
   } cases[] = {{"import table.csv --out loop.txt --append", std::strerror(ELOOP)},
@@ -152,6 +211,7 @@ TEST_F(StationTest, bad_paths_give_the_reason_and_write_nothing) {
                {"import table.csv --out link.csv --append", "is the table itself"},
                {"import table.csv --out other.csv", "is the table itself"},
                {"import table.csv --out " + std::string(300, 'x'), std::strerror(ENAMETOOLONG)},
+               {"import table.csv --out dangling.txt --group Umbria", "no group \"Umbria\""},
                // No new file can be made beside it.
                {"import table.csv --out /proc/version", "/proc/version was not written: "}};
   for (const auto& c : cases) {
@@ -163,6 +223,7 @@ TEST_F(StationTest, bad_paths_give_the_reason_and_write_nothing) {
   }
   EXPECT_EQ(dir.read_file("table.csv"), fictional_table());
   EXPECT_FALSE(dir.exists(kRepeaterListFile));
+  EXPECT_FALSE(dir.exists("gone.txt"));
 }
 
 TEST_F(StationTest, two_appends_at_once_keep_both_tables_lines) {

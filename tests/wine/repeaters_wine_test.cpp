@@ -1,6 +1,7 @@
-// The importer under Wine: a table named outside the ANSI code page, and two
-// appends into one list at once.
+// The importer under Wine: a table named outside the ANSI code page, two
+// appends into one list at once, and the choice of groups and place.
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -36,6 +37,28 @@ TEST(RepeatersUnderWine, a_table_of_any_name_and_two_appends_at_once_keep_every_
   EXPECT_EQ(second.wait_for_exit(std::chrono::seconds(60)), 0);
   const std::string list = dir.read_file("mine.txt");
   EXPECT_EQ(std::count(list.begin(), list.end(), '\n'), 41) << list;
+}
+
+TEST(RepeatersUnderWine, group_and_near_choose_and_the_summary_reaches_a_pipe_as_utf8) {
+  ASSERT_TRUE(wine_ready()) << "WINEPREFIX must name a prefix; run make test-windows";
+  TempWorkdir dir;
+  dir.write_file("t.csv",
+                 "Group No;Group Name;Name;Sub Name;Repeater Call Sign;Gateway Call Sign;"
+                 "Frequency;Dup;Offset;Mode;Latitude;Longitude\r\n"
+                 "1;Nieder\xC3\xB6sterreich;Far;;QR1FAR B;;430,1;OFF;0;DV;48,6;16,9\r\n"
+                 "1;Nieder\xC3\xB6sterreich;Near;;QR1NEA B;;430,2;OFF;0;DV;48,2;16,4\r\n"
+                 "2;Other;Town;;QR2TWN B;;430,3;OFF;0;DV;48,2;16,4\r\n");
+  WineProgram import("kestrel8-repeaters.exe",
+                     {"import", "t.csv", "--group", "NIEDER\xC3\xB6STERREICH", "--near", "JN88ee"});
+  EXPECT_EQ(import.wait_for_exit(std::chrono::seconds(60)), 0);
+  EXPECT_THAT(
+      import.lines(),
+      ::testing::Contains(::testing::HasSubstr("area Nieder: group Nieder\xC3\xB6sterreich")));
+  EXPECT_EQ(dir.read_file("D-STAR_repeaters.txt"),
+            "// area,name,frequency kHz,shift kHz,repeater callsign,gateway callsign or None\n"
+            "Nieder,Near,430200,0,QR1NEA B,None\nNieder,Far,430100,0,QR1FAR B,None\n");
+  WineProgram refused("kestrel8-repeaters.exe", {"import", "t.csv", "--group", "Tirol"});
+  EXPECT_EQ(refused.wait_for_exit(std::chrono::seconds(60)), 1);
 }
 
 }  // namespace
