@@ -12,14 +12,14 @@
 
 #include "adapter/heard_log_append.h"
 
-// Why a thread of its own: STOP waits for the receive loop to end, and the
-// receive thread's display requests hold the window's thread, so a write on
-// either would let a stalled disk (a sleeping USB stick, a hung network
-// folder) freeze the window or STOP. The receive thread only queues the line;
-// a writer thread appends each with one write. If the disk stalls for many
-// thousand lines, later lines are dropped and the operator is told, rather
-// than the window waiting. The writer runs while there are lines and ends
-// after a quiet moment, so a STOPped console keeps no thread for it.
+// The heard log has a writer thread of its own: STOP waits for the receive
+// loop to end and the receive thread's display requests hold the window's
+// thread, so a write on either would let a stalled disk (a sleeping USB
+// stick, a hung network folder) freeze the window or STOP. The receive
+// thread only queues the line; the writer appends each with one write. When
+// the disk stalls for many thousand lines, later lines are dropped and the
+// operator is told. The writer runs while there are lines and ends after a
+// quiet moment, so a STOPped console keeps no thread for it.
 
 namespace {
 

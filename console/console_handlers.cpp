@@ -80,8 +80,8 @@ void on_window_created(ConsoleView& view) {
     fill_my_repeater_list(view, kMyRepeaterFile, station.call_area.view());
     if (is_simplex()) {
       clear_list(view, ctl::his_repeater);
-      // In simplex the list is read once more after the his list is
-      // cleared, so the stored simplex line is offered twice.
+      // In simplex the "My repeater" list gets the area's lines a second
+      // time, so each simplex line is offered twice.
       fill_my_repeater_list(view, kMyRepeaterFile, station.call_area.view());
     } else if (station.his_repeater.view().starts_with("None")) {
       clear_list(view, ctl::his_repeater);
@@ -176,8 +176,8 @@ void on_start_stop(ConsoleView& view, const DisplayPump& pump) {
   // A port still held from an earlier START would refuse this one.
   close_transceiver_link();
   open_transceiver_port(view, view.get_text(ctl::transceiver_port, kPortTextChars));
-  // Reads "STOP" even when the adapter did not open: adapter_open is false,
-  // so the next press runs START again.
+  // "STOP" whether or not the adapter opened: with adapter_open false the
+  // next press runs START again.
   view.set_text(ctl::start_stop, "STOP");
   configure_adapter(view);
   tune_transceiver(view);

@@ -1,11 +1,10 @@
 #pragma once
-// Characters typed into a box by the receive loop arrive one request at a
-// time, 36 for a header line. Laying out and painting the box for each of
-// them made a heard station take milliseconds to appear, so they are
-// collected here and added at the end of the box in one edit, within a
-// millisecond, and always before anything else reads or touches the box.
-// The window supplies the edit and the timer: each window keeps the
-// operator's caret, selection and view in its own way.
+// Collects the characters the receive loop types into a box, one request
+// each and 36 for a header line, and adds them at the end of the box in one
+// edit within a millisecond, always before anything else reads or touches
+// the box: a heard station appears at once, with one layout and paint for
+// the whole line. The window supplies the edit and the timer, as each window
+// keeps the operator's caret, selection and view in its own way.
 
 #include <functional>
 #include <string>

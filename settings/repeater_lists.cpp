@@ -54,8 +54,9 @@ void report_missing(ConsoleView& view, const std::string& file_name) {
   view.message_box("File could not open, ", file_name, BoxOwner::none);
 }
 
-// Prefix comparison that stops at the end of either text, like the areas'
-// C strings did: "JP1" matches only "JP1", "Simplex" also "Simplex2".
+// The first field names the area when both agree up to the end of the
+// shorter or on 7 characters: "JP1" matches only "JP1", "Simplex" also
+// "Simplex2".
 bool area_matches(std::string_view first_field, std::string_view area) {
   for (std::size_t i = 0; i < kAreaLength; ++i) {
     char a = i < area.size() ? area[i] : '\0';
@@ -129,8 +130,8 @@ void fill_my_repeater_list(ConsoleView& view, const std::string& file_name, std:
     report_missing(view, file_name);
     return;
   }
-  // Only the first entry goes, never the whole list: operators rely on how
-  // the list grows as they pick one area after another.
+  // Only the first entry goes, so the list grows as the operator picks one
+  // area after another.
   view.list_remove(ctl::my_repeater, 0);
   area = up_to_nul(area);
 

@@ -1,10 +1,9 @@
 #pragma once
-// How the receive thread's display requests reach the window's thread: the
-// request is carried out there while the receive thread waits. A header
-// line is 36 such requests in a row, so once woken the window's thread
-// stays a few hundred microseconds for the next one instead of going back
-// to sleep; on a multi-core machine each wake-up would otherwise cost far
-// more than the request itself.
+// Carries the receive thread's display requests to the window's thread,
+// which carries each out while the receive thread waits. A header line is
+// 36 requests in a row, so once woken the window's thread waits a few
+// hundred microseconds for the next one before it sleeps again: on a
+// multi-core machine a wake-up costs far more than the request itself.
 
 #include <QObject>
 #include <atomic>
