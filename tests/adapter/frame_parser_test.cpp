@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "settings/station_settings.h"
+#include "support/adapter_reports.h"
 #include "support/pty_device.h"
 #include "support/station_fixture.h"
 
@@ -14,15 +15,9 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-const Bytes kHeaderReport = {0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x04};
-// RPT2, RPT1, UR, MY, one more byte, end.
-const Bytes kFullHeader =
-    kHeaderReport + bytes_of("QR3KTG GQR3KTA ACQCQCQ  QR3XYZ X") + Bytes{0x00, 0xFD};
-const std::string kFullHeaderLine = "\r\nQR3XYZ X CQCQCQ   QR3KTA A QR3KTG G";
 Bytes status(std::uint8_t code) {
   return {0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x00, 0x00, 0x00, code, 0xFD};
 }
-const Bytes kStatusRpt = status(0x01);
 const Bytes kStatusUr = status(0x02);
 const Bytes kStatusCut = {0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x00, 0x00, 0xFD};
 

@@ -14,6 +14,7 @@
 
 #include "adapter/frame_parser.h"
 #include "adapter/link_state.h"
+#include "support/adapter_reports.h"
 #include "support/process_census.h"
 #include "support/pty_device.h"
 #include "support/station_fixture.h"
@@ -24,12 +25,6 @@ namespace {
 using namespace std::chrono_literals;
 using Bytes = std::vector<std::uint8_t>;
 using Clock = std::chrono::steady_clock;
-
-const Bytes kHeaderReport = {0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x04};
-const Bytes kFullHeader =
-    kHeaderReport + bytes_of("QR3KTG GQR3KTA ACQCQCQ  QR3XYZ X") + Bytes{0x00, 0xFD};
-const std::string kFullHeaderLine = "\r\nQR3XYZ X CQCQCQ   QR3KTA A QR3KTG G";
-const Bytes kStatusRpt = {0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x00, 0x00, 0x00, 0x01, 0xFD};
 
 class ReceiveLoopTest : public StationTest {
  protected:

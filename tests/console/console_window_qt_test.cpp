@@ -71,34 +71,35 @@ TEST_F(ConsoleWindow, without_settings_the_operator_is_told_and_sees_empty_lists
   EXPECT_EQ(answerer.boxes()[0].text, "D-STAR_DV_config.txt");
   EXPECT_EQ(answerer.boxes()[0].title, "Error! the file could not open");
   EXPECT_EQ(answerer.boxes()[0].owner, nullptr);
-  for (int id : {250, 270, 290, 360}) EXPECT_EQ(dialog->list_count(id), 0);
-  EXPECT_EQ(dialog->get_text(150, 10), "START");
-  EXPECT_EQ(dialog->get_text(210, 10), "");
+  for (int id : {ctl::call_area, ctl::my_repeater, ctl::his_repeater, ctl::transceiver_model})
+    EXPECT_EQ(dialog->list_count(id), 0);
+  EXPECT_EQ(dialog->get_text(ctl::start_stop, 10), "START");
+  EXPECT_EQ(dialog->get_text(ctl::my_callsign, 10), "");
 }
 
 TEST_F(ConsoleWindow, saved_settings_fill_the_fields_and_lists) {
   write_station_files();
   open_real_window();
   EXPECT_TRUE(answerer.boxes().empty());
-  EXPECT_EQ(dialog->get_text(210, 10), "QR3WMN D");
-  EXPECT_EQ(dialog->get_text(110, 10), "7");
-  EXPECT_EQ(dialog->list_count(250), 13);
-  EXPECT_EQ(dialog->list_count(360), 4);
-  EXPECT_EQ(dialog->get_text(390, 10), "439310");
+  EXPECT_EQ(dialog->get_text(ctl::my_callsign, 10), "QR3WMN D");
+  EXPECT_EQ(dialog->get_text(ctl::adapter_port, 10), "7");
+  EXPECT_EQ(dialog->list_count(ctl::call_area), 13);
+  EXPECT_EQ(dialog->list_count(ctl::transceiver_model), 4);
+  EXPECT_EQ(dialog->get_text(ctl::frequency, 10), "439310");
 }
 
 TEST_F(ConsoleWindow, selected_callsign_goes_out_at_start_and_a_heard_station_is_called_back) {
   write_station_files();
   open_real_window();
-  dialog->set_text(370, "8");
+  dialog->set_text(ctl::transceiver_port, "8");
 
   // Type a new callsign and select it, then press START with the mouse.
-  box(210)->setFocus();
-  box(210)->selectAll();
-  QTest::keyClicks(box(210), "QR3XYZ Y");
-  box(210)->selectAll();
-  click(150);
-  EXPECT_EQ(dialog->get_text(150, 10), "STOP");
+  box(ctl::my_callsign)->setFocus();
+  box(ctl::my_callsign)->selectAll();
+  QTest::keyClicks(box(ctl::my_callsign), "QR3XYZ Y");
+  box(ctl::my_callsign)->selectAll();
+  click(ctl::start_stop);
+  EXPECT_EQ(dialog->get_text(ctl::start_stop, 10), "STOP");
   EXPECT_TRUE(adapter_open);
   const Bytes my_call =
       Bytes{0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0x03} + bytes_of("QR3XYZ Y  ") + Bytes{0xFD};
@@ -108,17 +109,17 @@ TEST_F(ConsoleWindow, selected_callsign_goes_out_at_start_and_a_heard_station_is
   // A station is heard: its header report lands as a new line in the box.
   adapter.write(Bytes{0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x04} +
                 bytes_of("QR3KTG GQR3KTA ACQCQCQ  QR3ABC Z") + Bytes{0x00, 0xFD});
-  ASSERT_TRUE(wait_for_text(200, "\r\nQR3ABC Z CQCQCQ   QR3KTA A QR3KTG G"));
+  ASSERT_TRUE(wait_for_text(ctl::receiving, "\r\nQR3ABC Z CQCQCQ   QR3KTA A QR3KTG G"));
 
   // The operator selects the heard MY callsign and presses Call back.
-  select_in_box(200, 1, 9);
-  click(420);
-  EXPECT_EQ(dialog->get_text(430, 10), "QR3ABC Z");
+  select_in_box(ctl::receiving, 1, 9);
+  click(ctl::call_back);
+  EXPECT_EQ(dialog->get_text(ctl::callback_callsign, 10), "QR3ABC Z");
   EXPECT_EQ(adapter.read_all(), route_frame("QR3KTG G", "QR3KTA A", "QR3ABC Z"));
 
   // STOP waits for the receive loop while carrying out its display requests.
-  click(150);
-  EXPECT_EQ(dialog->get_text(150, 10), "START");
+  click(ctl::start_stop);
+  EXPECT_EQ(dialog->get_text(ctl::start_stop, 10), "START");
   EXPECT_FALSE(adapter_open);
   EXPECT_FALSE(receive_loop_running());
   EXPECT_EQ(dir.read_file("D-STAR_DV_config.txt"), "QR3XYZ Y,F817,JP1,QR3KTA A,QR3KTA B,7");
@@ -127,7 +128,7 @@ TEST_F(ConsoleWindow, selected_callsign_goes_out_at_start_and_a_heard_station_is
 TEST_F(ConsoleWindow, exit_closes_the_window_and_writes_nothing_when_never_started) {
   write_station_files();
   open_real_window();
-  click(160);
+  click(ctl::exit_button);
   EXPECT_FALSE(dialog->isVisible());
   EXPECT_FALSE(dir.exists("D-STAR_his_rpt.txt"));
 }
@@ -135,8 +136,8 @@ TEST_F(ConsoleWindow, exit_closes_the_window_and_writes_nothing_when_never_start
 TEST_F(ConsoleWindow, close_box_while_running_saves_and_ends_the_program) {
   write_station_files();
   open_real_window();
-  dialog->set_text(370, "8");
-  click(150);
+  dialog->set_text(ctl::transceiver_port, "8");
+  click(ctl::start_stop);
   ASSERT_TRUE(adapter_open);
   std::remove("D-STAR_DV_config.txt");
   dialog->close();

@@ -14,6 +14,7 @@
 
 #include "adapter/link_state.h"
 #include "adapter/receive_loop.h"
+#include "support/adapter_reports.h"
 #include "support/console_fixture.h"
 #include "support/process_census.h"
 #include "support/wait_until.h"
@@ -25,14 +26,6 @@ using Bytes = std::vector<std::uint8_t>;
 using Clock = std::chrono::steady_clock;
 
 const Bytes kInit = {0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0xC9, 0x00, 0xFD};
-const Bytes kHeaderReport = Bytes{0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x04} +
-                            bytes_of("QR3KTG GQR3KTA ACQCQCQ  QR3XYZ X") + Bytes{0x00, 0xFD};
-const std::string kHeaderLine = "\r\nQR3XYZ X CQCQCQ   QR3KTA A QR3KTG G";
-const Bytes kStatusRpt = {0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x00, 0x00, 0x00, 0x01, 0xFD};
-const Bytes kTuningTo439310 =
-    Bytes{0x43, 0x93, 0x10, 0x00, 0x01} + Bytes{0x00, 0x50, 0x00, 0x00, 0xF9} +
-    Bytes{0x09, 0x00, 0x00, 0x00, 0x09} + Bytes{0x0C, 0x6D, 0x6D, 0x6D, 0x07};
-
 template <typename Action>
 Clock::duration time_of(Action action) {
   const auto began = Clock::now();
@@ -48,8 +41,8 @@ class AdapterFaultsTest : public ConsoleTest {
 TEST_F(AdapterFaultsTest, AdapterUnpluggedWhileRunningShowsLostAndStopStillSavesAndGivesItBack) {
   press(ctl::start_stop);
   ASSERT_TRUE(adapter_open);
-  adapter.write(kHeaderReport);
-  ASSERT_TRUE(wait_until([&] { return view.text(ctl::receiving) == kHeaderLine; }));
+  adapter.write(kFullHeader);
+  ASSERT_TRUE(wait_until([&] { return view.text(ctl::receiving) == kFullHeaderLine; }));
 
   adapter.close_far_end();
   EXPECT_TRUE(wait_until([&] { return view.text(ctl::response) == "LOST"; }));
@@ -82,8 +75,9 @@ TEST_F(AdapterFaultsTest, AdapterUnpluggedWhileRunningShowsLostAndStopStillSaves
   EXPECT_EQ(radio.read_count(kTuningTo439310.size()), kTuningTo439310);
   replugged.write(kStatusRpt);
   EXPECT_TRUE(wait_until([&] { return view.text(ctl::response) == "RPT?"; }));
-  replugged.write(kHeaderReport);
-  EXPECT_TRUE(wait_until([&] { return view.text(ctl::receiving) == kHeaderLine + kHeaderLine; }));
+  replugged.write(kFullHeader);
+  EXPECT_TRUE(
+      wait_until([&] { return view.text(ctl::receiving) == kFullHeaderLine + kFullHeaderLine; }));
   press(ctl::start_stop);
   EXPECT_FALSE(adapter_open);
   EXPECT_EQ(view.boxes().size(), 1u);
@@ -111,8 +105,8 @@ TEST_F(AdapterFaultsTest, AdapterPluggedInAgainGetsItsConfigurationAndTheRouteCh
   const Bytes again = start_frames("QR3KTG G", "QR3KTA A", "CQCQCQ  ");
   EXPECT_EQ(replugged.read_count(again.size()), again);
   EXPECT_TRUE(wait_until([&] { return view.text(ctl::response) == "    "; }));
-  replugged.write(kHeaderReport);
-  EXPECT_TRUE(wait_until([&] { return view.text(ctl::receiving) == kHeaderLine; }));
+  replugged.write(kFullHeader);
+  EXPECT_TRUE(wait_until([&] { return view.text(ctl::receiving) == kFullHeaderLine; }));
   EXPECT_TRUE(radio.read_all(50ms).empty()) << "the radio is not tuned again";
   EXPECT_TRUE(view.boxes().empty());
   press(ctl::start_stop);

@@ -47,11 +47,7 @@ class SoakTest : public StationTest {
   }
 
   void open_window_with_station_files() {
-    memory.write_file("D-STAR_DV_config.txt", "QR3WMN D,F817,JP1,QR3KTA A,QR3KTA B,7");
-    memory.write_file("D-STAR_tranceiver_config.txt", "FT-817,8,439310,-5000,PKT,Dummy ");
-    memory.write_file("D-STAR_my_rpt.txt", "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G");
-    memory.write_file("D-STAR_repeaters.txt",
-                      "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G\n");
+    write_long_session_files(memory);
     on_window_created(view);
     view.set_text(ctl::transceiver_port, "8");
   }

@@ -34,13 +34,7 @@ class WindowSoakTest : public StationTest {
   // START's pauses add up to 1.4 s of pacing; a microsecond each here.
   WindowSoakTest() { set_pacing_divisor_for_tests(1000000); }
 
-  void write_station_files() {
-    memory.write_file("D-STAR_DV_config.txt", "QR3WMN D,F817,JP1,QR3KTA A,QR3KTA B,7");
-    memory.write_file("D-STAR_tranceiver_config.txt", "FT-817,8,439310,-5000,PKT,Dummy ");
-    memory.write_file("D-STAR_my_rpt.txt", "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G");
-    memory.write_file("D-STAR_repeaters.txt",
-                      "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G\n");
-  }
+  void write_station_files() { write_long_session_files(memory); }
 
   // Whole header lines in "Receiving", not counting the one the receive loop
   // may be typing right now; -1 if any line came out broken.

@@ -64,7 +64,7 @@ TEST_F(StationSettingsTest, TextFieldsAreCutToTheirCapacity) {
   EXPECT_EQ(station.transceiver_model.view(), "A very long tra");
 }
 
-TEST_F(StationSettingsTest, SimplexIsRecognisedOnlyWhenSpelledExactly) {
+TEST_F(StationSettingsTest, AnAreaBeginningWithSimplexSpelledSoIsSimplex) {
   struct Case {
     std::string area;
     bool simplex;

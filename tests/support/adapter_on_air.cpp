@@ -5,13 +5,11 @@
 #include <chrono>
 #include <filesystem>
 
+#include "support/adapter_reports.h"
+
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-const Bytes kHeaderReport = Bytes{0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x04} +
-                            bytes_of("QR3KTG GQR3KTA ACQCQCQ  QR3XYZ X") + Bytes{0x00, 0xFD};
-const Bytes kStatusRpt = {0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x00, 0x00, 0x00, 0x01, 0xFD};
 
 void drain(int fd) {
   std::uint8_t buf[4096];
@@ -27,7 +25,7 @@ AdapterOnAir::AdapterOnAir(PtyDevice& adapter, PtyDevice& radio)
     : thread_([this, &adapter, &radio] {
         using namespace std::chrono_literals;
         while (on_air_) {
-          send(adapter.far_fd(), kHeaderReport);
+          send(adapter.far_fd(), kFullHeader);
           drain(adapter.far_fd());
           drain(radio.far_fd());
           std::this_thread::sleep_for(500us);
@@ -59,3 +57,11 @@ void AdapterOnAir::send(int fd, const Bytes& frame) {
 }
 
 std::string memory_folder() { return std::filesystem::exists("/dev/shm") ? "/dev/shm" : ""; }
+
+void write_long_session_files(const TempWorkdir& folder) {
+  folder.write_file("D-STAR_DV_config.txt", "QR3WMN D,F817,JP1,QR3KTA A,QR3KTA B,7");
+  folder.write_file("D-STAR_tranceiver_config.txt", "FT-817,8,439310,-5000,PKT,Dummy ");
+  folder.write_file("D-STAR_my_rpt.txt", "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G");
+  folder.write_file("D-STAR_repeaters.txt",
+                    "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G\n");
+}

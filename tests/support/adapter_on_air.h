@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "support/pty_device.h"
+#include "support/temp_workdir.h"
 
 // What the console shows for the header this adapter sends.
 extern const std::string kOnAirHeaderLine;
@@ -34,3 +35,6 @@ class AdapterOnAir {
 // A folder in memory when there is one: a thousand STOPs each flush four
 // settings files to disk, which takes a minute there and seconds in memory.
 std::string memory_folder();
+// The station files of a long session: the usual adapter and transceiver
+// lines, Hilltop430 as my repeater and the only one in the list.
+void write_long_session_files(const TempWorkdir& folder);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "console/console_handlers.h"
+#include "support/byte_literals.h"
 #include "support/pty_device.h"
 #include "support/station_fixture.h"
 
@@ -39,3 +40,10 @@ std::vector<std::uint8_t> route_frame(const std::string& rpt2, const std::string
 // What START sends for the usual station files (QR3WMN D, suffix F817), the route last.
 std::vector<std::uint8_t> start_frames(const std::string& rpt2, const std::string& rpt1,
                                        const std::string& ur);
+// What START sends for the usual files: the route to QR3KTA A through QR3KTG G.
+inline const std::vector<std::uint8_t> kRepeaterConfiguration =
+    start_frames("QR3KTG G", "QR3KTA A", "/QR3KTAB");
+// The FT-817's tuning to 439.310 MHz: frequency, 5 MHz offset, minus, PKT.
+inline const std::vector<std::uint8_t> kTuningTo439310 =
+    std::vector<std::uint8_t>{0x43, 0x93, 0x10, 0x00, 0x01, 0x00, 0x50, 0x00, 0x00, 0xF9,
+                              0x09, 0x00, 0x00, 0x00, 0x09, 0x0C, 0x6D, 0x6D, 0x6D, 0x07};
