@@ -321,6 +321,92 @@ std::optional<RepeaterColumns> columns_of_header(const std::vector<std::string>&
   return c;
 }
 
+namespace {
+
+// A DV row's fields as the console keeps them, checked one step at a time.
+struct CheckedRow {
+  std::string khz;
+  std::string shift;
+  bool simplex = false;
+  std::string call;
+  std::string gateway;
+};
+
+// Frequency and shift in kHz; empty, or why the row is refused.
+std::string check_tuning(const std::vector<std::string>& fields, const RepeaterColumns& columns,
+                         CheckedRow& row) {
+  const std::string_view mhz = field_at(fields, columns.frequency);
+  const std::optional<std::string> khz = khz_from_mhz(mhz);
+  // The console keeps at most 11 characters of a frequency.
+  if (!khz || khz->size() > 11) return "frequency " + quoted(mhz) + " is not a frequency in MHz";
+  if (!khz_within(*khz, kLowestKhz, kHighestKhz))
+    return "frequency " + quoted(mhz) + " MHz is not between 1 and 1300 MHz";
+  const std::string_view dup = field_at(fields, columns.dup);
+  const std::string_view offset = field_at(fields, columns.offset);
+  const std::optional<std::string> shift = shift_from_dup(dup, offset);
+  if (!shift) {
+    return "shift " + quoted(dup) + " with offset " + quoted(offset) +
+           " is not DUP-, DUP+ or OFF with MHz";
+  }
+  if (!khz_within(*shift, 0, kLargestOffsetKhz))
+    return "offset " + quoted(offset) + " MHz is more than 100 MHz";
+  // The console keeps at most 7 characters of a shift.
+  if (shift->size() > 7)
+    return "offset " + quoted(offset) + " MHz is finer than the 7 characters kept in kHz";
+  row.khz = *khz;
+  row.shift = *shift;
+  return {};
+}
+
+// The repeater's callsign and its gateway's, after the tuning; empty, or why
+// the row is refused.
+std::string check_callsigns(const std::vector<std::string>& fields, const RepeaterColumns& columns,
+                            CheckedRow& row) {
+  const std::string_view call_text = field_at(fields, columns.callsign);
+  row.simplex = trimmed(call_text).empty();
+  if (row.simplex && row.shift != "0") {
+    return "no repeater callsign, but Dup " + quoted(field_at(fields, columns.dup)) +
+           " asks for a repeater shift";
+  }
+  const std::optional<std::string> call = row.simplex ? kSimplexCall : callsign_of_8(call_text);
+  if (!call)
+    return "repeater callsign " + quoted(call_text) +
+           " is not 1-8 characters of A-Z, 0-9, space or /";
+  if (!row.simplex && call->back() == ' ')
+    return "repeater callsign " + quoted(call_text) +
+           " has no module letter in place 8 (as in \"QR3KTA B\")";
+  const std::string_view gateway_text = trimmed(field_at(fields, columns.gateway));
+  const bool no_gateway = row.simplex || gateway_text.empty() || upper(gateway_text) == "NONE";
+  const std::optional<std::string> gateway =
+      no_gateway ? std::optional<std::string>("None") : callsign_of_8(gateway_text);
+  if (!gateway)
+    return "gateway callsign " + quoted(gateway_text) +
+           " is not 1-8 characters of A-Z, 0-9, space or /";
+  row.call = *call;
+  row.gateway = *gateway;
+  return {};
+}
+
+// The name the lists show: name and sub-name, or for a row with neither the
+// simplex frequency or the callsign.
+std::string name_of_row(const std::vector<std::string>& fields, const RepeaterColumns& columns,
+                        const CheckedRow& row) {
+  const std::string_view name = trimmed(field_at(fields, columns.name));
+  const std::string_view sub_name = trimmed(field_at(fields, columns.sub_name));
+  std::string full_name =
+      list_safe(name.empty() || sub_name.empty() ? std::string(name) + std::string(sub_name)
+                                                 : std::string(name) + " " + std::string(sub_name));
+  // An empty field would vanish and move the frequency into the name's place.
+  if (trimmed(full_name).empty()) {
+    full_name = row.simplex
+                    ? "DV simplex " + std::string(trimmed(field_at(fields, columns.frequency)))
+                    : std::string(trimmed(row.call));
+  }
+  return full_name;
+}
+
+}  // namespace
+
 RowResult repeater_line_of_row(const std::vector<std::string>& fields,
                                const RepeaterColumns& columns, TextEncoding encoding,
                                GroupAreas& areas) {
@@ -335,58 +421,15 @@ RowResult repeater_line_of_row(const std::vector<std::string>& fields,
     if (mode != "DV") return RowResult{RowResult::other_mode, mode.empty() ? "(blank)" : mode};
   }
 
-  const std::string_view mhz = field_at(fields, columns.frequency);
-  const std::optional<std::string> khz = khz_from_mhz(mhz);
-  // The console keeps at most 11 characters of a frequency.
-  if (!khz || khz->size() > 11)
-    return refuse("frequency " + quoted(mhz) + " is not a frequency in MHz");
-  if (!khz_within(*khz, kLowestKhz, kHighestKhz))
-    return refuse("frequency " + quoted(mhz) + " MHz is not between 1 and 1300 MHz");
-  const std::string_view dup = field_at(fields, columns.dup);
-  const std::string_view offset = field_at(fields, columns.offset);
-  const std::optional<std::string> shift = shift_from_dup(dup, offset);
-  if (!shift) {
-    return refuse("shift " + quoted(dup) + " with offset " + quoted(offset) +
-                  " is not DUP-, DUP+ or OFF with MHz");
-  }
-  if (!khz_within(*shift, 0, kLargestOffsetKhz))
-    return refuse("offset " + quoted(offset) + " MHz is more than 100 MHz");
-  // The console keeps at most 7 characters of a shift.
-  if (shift->size() > 7)
-    return refuse("offset " + quoted(offset) + " MHz is finer than the 7 characters kept in kHz");
-
-  const std::string_view call_text = field_at(fields, columns.callsign);
-  const bool simplex = trimmed(call_text).empty();
-  if (simplex && *shift != "0")
-    return refuse("no repeater callsign, but Dup " + quoted(dup) + " asks for a repeater shift");
-  const std::optional<std::string> call = simplex ? kSimplexCall : callsign_of_8(call_text);
-  if (!call)
-    return refuse("repeater callsign " + quoted(call_text) +
-                  " is not 1-8 characters of A-Z, 0-9, space or /");
-  if (!simplex && call->back() == ' ')
-    return refuse("repeater callsign " + quoted(call_text) +
-                  " has no module letter in place 8 (as in \"QR3KTA B\")");
-  const std::string_view gateway_text = trimmed(field_at(fields, columns.gateway));
-  const bool no_gateway = simplex || gateway_text.empty() || upper(gateway_text) == "NONE";
-  const std::optional<std::string> gateway =
-      no_gateway ? std::optional<std::string>("None") : callsign_of_8(gateway_text);
-  if (!gateway)
-    return refuse("gateway callsign " + quoted(gateway_text) +
-                  " is not 1-8 characters of A-Z, 0-9, space or /");
-
-  const std::string_view name = trimmed(field_at(fields, columns.name));
-  const std::string_view sub_name = trimmed(field_at(fields, columns.sub_name));
-  std::string full_name =
-      list_safe(name.empty() || sub_name.empty() ? std::string(name) + std::string(sub_name)
-                                                 : std::string(name) + " " + std::string(sub_name));
-  // An empty field would vanish and move the frequency into the name's place.
-  if (trimmed(full_name).empty())
-    full_name = simplex ? "DV simplex " + std::string(trimmed(mhz)) : std::string(trimmed(*call));
-
+  CheckedRow row;
+  if (std::string why = check_tuning(fields, columns, row); !why.empty()) return refuse(why);
+  if (std::string why = check_callsigns(fields, columns, row); !why.empty()) return refuse(why);
+  const std::string full_name = name_of_row(fields, columns, row);
   const std::string area =
-      simplex ? "Simplex"
-              : call_area_of(*call, field_at(fields, columns.group_name), encoding, areas);
-  const std::string after_name = "," + *khz + "," + *shift + "," + *call + "," + *gateway;
+      row.simplex ? "Simplex"
+                  : call_area_of(row.call, field_at(fields, columns.group_name), encoding, areas);
+  const std::string after_name =
+      "," + row.khz + "," + row.shift + "," + row.call + "," + row.gateway;
   const std::size_t room = kMaxMyRepeaterLine - area.size() - 1 - after_name.size();
   return RowResult{
       RowResult::line,

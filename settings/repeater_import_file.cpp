@@ -134,34 +134,172 @@ void take_decimal_commas(std::vector<CsvRecord>& records, const RepeaterColumns&
 
 }  // namespace
 
-ImportReport import_repeater_table(const ImportRequest& request) {
-  ImportReport report;
-  const std::string& csv = request.csv_file;
-  const std::string& list_name = request.list_file;
-  std::string table;
-  FileIdentity table_id;
+namespace {
+
+// The table read whole and split into records, at least the columns a
+// repeater table has; false with the report's error saying why not.
+bool read_table(const std::string& csv, ImportReport& report, std::string& table,
+                FileIdentity& table_id, std::vector<CsvRecord>& records) {
   {
     ImportFileReader file;
     std::string why;
     bool missing = false;
     if (!file.open(csv, why, missing)) {
       report.error = csv + " could not be opened: " + why;
-      return report;
+      return false;
     }
     table_id = file.identity();
-    if (!read_whole(file, csv, table, report.error)) return report;
+    if (!read_whole(file, csv, table, report.error)) return false;
   }
-  std::vector<CsvRecord> records;
   std::string why;
   if (!parse_csv(table, records, why)) {
     report.error = csv + ": " + why;
-    return report;
+    return false;
   }
   if (records.front().fields.size() < kFewestColumns) {
     report.error = csv + " has " + count_of(records.front().fields.size(), "column") +
                    "; a D-STAR repeater table has at least 9 (Group No ... Offset)";
-    return report;
+    return false;
   }
+  return true;
+}
+
+// The groups --group names, as the table spells them; false with the
+// report's error naming the table's groups when one is not there.
+bool choose_groups(const ImportRequest& request, const GroupAreas& areas, ImportReport& report,
+                   std::set<std::string>& chosen) {
+  const std::string& csv = request.csv_file;
+  for (const std::string& wanted : request.groups) {
+    std::string found;
+    for (const auto& entry : areas.by_group)
+      if (upper_case(entry.first) == upper_case(group_name_of(wanted))) found = entry.first;
+    if (found.empty()) {
+      std::string groups;
+      for (const auto& entry : areas.by_group) groups += (groups.empty() ? "" : ", ") + entry.first;
+      report.error = "no group \"" + wanted + "\" in " + csv +
+                     (groups.empty() ? "; it has no Group Name" : "; its groups are " + groups);
+      return false;
+    }
+    chosen.insert(found);
+  }
+  return true;
+}
+
+// The table's rows sorted into those that may become lines and those left
+// out, with why.
+struct Selection {
+  std::vector<Candidate> rows;
+  std::vector<std::string> refused;
+  std::map<std::string, std::size_t> other_modes;
+  std::size_t already_listed = 0, repeated = 0, other_groups = 0, no_place = 0, beyond = 0;
+  std::size_t farther = 0;
+};
+
+// Every row from `first` on, checked and chosen by --group, --near and
+// --within; with --near the nearest that fit in `room` lines.
+Selection select_rows(const ImportRequest& request, const std::vector<CsvRecord>& records,
+                      std::size_t first, const RepeaterColumns& columns, TextEncoding encoding,
+                      GroupAreas& areas, const std::set<std::string>& chosen,
+                      const ExistingList& existing, std::size_t room) {
+  Selection s;
+  auto& [rows, refused, other_modes, already_listed, repeated, other_groups, no_place, beyond,
+         farther] = s;
+  std::set<RepeaterKey> taken;
+  for (std::size_t i = first; i < records.size(); ++i) {
+    const std::vector<std::string>& fields = records[i].fields;
+    const RowResult row = repeater_line_of_row(fields, columns, encoding, areas);
+    std::string group = group_name_of(field_at(fields, columns.group_name));
+    std::optional<GeoPoint> place;
+    if (request.near)
+      place =
+          coordinates_of(field_at(fields, columns.latitude), field_at(fields, columns.longitude));
+    if (row.kind == RowResult::other_mode) {
+      ++other_modes[row.text];
+    } else if (row.kind == RowResult::rejected) {
+      refused.push_back("row " + std::to_string(records[i].row) + ": " + row.text);
+    } else if (!chosen.empty() && !chosen.count(group)) {
+      ++other_groups;
+    } else if (existing.repeaters.count(key_of(row.text))) {
+      ++already_listed;
+    } else if (!taken.insert(key_of(row.text)).second) {
+      ++repeated;
+    } else if (request.near && !place) {
+      ++no_place;
+    } else {
+      const double km = place ? distance_km(*request.near, *place) : 0;
+      if (request.within_km && km > *request.within_km)
+        ++beyond;
+      else
+        rows.push_back({row.text, std::move(group), km});
+    }
+  }
+  if (request.near) {
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const Candidate& a, const Candidate& b) { return a.km < b.km; });
+    if (rows.size() > room) {
+      farther = rows.size() - room;
+      rows.resize(room);
+    }
+  }
+  return s;
+}
+
+// The summary's lines below its first: what was kept, skipped and left out.
+std::string details_of(const ImportRequest& request, const ExistingList& existing,
+                       const Selection& s, bool fits, const RepeaterColumns& columns,
+                       const GroupAreas& areas, const std::set<std::string>& written_areas) {
+  const auto& [rows, refused, other_modes, already_listed, repeated, other_groups, no_place, beyond,
+               farther] = s;
+  std::string details;
+  if (request.append) {
+    details += "  " + count_of(existing.entries, "line") + " already in the list kept\n";
+    if (already_listed)
+      details += "  " + count_of(already_listed, "repeater") + " already in the list skipped\n";
+  }
+  if (repeated)
+    details += "  " + count_of(repeated, "row") +
+               " skipped, same callsign and frequency as an earlier row\n";
+  if (other_groups) details += "  " + count_of(other_groups, "row") + " of other groups left out\n";
+  if (no_place) details += "  " + count_of(no_place, "row") + " without coordinates left out\n";
+  if (beyond)
+    details += "  " + count_of(beyond, "repeater") + " farther than " +
+               whole_km(*request.within_km) + " left out\n";
+  if (farther)
+    details += "  " + count_of(farther, "farther repeater") +
+               " left out: the console reads no more than " + std::to_string(kMaxRepeaterEntries) +
+               " lines\n";
+  if (request.near && fits && !rows.empty())
+    details += "  nearest first; the farthest kept is " + whole_km(rows.back().km) + " away\n";
+  if (!other_modes.empty()) {
+    std::size_t total = 0;
+    std::string modes;
+    for (const auto& [mode, n] : other_modes) {
+      total += n;
+      modes += (modes.empty() ? "" : ", ") + mode + " " + std::to_string(n);
+    }
+    details += "  " + count_of(total, "row") + " skipped, not DV (" + modes + ")\n";
+  }
+  if (columns.mode < 0) details += "  no Mode column: every row taken as DV\n";
+  for (const auto& [group, area] : areas.by_group)
+    if (written_areas.count(area)) details += "  area " + area + ": group " + group + "\n";
+  if (!refused.empty()) {
+    details += "  " + count_of(refused.size(), "row") + " rejected:\n";
+    for (const std::string& r : refused) details += "    " + r + "\n";
+  }
+  return details;
+}
+
+}  // namespace
+
+ImportReport import_repeater_table(const ImportRequest& request) {
+  ImportReport report;
+  const std::string& csv = request.csv_file;
+  const std::string& list_name = request.list_file;
+  std::string table;
+  FileIdentity table_id;
+  std::vector<CsvRecord> records;
+  if (!read_table(csv, report, table, table_id, records)) return report;
+  std::string why;
 
   {
     ImportFileReader file;
@@ -210,64 +348,14 @@ ImportReport import_repeater_table(const ImportRequest& request) {
     group_column.emplace_back(field_at(records[i].fields, columns.group_name));
   GroupAreas areas = areas_of_groups(group_column, encoding);
   std::set<std::string> chosen;
-  for (const std::string& wanted : request.groups) {
-    std::string found;
-    for (const auto& entry : areas.by_group)
-      if (upper_case(entry.first) == upper_case(group_name_of(wanted))) found = entry.first;
-    if (found.empty()) {
-      std::string groups;
-      for (const auto& entry : areas.by_group) groups += (groups.empty() ? "" : ", ") + entry.first;
-      report.error = "no group \"" + wanted + "\" in " + csv +
-                     (groups.empty() ? "; it has no Group Name" : "; its groups are " + groups);
-      return report;
-    }
-    chosen.insert(found);
-  }
-
-  std::vector<Candidate> rows;
-  std::vector<std::string> refused;
-  std::map<std::string, std::size_t> other_modes;
-  std::set<RepeaterKey> taken;
-  std::size_t already_listed = 0, repeated = 0, other_groups = 0, no_place = 0, beyond = 0;
-  for (std::size_t i = first; i < records.size(); ++i) {
-    const std::vector<std::string>& fields = records[i].fields;
-    const RowResult row = repeater_line_of_row(fields, columns, encoding, areas);
-    std::string group = group_name_of(field_at(fields, columns.group_name));
-    std::optional<GeoPoint> place;
-    if (request.near)
-      place =
-          coordinates_of(field_at(fields, columns.latitude), field_at(fields, columns.longitude));
-    if (row.kind == RowResult::other_mode) {
-      ++other_modes[row.text];
-    } else if (row.kind == RowResult::rejected) {
-      refused.push_back("row " + std::to_string(records[i].row) + ": " + row.text);
-    } else if (!chosen.empty() && !chosen.count(group)) {
-      ++other_groups;
-    } else if (existing.repeaters.count(key_of(row.text))) {
-      ++already_listed;
-    } else if (!taken.insert(key_of(row.text)).second) {
-      ++repeated;
-    } else if (request.near && !place) {
-      ++no_place;
-    } else {
-      const double km = place ? distance_km(*request.near, *place) : 0;
-      if (request.within_km && km > *request.within_km)
-        ++beyond;
-      else
-        rows.push_back({row.text, std::move(group), km});
-    }
-  }
+  if (!choose_groups(request, areas, report, chosen)) return report;
 
   const std::size_t room = kMaxRepeaterEntries - std::min(existing.entries, kMaxRepeaterEntries);
-  std::size_t farther = 0;
-  if (request.near) {
-    std::stable_sort(rows.begin(), rows.end(),
-                     [](const Candidate& a, const Candidate& b) { return a.km < b.km; });
-    if (rows.size() > room) {
-      farther = rows.size() - room;
-      rows.resize(room);
-    }
-  }
+  const Selection selection =
+      select_rows(request, records, first, columns, encoding, areas, chosen, existing, room);
+  const auto& [rows, refused, other_modes, already_listed, repeated, other_groups, no_place, beyond,
+               farther] = selection;
+
   const bool fits = rows.size() <= room;
   std::vector<std::string> lines;
   std::set<std::string> written_areas;
@@ -278,42 +366,8 @@ ImportReport import_repeater_table(const ImportRequest& request) {
     }
   }
 
-  std::string details;
-  if (request.append) {
-    details += "  " + count_of(existing.entries, "line") + " already in the list kept\n";
-    if (already_listed)
-      details += "  " + count_of(already_listed, "repeater") + " already in the list skipped\n";
-  }
-  if (repeated)
-    details += "  " + count_of(repeated, "row") +
-               " skipped, same callsign and frequency as an earlier row\n";
-  if (other_groups) details += "  " + count_of(other_groups, "row") + " of other groups left out\n";
-  if (no_place) details += "  " + count_of(no_place, "row") + " without coordinates left out\n";
-  if (beyond)
-    details += "  " + count_of(beyond, "repeater") + " farther than " +
-               whole_km(*request.within_km) + " left out\n";
-  if (farther)
-    details += "  " + count_of(farther, "farther repeater") +
-               " left out: the console reads no more than " + std::to_string(kMaxRepeaterEntries) +
-               " lines\n";
-  if (request.near && fits && !rows.empty())
-    details += "  nearest first; the farthest kept is " + whole_km(rows.back().km) + " away\n";
-  if (!other_modes.empty()) {
-    std::size_t total = 0;
-    std::string modes;
-    for (const auto& [mode, n] : other_modes) {
-      total += n;
-      modes += (modes.empty() ? "" : ", ") + mode + " " + std::to_string(n);
-    }
-    details += "  " + count_of(total, "row") + " skipped, not DV (" + modes + ")\n";
-  }
-  if (columns.mode < 0) details += "  no Mode column: every row taken as DV\n";
-  for (const auto& [group, area] : areas.by_group)
-    if (written_areas.count(area)) details += "  area " + area + ": group " + group + "\n";
-  if (!refused.empty()) {
-    details += "  " + count_of(refused.size(), "row") + " rejected:\n";
-    for (const std::string& r : refused) details += "    " + r + "\n";
-  }
+  const std::string details =
+      details_of(request, existing, selection, fits, columns, areas, written_areas);
 
   const std::string unchanged = list_name + " left as it was\n" + details;
   if (!fits) {
