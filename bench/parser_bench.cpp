@@ -9,7 +9,7 @@
 #include "adapter/frame_parser.h"
 #include "adapter/heard_log_writer.h"
 #include "bench/adapter_reports.h"
-#include "bench/bench_view.h"
+#include "support/recording_view.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ ReportBytes mixed_stream() {
 
 void BM_FeedByteMixedFrames(benchmark::State& state) {
   const ReportBytes stream = mixed_stream();
-  BenchView view;
+  CallLogView view{CallLogView::counts_only};
   AdapterFrameParser parser;
   set_heard_log_on(false);  // the parser alone; a million headers a second would flood the disk
   for (auto _ : state) {
@@ -36,7 +36,8 @@ void BM_FeedByteMixedFrames(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
                           static_cast<std::int64_t>(stream.size()));
   // Every header shows one line of 36 typed characters, every status one text.
-  if (view.chars_typed != static_cast<long>(state.iterations()) * 1024 * kHeaderLineChars) {
+  if (view.count(ViewCall::type_char) !=
+      static_cast<long>(state.iterations()) * 1024 * kHeaderLineChars) {
     state.SkipWithError("the parser did not show every header line");
   }
 }

@@ -15,9 +15,9 @@
 #include "adapter/link_state.h"
 #include "adapter/receive_loop.h"
 #include "bench/bench_report.h"
-#include "bench/bench_view.h"
 #include "bench/process_wakeups.h"
 #include "support/pty_device.h"
+#include "support/recording_view.h"
 #include "support/temp_workdir.h"
 
 namespace {
@@ -37,7 +37,7 @@ int main(int argc, char** argv) {
   const BenchOptions options = parse_bench_options(argc, argv);
   TempWorkdir dir;
   PtyDevice adapter(7);
-  BenchView view;
+  CallLogView view{CallLogView::counts_only};
 
   open_adapter_port(view, "7");
   if (!adapter_open || !adapter_port_handle.is_open()) {

@@ -5,11 +5,11 @@
 
 #include <string>
 
-#include "bench/bench_view.h"
 #include "settings/repeater_import.h"
 #include "settings/repeater_lists.h"
 #include "settings/settings_files.h"
 #include "settings/station_settings.h"
+#include "support/recording_view.h"
 #include "support/temp_workdir.h"
 
 namespace {
@@ -46,10 +46,10 @@ void folder_with_list() {
 
 void BM_FillHisRepeaterList256(benchmark::State& state) {
   folder_with_list();
-  BenchView view;
+  CallLogView view{CallLogView::counts_only};
   for (auto _ : state) fill_his_repeater_list(view);
   state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * kRepeaterLines);
-  if (view.entries_added != static_cast<long>(state.iterations()) * kRepeaterLines) {
+  if (view.count(ViewCall::list_append) != static_cast<long>(state.iterations()) * kRepeaterLines) {
     state.SkipWithError("not every repeater reached the list");
   }
 }
@@ -58,10 +58,10 @@ BENCHMARK(BM_FillHisRepeaterList256)->Unit(benchmark::kMicrosecond);
 // The whole file is read; the lines of one call area (26 of 256) are kept.
 void BM_FillMyRepeaterList256(benchmark::State& state) {
   folder_with_list();
-  BenchView view;
+  CallLogView view{CallLogView::counts_only};
   for (auto _ : state) fill_my_repeater_list(view, kRepeaterListFile, "JP1");
   state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * kRepeaterLines);
-  if (view.entries_added != static_cast<long>(state.iterations()) * 26) {
+  if (view.count(ViewCall::list_append) != static_cast<long>(state.iterations()) * 26) {
     state.SkipWithError("the area's repeaters did not all reach the list");
   }
 }
@@ -80,7 +80,7 @@ const SettingsLine kLines[] = {
 
 void BM_ParseSettingsLine(benchmark::State& state) {
   const SettingsLine& line = kLines[state.range(0)];
-  BenchView view;
+  CallLogView view{CallLogView::counts_only};
   for (auto _ : state) parse_settings_line(view, line.line, line.kind);
   reset_station_settings();
 }
@@ -92,13 +92,14 @@ BENCHMARK(BM_ParseSettingsLine)
 // Opening the window starts with this: the file's first line, then its fields.
 void BM_ReadAdapterSettingsFile(benchmark::State& state) {
   folder_with_list();
-  BenchView view;
+  CallLogView view{CallLogView::counts_only};
   for (auto _ : state) {
     std::string line = read_first_line(view, kAdapterSettingsFile);
     parse_settings_line(view, line, SettingsKind::adapter);
   }
   reset_station_settings();
-  if (view.boxes_shown != 0) state.SkipWithError("the settings file could not be read");
+  if (view.count(ViewCall::message_box) != 0)
+    state.SkipWithError("the settings file could not be read");
 }
 BENCHMARK(BM_ReadAdapterSettingsFile)->Unit(benchmark::kMicrosecond);
 

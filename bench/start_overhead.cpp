@@ -14,10 +14,10 @@
 #include "adapter/link_state.h"
 #include "adapter/pacing.h"
 #include "bench/bench_report.h"
-#include "bench/bench_view.h"
 #include "bench/station_files.h"
 #include "console/console_handlers.h"
 #include "support/pty_device.h"
+#include "support/recording_view.h"
 #include "support/temp_workdir.h"
 
 namespace {
@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
   write_typical_station_files(dir);
   PtyDevice adapter(7);
   PtyDevice radio(8);
-  BenchView view;
+  CallLogView view{CallLogView::counts_only};
   const DisplayPump pump = [] {};
   set_pacing_divisor_for_tests(options.pacing_divisor);
 
@@ -72,7 +72,8 @@ int main(int argc, char** argv) {
     const double cpu = thread_cpu_ms() - cpu_begin;
     const double wall = std::chrono::duration<double, std::milli>(end - begin).count();
 
-    const bool started = adapter_open && transceiver_active && view.boxes_shown == 0;
+    const bool started =
+        adapter_open && transceiver_active && view.count(ViewCall::message_box) == 0;
     const std::size_t to_adapter = adapter.read_count(kAdapterBytes).size();
     const std::size_t to_radio = radio.read_count(kRadioBytes).size();
     on_start_stop(view, pump);  // STOP, outside the timing

@@ -22,9 +22,9 @@
 #include "adapter/link_state.h"
 #include "adapter/pacing.h"
 #include "adapter/serial_port.h"
-#include "call_log_view.h"
 #include "fuzz_check.h"
 #include "settings/station_settings.h"
+#include "support/recording_view.h"
 #include "transceiver/cat.h"
 
 namespace {

@@ -11,9 +11,9 @@
 
 #include "adapter/frame_parser.h"
 #include "adapter/heard_log_writer.h"
-#include "call_log_view.h"
 #include "fuzz_check.h"
 #include "settings/station_settings.h"
+#include "support/recording_view.h"
 
 namespace {
 

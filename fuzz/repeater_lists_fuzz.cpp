@@ -14,10 +14,10 @@
 #include <string_view>
 #include <vector>
 
-#include "call_log_view.h"
 #include "fuzz_check.h"
 #include "settings/repeater_lists.h"
 #include "settings/settings_files.h"
+#include "support/recording_view.h"
 
 namespace {
 
