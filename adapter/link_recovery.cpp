@@ -88,11 +88,10 @@ void wait_for_adapter_return(ConsoleView& view) {
   view.set_text(ctl::response, "LOST");
   while (adapter_open) {
     adapter_port_handle.sleep_until_woken(kRetryInterval);
-    if (!adapter_open) return;
-    if (reopen_and_configure()) {
-      // Blank until the adapter reports something.
-      view.set_text(ctl::response, "    ");
-      return;
-    }
+    if (!adapter_open) break;
+    if (reopen_and_configure()) break;
   }
+  // Blank until the adapter reports something; nor does "LOST" stay once
+  // STOP or EXIT has ended the link.
+  view.set_text(ctl::response, "    ");
 }

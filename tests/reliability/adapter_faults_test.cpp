@@ -57,6 +57,10 @@ TEST_F(AdapterFaultsTest, AdapterUnpluggedWhileRunningShowsLostAndStopStillSaves
   std::this_thread::sleep_for(1s);
   EXPECT_LT(process_cpu_time() - cpu_before, 100ms) << "the receive loop spins on the dead port";
   EXPECT_TRUE(receive_loop_running());
+  // Chosen in this run while the adapter is out: STOP saves it as always.
+  const std::string riverside = "JP1,Riverside,434550,+600,QR3RVS A,None";
+  double_click_entry(ctl::his_repeater, riverside);
+  std::filesystem::remove("D-STAR_my_rpt.txt");
 
   // A STOP stuck on the dead port would never return; the bounds here are
   // generous so that a loaded machine does not fail them.
@@ -65,7 +69,11 @@ TEST_F(AdapterFaultsTest, AdapterUnpluggedWhileRunningShowsLostAndStopStillSaves
   EXPECT_FALSE(receive_loop_running());
   EXPECT_EQ(view.text(ctl::start_stop), "START");
   EXPECT_TRUE(view.boxes().empty());
-  EXPECT_EQ(dir.read_file("D-STAR_DV_config.txt"), "QR3WMN D,F817,JP1,QR3KTA A,QR3KTA B,7");
+  EXPECT_EQ(view.text(ctl::response), "    ") << "LOST stays after the link has ended";
+  EXPECT_EQ(dir.read_file("D-STAR_DV_config.txt"), "QR3WMN D,F817,JP1,QR3KTA A,QR3RVS A,7");
+  EXPECT_EQ(dir.read_file("D-STAR_my_rpt.txt"),
+            "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G");
+  EXPECT_EQ(dir.read_file("D-STAR_his_rpt.txt"), riverside);
 
   // START while it is still out: told so, and nothing hangs.
   EXPECT_LT(time_of([&] { press(ctl::start_stop); }), 5s);
