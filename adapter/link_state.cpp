@@ -40,7 +40,7 @@ void open_adapter_port(ConsoleView& view, std::string_view port_text) {
     return;
   }
   adapter_port_opened = true;
-  remember_adapter_device(device);
+  remember_adapter_device(device, adapter_port_handle.identity());
 }
 
 void open_transceiver_port(ConsoleView& view, std::string_view port_text) {
