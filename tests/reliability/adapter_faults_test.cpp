@@ -15,6 +15,7 @@
 #include "adapter/link_state.h"
 #include "adapter/receive_loop.h"
 #include "support/console_fixture.h"
+#include "support/holding_program.h"
 #include "support/process_census.h"
 #include "support/wait_until.h"
 
@@ -103,7 +104,11 @@ TEST_F(AdapterFaultsTest, AdapterPluggedInAgainGetsItsConfigurationAndTheRouteCh
             start_frames("QR3KTG G", "QR3KTA A", "/QR3KTAB"));
   radio.read_all(50ms);
 
-  // Unplugged: the terminal hangs up and its COM7 link goes.
+  // Unplugged in the middle of a header: the terminal hangs up and its COM7
+  // link goes.
+  adapter.write(Bytes{0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x04} +
+                bytes_of("QR3KTG GQR3KTA ACQCQCQ  QR3CUT X"));
+  std::this_thread::sleep_for(100ms);
   adapter.close_far_end();
   std::filesystem::remove("COM7");
   ASSERT_TRUE(wait_until([&] { return view.text(ctl::response) == "LOST"; }));
@@ -119,10 +124,43 @@ TEST_F(AdapterFaultsTest, AdapterPluggedInAgainGetsItsConfigurationAndTheRouteCh
   const Bytes again = start_frames("QR3KTG G", "QR3KTA A", "CQCQCQ  ");
   EXPECT_EQ(replugged.read_count(again.size()), again);
   EXPECT_TRUE(wait_until([&] { return view.text(ctl::response) == "    "; }));
-  replugged.write(kHeaderReport);
-  EXPECT_TRUE(wait_until([&] { return view.text(ctl::receiving) == kHeaderLine; }));
+  // The cut header is not finished by a frame that ends early.
+  replugged.write(Bytes{0xFE, 0xFE, 0x7F, 0x01, 0xFD} + kHeaderReport);
+  EXPECT_TRUE(wait_until([&] { return view.text(ctl::receiving).size() >= kHeaderLine.size(); }));
+  EXPECT_EQ(view.text(ctl::receiving), kHeaderLine);
   EXPECT_TRUE(radio.read_all(50ms).empty()) << "the radio is not tuned again";
   EXPECT_TRUE(view.boxes().empty());
+  press(ctl::start_stop);
+  EXPECT_FALSE(adapter_open);
+}
+
+void point_com7_at(const std::string& device) {
+  std::filesystem::remove("COM7");
+  std::filesystem::create_symlink(device, "COM7");
+}
+
+TEST_F(AdapterFaultsTest, AnotherTerminalUnderTheFreedNameIsConfiguredOnlyOnceNobodyHoldsIt) {
+  press(ctl::start_stop);
+  const Bytes frames = start_frames("QR3KTG G", "QR3KTA A", "/QR3KTAB");
+  ASSERT_EQ(adapter.read_count(frames.size()), frames);
+  adapter.close_far_end();
+  ASSERT_TRUE(wait_until([&] { return view.text(ctl::response) == "LOST"; }));
+
+  // Another program's terminal takes the name, then a pseudo-terminal master.
+  PtyDevice other;
+  HoldingProgram other_program(other.near_path());
+  for (const std::string& device : {other.near_path(), std::string("/dev/ptmx")}) {
+    point_com7_at(device);
+    std::this_thread::sleep_for(2500ms);
+    EXPECT_EQ(view.text(ctl::response), "LOST") << device;
+  }
+  EXPECT_TRUE(other.read_all(50ms).empty()) << "another program's device was configured";
+
+  // Once the other program has let go, it is taken as a replugged one is.
+  point_com7_at(other.near_path());
+  other_program.end();
+  EXPECT_EQ(other.read_count(frames.size()), frames);
+  EXPECT_TRUE(wait_until([&] { return view.text(ctl::response) == "    "; }));
   press(ctl::start_stop);
   EXPECT_FALSE(adapter_open);
 }
