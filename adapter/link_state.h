@@ -4,8 +4,10 @@
 // them; the receive thread reads the adapter port and polls adapter_open.
 // While the link runs, the receive thread also gives back an unplugged
 // adapter's device, reopens it and configures it again (link_recovery.h):
-// from START to STOP the adapter's handle is the receive thread's to change,
-// and the window's thread touches it only under that file's lock.
+// from START to STOP the adapter's device is the receive thread's to
+// change, and the window's thread writes to it only under that file's lock
+// (waking its reader needs none). Whether the link ran is the window's
+// thread's own record, adapter_port_opened, never the handle.
 
 #include <atomic>
 #include <string>

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <tuple>
 
 #include "adapter/sysfs_identity.h"
 #include "support/temp_workdir.h"
@@ -11,8 +12,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A device as the kernel's device tree shows it. No port: a pseudo-terminal;
-// no vendor: a port of the computer itself.
+// A USB serial lead as /sys shows it, its terminal ttyUSB0 (188:0); without
+// a USB port, a pseudo-terminal.
 struct Device {
   const char* usb_port;
   const char* vendor = "";
@@ -21,32 +22,22 @@ struct Device {
   const char* interface = "00";
 };
 
-void attribute(const fs::path& dir, const char* name, const std::string& value) {
-  fs::create_directories(dir);
-  if (!value.empty()) std::ofstream(dir / name) << value << "\n";
-}
-
-// ttyUSB0 (188:0) or ttyS0 (4:64) as /sys shows it, under `sys`.
-DeviceIdentity identity_in(const fs::path& sys, const Device& device) {
-  if (device.usb_port == nullptr) return identity_of_terminal(136, 3, sys.string());
-  fs::path tty = sys / "devices/pnp0/00:05/tty/ttyS0";
-  std::string number = "4:64";
-  if (*device.vendor != '\0') {
-    const fs::path hub = sys / "devices/pci0000:00/0000:00:14.0/usb1";
-    attribute(hub, "idVendor", "1d6b");
-    const fs::path lead = hub / device.usb_port;
-    attribute(lead, "idVendor", device.vendor);
-    attribute(lead, "idProduct", device.product);
-    attribute(lead, "serial", device.serial);
-    const fs::path port = lead / (std::string(device.usb_port) + ":1." + device.interface);
-    attribute(port, "bInterfaceNumber", device.interface);
-    tty = port / "ttyUSB0/tty/ttyUSB0";
-    number = "188:0";
-  }
-  fs::create_directories(tty);
+DeviceIdentity identity_in(const fs::path& sys, const Device& d) {
+  if (d.usb_port == nullptr) return identity_of_terminal(136, 3, sys.string());
+  const fs::path hub = sys / "devices/pci0000:00/0000:00:14.0/usb1", lead = hub / d.usb_port;
+  const fs::path port = lead / (std::string(d.usb_port) + ":1." + d.interface);
+  fs::create_directories(port / "ttyUSB0/tty/ttyUSB0");
   fs::create_directories(sys / "dev/char");
-  fs::create_directory_symlink(fs::relative(tty, sys / "dev/char"), sys / "dev/char" / number);
-  return identity_of_terminal(number == "4:64" ? 4 : 188, number == "4:64" ? 64 : 0, sys.string());
+  fs::create_directory_symlink(fs::relative(port / "ttyUSB0/tty/ttyUSB0", sys / "dev/char"),
+                               sys / "dev/char/188:0");
+  for (const auto& [dir, name, value] : {std::tuple{hub, "idVendor", "1d6b"},
+                                         {lead, "idVendor", d.vendor},
+                                         {lead, "idProduct", d.product},
+                                         {lead, "serial", d.serial},
+                                         {port, "bInterfaceNumber", d.interface}}) {
+    if (*value != '\0') std::ofstream(dir / name) << value << "\n";
+  }
+  return identity_of_terminal(188, 0, sys.string());
 }
 
 TEST(DeviceIdentity, OnlyTheAdapterThatLeftCountsAsComingBack) {
@@ -66,8 +57,6 @@ TEST(DeviceIdentity, OnlyTheAdapterThatLeftCountsAsComingBack) {
       {"a lead without serial number elsewhere", no_serial, {"1-4", "1a86", "7523"}, false},
       {"a new pseudo-terminal under the name", {nullptr}, {nullptr}, true},
       {"a USB lead where a pseudo-terminal was", {nullptr}, ftdi, false},
-      {"the computer's own port", {""}, {""}, true},
-      {"a USB lead where the computer's port was", {""}, ftdi, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.situation);

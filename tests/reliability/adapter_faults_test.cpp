@@ -3,6 +3,8 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -15,7 +17,6 @@
 #include "adapter/link_state.h"
 #include "adapter/receive_loop.h"
 #include "support/console_fixture.h"
-#include "support/holding_program.h"
 #include "support/process_census.h"
 #include "support/wait_until.h"
 
@@ -61,7 +62,6 @@ TEST_F(AdapterFaultsTest, AdapterUnpluggedWhileRunningShowsLostAndStopStillSaves
   // Chosen in this run while the adapter is out: STOP saves it as always.
   const std::string riverside = "JP1,Riverside,434550,+600,QR3RVS A,None";
   double_click_entry(ctl::his_repeater, riverside);
-  std::filesystem::remove("D-STAR_my_rpt.txt");
 
   // A STOP stuck on the dead port would never return; the bounds here are
   // generous so that a loaded machine does not fail them.
@@ -72,8 +72,6 @@ TEST_F(AdapterFaultsTest, AdapterUnpluggedWhileRunningShowsLostAndStopStillSaves
   EXPECT_TRUE(view.boxes().empty());
   EXPECT_EQ(view.text(ctl::response), "    ") << "LOST stays after the link has ended";
   EXPECT_EQ(dir.read_file("D-STAR_DV_config.txt"), "QR3WMN D,F817,JP1,QR3KTA A,QR3RVS A,7");
-  EXPECT_EQ(dir.read_file("D-STAR_my_rpt.txt"),
-            "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G");
   EXPECT_EQ(dir.read_file("D-STAR_his_rpt.txt"), riverside);
 
   // START while it is still out: told so, and nothing hangs.
@@ -104,8 +102,7 @@ TEST_F(AdapterFaultsTest, AdapterPluggedInAgainGetsItsConfigurationAndTheRouteCh
             start_frames("QR3KTG G", "QR3KTA A", "/QR3KTAB"));
   radio.read_all(50ms);
 
-  // Unplugged in the middle of a header: the terminal hangs up and its COM7
-  // link goes.
+  // Unplugged amid a header: the terminal hangs up and its COM7 link goes.
   adapter.write(Bytes{0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x04} +
                 bytes_of("QR3KTG GQR3KTA ACQCQCQ  QR3CUT X"));
   std::this_thread::sleep_for(100ms);
@@ -134,11 +131,6 @@ TEST_F(AdapterFaultsTest, AdapterPluggedInAgainGetsItsConfigurationAndTheRouteCh
   EXPECT_FALSE(adapter_open);
 }
 
-void point_com7_at(const std::string& device) {
-  std::filesystem::remove("COM7");
-  std::filesystem::create_symlink(device, "COM7");
-}
-
 TEST_F(AdapterFaultsTest, AnotherTerminalUnderTheFreedNameIsConfiguredOnlyOnceNobodyHoldsIt) {
   press(ctl::start_stop);
   const Bytes frames = start_frames("QR3KTG G", "QR3KTA A", "/QR3KTAB");
@@ -148,17 +140,26 @@ TEST_F(AdapterFaultsTest, AnotherTerminalUnderTheFreedNameIsConfiguredOnlyOnceNo
 
   // Another program's terminal takes the name, then a pseudo-terminal master.
   PtyDevice other;
-  HoldingProgram other_program(other.near_path());
+  const int held = ::open(other.near_path().c_str(), O_RDWR | O_NOCTTY);
+  const pid_t other_program = fork();
+  if (other_program == 0) {
+    ::close(other.far_fd());  // it uses the terminal, it is not its device
+    for (;;) pause();
+  }
+  ::close(held);
   for (const std::string& device : {other.near_path(), std::string("/dev/ptmx")}) {
-    point_com7_at(device);
+    std::filesystem::remove("COM7");
+    std::filesystem::create_symlink(device, "COM7");
     std::this_thread::sleep_for(2500ms);
     EXPECT_EQ(view.text(ctl::response), "LOST") << device;
   }
   EXPECT_TRUE(other.read_all(50ms).empty()) << "another program's device was configured";
 
   // Once the other program has let go, it is taken as a replugged one is.
-  point_com7_at(other.near_path());
-  other_program.end();
+  std::filesystem::remove("COM7");
+  std::filesystem::create_symlink(other.near_path(), "COM7");
+  kill(other_program, SIGKILL);
+  waitpid(other_program, nullptr, 0);
   EXPECT_EQ(other.read_count(frames.size()), frames);
   EXPECT_TRUE(wait_until([&] { return view.text(ctl::response) == "    "; }));
   press(ctl::start_stop);
