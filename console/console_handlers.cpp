@@ -139,10 +139,11 @@ bool on_command(ConsoleView& view, int control_id, CommandKind kind, const Displ
 }
 
 void stop_adapter_side(ConsoleView& view, const DisplayPump& pump) {
-  // Saved only for a link that ran: during a failed START's box the flag is
-  // set but no port is open. Cleared before the save, so a stop that comes
-  // while a save's box waits for OK does not save a second time.
-  if (adapter_open && adapter_port_handle.is_open()) {
+  // Saved only for a link that ran, the adapter unplugged or not: during a
+  // failed START's box the flag is set but no port was opened. Cleared
+  // before the save, so a stop that comes while a save's box waits for OK
+  // does not save a second time.
+  if (adapter_open && adapter_port_opened) {
     adapter_open = false;
     save_adapter_settings(view);
   }
