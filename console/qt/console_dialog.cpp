@@ -24,6 +24,7 @@
 #include "console/qt/dialog_units.h"
 #include "console/qt/frame_lines.h"
 #include "console/qt/list_entry_text.h"
+#include "console/qt/spoken_names.h"
 #include "console/qt/whole_rows.h"
 
 namespace {
@@ -37,7 +38,8 @@ QString object_name_for(int id) { return QStringLiteral("id%1").arg(id); }
 // The caption as the operator reads it, without the marker of its key.
 QString shown_caption(const QLabel& label) {
   QString text = label.text();
-  if (label.buddy()) text.remove(text.indexOf(u'&'), 1);
+  const qsizetype marker = text.indexOf(u'&');
+  if (label.buddy() && marker >= 0) text.remove(marker, 1);
   return text;
 }
 
@@ -109,7 +111,6 @@ ConsoleDialog::ConsoleDialog(CommandHandler handler, const CreationHook& on_crea
   for (const ControlSpec& placed : console_controls) {
     QWidget* widget = create_control(placed);
     widget->setObjectName(object_name_for(placed.id));
-    widget->setAccessibleName(QString::fromLatin1(placed.accessible_name));
     widget->setGeometry(du_rect(units, placed.x, placed.y, placed.w, placed.h));
     if (auto* entries = qobject_cast<QListWidget*>(widget)) fit_to_whole_rows(*entries);
     if (auto* text_box = qobject_cast<QPlainTextEdit*>(widget)) fit_to_whole_lines(*text_box);
@@ -124,6 +125,7 @@ ConsoleDialog::ConsoleDialog(CommandHandler handler, const CreationHook& on_crea
         QString::fromStdString(caption_with_list_key(key.label, caption->text().toStdString())));
     caption->setBuddy(control(key.list));
   }
+  name_controls_by_captions([this](int id) { return control(id); });
   keep_captions_off_neighbours(controls_, du_to_px_x(units, 1));
   for (std::size_t i = 1; i < console_tab_order.size(); ++i) {
     setTabOrder(control(console_tab_order[i - 1]), control(console_tab_order[i]));
@@ -289,6 +291,7 @@ void ConsoleDialog::set_text(int id, const std::string& text) {
     } else if (auto* button = qobject_cast<QPushButton*>(widget)) {
       button->setText(latin1_text(text));
     }
+    rename_after_text_change([this](int control_id) { return control(control_id); }, id);
   });
 }
 
