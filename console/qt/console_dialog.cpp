@@ -1,5 +1,6 @@
 #include "console/qt/console_dialog.h"
 
+#include <QAccessible>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFontDatabase>
@@ -24,6 +25,7 @@
 #include "console/qt/dialog_units.h"
 #include "console/qt/frame_lines.h"
 #include "console/qt/list_entry_text.h"
+#include "console/qt/one_line_text.h"
 #include "console/qt/spoken_names.h"
 #include "console/qt/whole_rows.h"
 
@@ -97,6 +99,7 @@ ConsoleDialog::ConsoleDialog(CommandHandler handler, const CreationHook& on_crea
       handler_(std::move(handler)),
       digits_only_(std::make_unique<QRegularExpressionValidator>(
           QRegularExpression(QStringLiteral("[0-9]*")))) {
+  QAccessible::installFactory(one_line_text_factory);
   setObjectName(QStringLiteral("DIALOG1"));
   setWindowTitle(QString::fromLatin1(console_title));
   pump_ = [this] { pump_display_requests(); };
@@ -146,8 +149,11 @@ QWidget* ConsoleDialog::create_control(const ControlSpec& placed) {
   switch (placed.kind) {
     case ControlKind::label:
     case ControlKind::right_label: {
-      auto label = std::make_unique<QLabel>(caption, this);
+      // Named before it has text, so a screen reader's first look finds it.
+      auto label = std::make_unique<QLabel>(this);
+      label->setObjectName(object_name_for(id));
       label->setTextFormat(Qt::PlainText);
+      label->setText(caption);
       label->setAlignment(
           (placed.kind == ControlKind::right_label ? Qt::AlignRight : Qt::AlignLeft) |
           Qt::AlignTop);
@@ -157,6 +163,7 @@ QWidget* ConsoleDialog::create_control(const ControlSpec& placed) {
     case ControlKind::digits_edit:
     case ControlKind::line_edit: {
       auto edit = std::make_unique<QLineEdit>(this);
+      edit->setObjectName(object_name_for(id));
       if (placed.kind == ControlKind::digits_edit) edit->setValidator(digits_only_.get());
       owned_controls_.push_back(std::move(edit));
       break;

@@ -54,6 +54,13 @@ QString spoken_name(const ControlLookup& control, int id) {
 
 }  // namespace
 
+bool is_value_field(int id) {
+  for (const Captioned& c : captioned) {
+    if (c.control == id) return c.value;
+  }
+  return false;
+}
+
 void name_controls_by_captions(const ControlLookup& control) {
   for (const Captioned& c : captioned) {
     // A label's buddy is what a screen reader pairs it with.
@@ -67,7 +74,8 @@ void rename_after_text_change(const ControlLookup& control, int id) {
   QWidget* widget = control(id);
   if (!widget) return;
   const QString name = spoken_name(control, id);
-  if (widget->accessibleName() != name) widget->setAccessibleName(name);
+  if (widget->accessibleName() == name) return;
+  widget->setAccessibleName(name);
   // The value field's caption names it too.
   for (const Captioned& c : captioned) {
     if (c.caption == id) rename_after_text_change(control, c.control);

@@ -12,5 +12,8 @@ using ControlLookup = std::function<QWidget*(int id)>;
 
 // Makes each caption the label of its control and names every control.
 void name_controls_by_captions(const ControlLookup& control);
+// A label that shows a value (Response, TRX frq, Shift, the call-back
+// callsign): read by its text, named by caption and value.
+bool is_value_field(int id);
 // After a control's text changed: names it again.
 void rename_after_text_change(const ControlLookup& control, int id);

@@ -71,7 +71,11 @@ start_session() {
     echo "another Orca runs for this user; this test needs Orca to itself" >&2
     return 1
   fi
-  orca --debug-file="$run/orca.debug" >"$run/orca.log" 2>&1 &
+  # Orca writes its debug file in blocks, so the last words may wait there
+  # for long; on a terminal it writes each line at once, and script copies
+  # the terminal to the file as it comes.
+  SHELL=/bin/sh script --quiet --flush --return \
+    --command 'exec orca --debug-file=/dev/tty' "$run/orca.debug" >/dev/null 2>&1 </dev/null &
   pids+=($!)
   for _ in $(seq 300); do
     grep -q "Orca is running\|INFO: Orca is ready\|speech server" "$run/orca.debug" 2>/dev/null && return 0
