@@ -50,17 +50,16 @@ said_so_far() { spoken 0 | wc -l; }
 steps="
 -                     |DV port(1) text|7 selected      |the window opens in DV port(1), its number read whole
 Tab                   |TRX port(1) text|8 selected     |TRX port(1) with its number
-Tab                   |START push button               |the button says what a press does
-space wait shift+Tab Tab |STOP push button                |after START it reads STOP
+Tab                   |'START push button              |the button says what a press does
+space wait shift+Tab Tab |'STOP push button            |after START it reads STOP
 Tab Tab Tab           |Receiving text                  |Tab reaches Receiving, named by its caption
 -                     |QR4KLM   CQCQCQ   QR3KTA A QR3KTG G|a station heard while there: one whole line
 KP_Up                 |Receiving QR4KLM                |flat review reads the line beside its caption
+ctrl+End Home shift+Right shift+Right shift+Right shift+Right shift+Right shift+Right |QR4KLM|the callsign selected
 Tab                   |Sending(20) text                |Sending, with its 20 characters
-shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab |DV port(1) text|back in DV port(1)
-KP_Prior              |Response Response *** EXIT      |flat review: Response and its value
-KP_Prior KP_Prior KP_Prior KP_Prior KP_Prior KP_Prior |TRX port(1) 8|flat review: TRX port(1) and its number
-KP_Prior KP_Prior     |TRX frq[kHz] 439310             |flat review: the frequency beside its caption
-KP_Prior KP_Prior     |Shift[kHz] -5000                |flat review: the shift beside its caption
+Tab Tab Tab           |Call back push button           |Call back
+space KP_Up           |Call back QR4KLM                |flat review reads the callsign called back
+unplug wait Tab KP_Prior KP_Prior KP_Prior KP_Prior KP_Prior KP_Prior KP_Prior KP_Prior KP_Prior KP_Prior KP_Prior KP_Prior KP_Prior |DV port(1) text|Response LOST|TRX port(1) 8|TRX frq[kHz] 439310|Shift[kHz] -5000|the adapter pulled out, flat review from DV port(1): each value beside its caption
 alt+a                 |Call area(7)|List with 13 items |Alt+A reaches the call areas
 Down                  |Simplex                         |Down highlights an entry
 space KP_Enter        |list item|Simplex|2 of 13      |Space chooses it, where am I reads it

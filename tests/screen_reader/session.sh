@@ -5,21 +5,29 @@
 
 pids=()
 
-# Stops a process and everything it started, children first, by id.
-stop_tree() {
-  local pid=$1 child
-  for child in $(pgrep -P "$pid"); do stop_tree "$child"; done
-  kill -TERM "$pid" 2>/dev/null
+# A process and everything it started, children first.
+tree_of() {
+  local child
+  for child in $(pgrep -P "$1"); do tree_of "$child"; done
+  echo "$1"
 }
 
+# Stops every process the session started, and what they started, by id,
+# and waits until each is gone.
 stop_session() {
-  local i
-  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do stop_tree "${pids[i]}"; done
-  for pid in "${pids[@]}"; do
-    for _ in $(seq 30); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  local all=() i pid
+  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do all+=($(tree_of "${pids[i]}")); done
+  for pid in "${all[@]}"; do kill -TERM "$pid" 2>/dev/null; done
+  for pid in "${all[@]}"; do
+    # A child of this shell stays a zombie until waited for.
+    for _ in $(seq 50); do
+      [ "$(ps -o stat= -p "$pid" 2>/dev/null | cut -c1)" = "" ] && break
+      [ "$(ps -o stat= -p "$pid" | cut -c1)" = Z ] && break
+      sleep 0.1
+    done
     kill -KILL "$pid" 2>/dev/null
-    wait "$pid" 2>/dev/null
   done
+  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null; done
   pids=()
 }
 
@@ -53,12 +61,17 @@ start_session() {
 
   /usr/libexec/at-spi-bus-launcher --launch-immediately &
   pids+=($!)
+  # Asked only once the launcher holds its name: asking earlier would make
+  # D-Bus start a launcher of its own.
   for _ in $(seq 100); do
-    dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus \
-      org.freedesktop.DBus.Properties.Set string:org.a11y.Status string:IsEnabled \
-      variant:boolean:true >/dev/null 2>&1 && break
+    dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+      org.freedesktop.DBus.NameHasOwner string:org.a11y.Bus 2>/dev/null | grep -q true && break
     sleep 0.1
   done
+  # Qt offers its accessibility only when IsEnabled is set.
+  dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus \
+    org.freedesktop.DBus.Properties.Set string:org.a11y.Status string:IsEnabled \
+    variant:boolean:true >/dev/null || { echo "the accessibility bus did not start" >&2; return 1; }
 
   printf 'AddModule "dummy" "sd_dummy" ""\nDefaultModule dummy\nAudioOutputMethod "libao"\n' \
     >"$XDG_CONFIG_HOME/speech-dispatcher/speechd.conf"
@@ -67,6 +80,9 @@ start_session() {
     -C "$XDG_CONFIG_HOME/speech-dispatcher" -L "$run" >"$run/speechd.log" 2>&1 &
   pids+=($!)
 
+  # Orca refuses to start beside another of the same user (one just stopped
+  # may take a moment to go).
+  for _ in $(seq 50); do pgrep -u "$(id -u)" -x orca >/dev/null || break; sleep 0.1; done
   if pgrep -u "$(id -u)" -x orca >/dev/null; then
     echo "another Orca runs for this user; this test needs Orca to itself" >&2
     return 1
