@@ -8,7 +8,7 @@
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:?build folder}" && pwd)
-source "$here/session.sh"
+source "$here/../../tools/screen_reader_session.sh"
 
 run=$(mktemp -d /tmp/kestrel8-screen-reader.XXXXXX)
 finish() {

@@ -1,7 +1,8 @@
 #!/bin/bash
 # A desktop of the test's own for a screen reader: Xvfb, a private D-Bus
 # session, the accessibility bus, speech-dispatcher with its dummy voice and
-# Orca writing what it speaks to a debug file. Sourced by run.sh.
+# Orca writing what it speaks to a debug file. Sourced by the screen-reader
+# test (tests/screen_reader/run.sh): start_session FOLDER, stop_session.
 
 pids=()
 
