@@ -29,8 +29,11 @@ start_session "$run" || exit 1
 station=$run/station
 mkdir -p "$station" && cd "$station" || exit 1
 cp "$here/../../tools/demo/"D-STAR_* .
-# One station, heard well after the operator has reached the Receiving box.
-printf '12,QR4KLM,CQCQCQ,QR3KTA A,QR3KTG G\n' >headers.txt
+# One station calling, again and again, from well after START on: one of its
+# calls comes while the operator waits in the Receiving box.
+for seconds in 10 18 26; do
+  printf '%s,QR4KLM,CQCQCQ,QR3KTA A,QR3KTG G\n' "$seconds"
+done >headers.txt
 "$build/kestrel8-devices" --repeaters D-STAR_repeaters.txt --script headers.txt \
   --script-after-init --every 0 >"$run/devices.log" 2>&1 &
 devices=$!
@@ -51,15 +54,15 @@ steps="
 -                     |DV port(1) text|7 selected      |the window opens in DV port(1), its number read whole
 Tab                   |TRX port(1) text|8 selected     |TRX port(1) with its number
 Tab                   |'START push button              |the button says what a press does
-space wait shift+Tab Tab |'STOP push button            |after START it reads STOP
+space wait KP_Enter   |'STOP push button                |after START it reads STOP (where am I)
 Tab Tab Tab           |Receiving text                  |Tab reaches Receiving, named by its caption
 -                     |QR4KLM   CQCQCQ   QR3KTA A QR3KTG G|a station heard while there: one whole line
 KP_Up                 |Receiving QR4KLM                |flat review reads the line beside its caption
-ctrl+End Home shift+Right shift+Right shift+Right shift+Right shift+Right shift+Right |QR4KLM|the callsign selected
+ctrl+End Home shift+Right shift+Right shift+Right shift+Right shift+Right shift+Right |selected|the callsign selected, letter by letter
 Tab                   |Sending(20) text                |Sending, with its 20 characters
 Tab Tab Tab           |Call back push button           |Call back
 space KP_Up           |Call back QR4KLM                |flat review reads the callsign called back
-unplug wait Tab KP_Prior KP_Prior KP_Prior KP_Prior KP_Prior KP_Prior KP_Prior KP_Prior KP_Prior KP_Prior KP_Prior KP_Prior KP_Prior |DV port(1) text|Response LOST|TRX port(1) 8|TRX frq[kHz] 439310|Shift[kHz] -5000|the adapter pulled out, flat review from DV port(1): each value beside its caption
+unplug wait Tab KP_Prior KP_Prior KP_Prior KP_Prior KP_Prior KP_Prior KP_Prior KP_Prior KP_Prior KP_Prior KP_Prior KP_Prior KP_Prior KP_Prior KP_Prior KP_Prior KP_Prior KP_Prior |DV port(1) text|Response LOST|TRX port(1) 8|TRX frq[kHz] 439310|Shift[kHz] -5000|the adapter pulled out, flat review from DV port(1): each value beside its caption
 alt+a                 |Call area(7)|List with 13 items |Alt+A reaches the call areas
 Down                  |Simplex                         |Down highlights an entry
 space KP_Enter        |list item|Simplex|2 of 13      |Space chooses it, where am I reads it
@@ -83,7 +86,7 @@ while IFS='|' read -r keys rest; do
     esac
   done
   missing=()
-  for ((tries = 0; tries < 100; tries++)); do
+  for ((tries = 0; tries < 150; tries++)); do
     missing=()
     for text in "${fields[@]}"; do
       text=$(echo "$text" | sed 's/ *$//')
