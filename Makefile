@@ -4,7 +4,8 @@
 PACKAGES := g++ cmake ninja-build pkg-config groff-base qt6-base-dev libxkbcommon-dev fonts-dejavu-core fonts-ipafont-gothic \
             googletest libgmock-dev libgtest-dev libbenchmark-dev \
             clang libclang-rt-14-dev xvfb xauth x11-utils imagemagick xdotool \
-            dpkg-dev lintian desktop-file-utils appstream librsvg2-bin clang-format
+            dpkg-dev lintian desktop-file-utils appstream librsvg2-bin clang-format \
+            orca speech-dispatcher at-spi2-core dbus-daemon dbus-bin procps
 # The Windows program is cross-compiled and tested under Wine: `make deps-windows`.
 WINDOWS_PACKAGES := g++ cmake ninja-build groff-base googletest libgtest-dev \
                     g++-mingw-w64-x86-64-posix wine64 xvfb xauth nsis locales
@@ -20,7 +21,7 @@ SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: all deps build test test-loaded sanitize sanitize-address sanitize-thread run run-display-check bench fuzz install clean
 .PHONY: package package-check deps-windows windows test-windows format format-check
-.PHONY: deps-arm64 build-arm64 test-arm64 package-arm64 release
+.PHONY: test-screen-reader deps-arm64 build-arm64 test-arm64 package-arm64 release
 
 all: build
 
@@ -88,6 +89,12 @@ run-display-check:
 run: run-display-check deps build/build.ninja
 	cmake --build build -j $(JOBS) --target kestrel8 kestrel8-devices kestrel8-repeaters
 	@sh tools/run_demo.sh build
+
+# The window under the Orca screen reader, worked by keyboard against the
+# virtual devices, on an X display, D-Bus session and speech server of its own.
+test-screen-reader: deps build/build.ninja
+	cmake --build build -j $(JOBS) --target kestrel8 kestrel8-devices
+	bash tests/screen_reader/run.sh build
 
 # The programs (not the tests): the console, the repeater list importer, the
 # virtual devices, a menu entry, icons, man pages and examples under $(PREFIX).
