@@ -155,7 +155,7 @@ build-win/host/build.ninja:
 test-windows: windows build-win/host/build.ninja
 	cmake --build build-win -j $(JOBS)
 	cmake --build build-win/host -j $(JOBS) --target kestrel8-devices serial_port_wine_test console_wine_end_to_end_test
-	xvfb-run -a -n $(XVFB_DISPLAY) sh tests/wine/run.sh build-win
+	xvfb-run -a -n $(XVFB_DISPLAY) -s "-screen 0 1280x1024x24 -noreset" sh tests/wine/run.sh build-win
 
 XVFB_DISPLAY ?= 99
 

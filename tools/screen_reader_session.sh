@@ -50,7 +50,7 @@ start_session() {
   unset DISPLAY WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS AT_SPI_BUS_ADDRESS SESSION_MANAGER
   export GSETTINGS_BACKEND=memory NO_AT_BRIDGE=0 QT_QPA_PLATFORM=xcb
 
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$run/display" 2>"$run/xvfb.log" &
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$run/display" 2>"$run/xvfb.log" &
   pids+=($!)
   wait_for_file_line "$run/display" 100 || { echo "Xvfb did not start" >&2; return 1; }
   export DISPLAY=:$(head -n1 "$run/display")
