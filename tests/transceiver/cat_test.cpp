@@ -11,6 +11,7 @@
 #include "adapter/link_state.h"
 #include "adapter/pacing.h"
 #include "settings/station_settings.h"
+#include "console/console_handlers.h"
 #include "support/console_fixture.h"
 #include "support/pty_device.h"
 #include "support/station_fixture.h"
@@ -54,7 +55,7 @@ class CatTest : public StationTest {
 };
 
 TEST_F(CatTest, RepeaterTuningSendsFrequencyOffsetShiftAndPacketModeInOrder) {
-  tune_transceiver(view);
+  tune_and_keep_transceiver(view);
   EXPECT_EQ(radio.read_all(), k439310 + k5MHz + kMinus + kPktMode);
   EXPECT_TRUE(transceiver_active);
   EXPECT_TRUE(view.boxes().empty());
@@ -129,7 +130,7 @@ TEST_F(CatTest, TuningFollowsTheChosenRepeaterAndRecordsRefusals) {
     set_text(station.shift_khz, c.shift);
     transceiver_active = true;
     view.clear_boxes();
-    tune_transceiver(view);
+    tune_and_keep_transceiver(view);
     EXPECT_EQ(radio.read_all(), c.sent) << c.situation;
     EXPECT_EQ(transceiver_active, c.active) << c.situation;
     EXPECT_EQ(view.boxes(), boxes_if_460(c.box_460)) << c.situation;
@@ -141,7 +142,7 @@ TEST_F(CatTest, SimplexLeavesTheTransceiverActiveEvenWhenItsPortDidNotOpen) {
   open_transceiver_port(view, "9");
   ASSERT_FALSE(transceiver_active);
   set_text(station.call_area, "Simplex");
-  tune_transceiver(view);
+  tune_and_keep_transceiver(view);
   EXPECT_TRUE(transceiver_active);
   EXPECT_EQ(radio.read_all(), kNothing);
 }
@@ -159,8 +160,7 @@ TEST_F(CatTest, ModeCommandFillsItsUnusedPlacesWithLetterM) {
       {"", kNothing, false},
   };
   for (const auto& c : cases) {
-    transceiver_active = true;
-    send_cat_mode(c.mode);
+    transceiver_active = send_cat_mode(c.mode) == TuneStep::sent;
     EXPECT_EQ(radio.read_all(), c.sent) << c.mode;
     EXPECT_EQ(transceiver_active, c.active) << c.mode;
   }
@@ -183,8 +183,7 @@ TEST_F(CatTest, ShiftDirectionIsReadFromTheSignOrTheNumber) {
       {"  +600", kPlus, true},     {"none", kNothing, false},
   };
   for (const auto& c : cases) {
-    transceiver_active = true;
-    send_cat_direction(c.shift);
+    transceiver_active = send_cat_direction(c.shift) == TuneStep::sent;
     EXPECT_EQ(radio.read_all(), c.sent) << c.shift;
     EXPECT_EQ(transceiver_active, c.active) << c.shift;
   }
