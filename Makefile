@@ -4,10 +4,11 @@
 PACKAGES := g++ cmake ninja-build pkg-config qt6-base-dev libxkbcommon-dev fonts-dejavu-core fonts-ipafont-gothic \
             googletest libgmock-dev libgtest-dev libbenchmark-dev \
             clang libclang-rt-14-dev xvfb xauth x11-utils imagemagick xdotool \
-            dpkg-dev lintian desktop-file-utils appstream librsvg2-bin clang-format
+            dpkg-dev lintian desktop-file-utils appstream librsvg2-bin clang-format \
+            libhamlib-utils
 # The Windows program is cross-compiled and tested under Wine: `make deps-windows`.
 WINDOWS_PACKAGES := g++ cmake ninja-build googletest libgtest-dev \
-                    g++-mingw-w64-x86-64-posix wine64 xvfb xauth nsis locales
+                    g++-mingw-w64-x86-64-posix wine64 xvfb xauth nsis locales libhamlib-utils
 # The arm64 build (Raspberry Pi OS 64-bit and other arm64 Debian machines) with
 # Debian's multiarch libraries, its tests under qemu: `make deps-arm64`.
 ARM64_PACKAGES := crossbuild-essential-arm64 qt6-base-dev:arm64 qt6-qpa-plugins:arm64 \

@@ -10,11 +10,13 @@
 
 #include "adapter/link_state.h"
 #include "adapter/pacing.h"
-#include "settings/station_settings.h"
 #include "console/console_handlers.h"
+#include "settings/station_settings.h"
 #include "support/console_fixture.h"
 #include "support/pty_device.h"
+#include "support/rigctld_process.h"
 #include "support/station_fixture.h"
+#include "transceiver/transceiver_models.h"
 
 namespace {
 
@@ -145,6 +147,55 @@ TEST_F(CatTest, SimplexLeavesTheTransceiverActiveEvenWhenItsPortDidNotOpen) {
   tune_and_keep_transceiver(view);
   EXPECT_TRUE(transceiver_active);
   EXPECT_EQ(radio.read_all(), kNothing);
+}
+
+TEST_F(CatTest, EveryModelInTheListTunesARepeaterAndASimplexChannelItsOwnWay) {
+  RigctldProcess rigctld;
+  ASSERT_TRUE(rigctld.ready());
+  set_text(station.transceiver_address, rigctld.address());
+  // Hilltop430 at 439.310 MHz, 5 MHz below; a simplex channel at 439.5375 MHz.
+  const Bytes cat_repeater = k439310 + k5MHz + kMinus + kPktMode;
+  const Bytes cat_simplex = freq(0x43, 0x95, 0x37, 0x50) + kNoOffset + kSimplex + kPktMode;
+  struct Case {
+    std::string model;
+    Bytes repeater, simplex;
+    // rigctl's f, o, r and m; hamlib 4.5 names packet FM "FM-D" and its
+    // default width 15 kHz.
+    std::string rig_repeater, rig_simplex;
+  } cases[] = {
+      {"None", kNothing, kNothing, "", ""},
+      {"FT-817", cat_repeater, cat_simplex, "", ""},
+      {"FT-897", cat_repeater, cat_simplex, "", ""},
+      {"FT-857", cat_repeater, cat_simplex, "", ""},
+      {"FT-818", cat_repeater, cat_simplex, "", ""},
+      {"rigctld", kNothing, kNothing, "439310000 5000000 - FM-D 15000",
+       "439537500 0 None FM-D 15000"},
+  };
+  std::vector<std::string> listed;
+  for (const TransceiverModel& model : transceiver_models()) listed.push_back(model.name);
+  std::vector<std::string> names;
+  for (const Case& c : cases) names.push_back(c.model);
+  EXPECT_EQ(listed, names);
+  for (const Case& c : cases) {
+    set_text(station.transceiver_model, c.model);
+    set_text(station.call_area, "JP1");
+    set_text(station.frequency_khz, "439310");
+    set_text(station.shift_khz, "-5000");
+    tune_and_keep_transceiver(view);
+    EXPECT_EQ(radio.read_all(), c.repeater) << c.model;
+    EXPECT_EQ(transceiver_active, c.model != "None") << c.model;
+    if (!c.rig_repeater.empty()) {
+      EXPECT_EQ(rigctld.query("f o r m"), c.rig_repeater);
+    }
+    set_text(station.call_area, "Simplex");
+    set_text(station.frequency_khz, "439537.5");
+    tune_and_keep_transceiver(view);
+    EXPECT_EQ(radio.read_all(), c.simplex) << c.model;
+    if (!c.rig_simplex.empty()) {
+      EXPECT_EQ(rigctld.query("f o r m"), c.rig_simplex);
+    }
+  }
+  EXPECT_TRUE(view.boxes().empty());
 }
 
 TEST_F(CatTest, ModeCommandFillsItsUnusedPlacesWithLetterM) {
