@@ -39,7 +39,8 @@ int free_loopback_port() {
   return ntohs(a.sin_port);
 }
 
-RigctldProcess::RigctldProcess(std::vector<std::string> arguments) : port_(free_loopback_port()) {
+RigctldProcess::RigctldProcess(std::vector<std::string> arguments, int port)
+    : port_(port > 0 ? port : free_loopback_port()) {
   arguments.insert(arguments.begin(), "rigctld");
   for (const char* more : {"-T", "127.0.0.1", "-t"}) arguments.push_back(more);
   arguments.push_back(std::to_string(port_));
@@ -51,7 +52,7 @@ RigctldProcess::RigctldProcess(std::vector<std::string> arguments) : port_(free_
     ::execvp("rigctld", argv.data());
     ::_exit(127);
   }
-  for (int i = 0; i < 500 && !ready_; ++i) {
+  for (int i = 0; i < 1500 && !ready_; ++i) {
     const int fd = loopback_socket(port_, false);
     ready_ = fd >= 0;
     if (fd >= 0) ::close(fd);
