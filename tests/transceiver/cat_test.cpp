@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <clocale>
 #include <cstdlib>
@@ -196,6 +197,27 @@ TEST_F(CatTest, EveryModelInTheListTunesARepeaterAndASimplexChannelItsOwnWay) {
     }
   }
   EXPECT_TRUE(view.boxes().empty());
+}
+
+// hamlib's own FT-817 backend, told to give up at once on a radio that
+// never answers, still writes each command: its frequency, offset and
+// shift bytes must be ours. (Its mode command fills with other bytes.)
+TEST_F(CatTest, HamlibsFt817BackendSendsOurFrequencyOffsetAndShiftBytes) {
+  PtyDevice hamlib_side;
+  RigctldProcess ft817(
+      {"-m", "1020", "-r", hamlib_side.near_path(), "-s", "9600", "-C", "timeout=100,retry=0"});
+  ASSERT_TRUE(ft817.ready());
+  hamlib_side.read_all();           // what it asks the radio at start-up
+  tune_and_keep_transceiver(view);  // Hilltop430: 439.310 MHz, 5 MHz below
+  const Bytes ours = radio.read_all();
+  ASSERT_EQ(ours.size(), 20u);
+  ft817.query("F 439310000 O 5000000 R -");
+  const Bytes theirs = hamlib_side.read_all();
+  // Ours are frequency, offset, shift and mode, five bytes each.
+  for (std::size_t at : {0, 5, 10}) {
+    const auto first = ours.begin() + static_cast<std::ptrdiff_t>(at);
+    EXPECT_NE(std::search(theirs.begin(), theirs.end(), first, first + 5), theirs.end()) << at;
+  }
 }
 
 TEST_F(CatTest, ModeCommandFillsItsUnusedPlacesWithLetterM) {
