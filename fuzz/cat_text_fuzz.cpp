@@ -23,9 +23,9 @@
 #include "adapter/pacing.h"
 #include "adapter/serial_port.h"
 #include "call_log_view.h"
+#include "console/console_handlers.h"
 #include "fuzz_check.h"
 #include "settings/station_settings.h"
-#include "console/console_handlers.h"
 #include "transceiver/cat.h"
 
 namespace {
