@@ -96,7 +96,9 @@ TEST(ConsoleUnderWine, StartTunesTheRadioThroughTheLinuxRigctld) {
   TempWorkdir dir;
   dir.write_file("D-STAR_DV_config.txt", "QR3WMN D,F817,JP1,QR3KTA A,QR3KTA B,7");
   dir.write_file("D-STAR_tranceiver_config.txt", radio);
-  dir.write_file("D-STAR_my_rpt.txt", "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G");
+  const std::string hilltop = "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G";
+  dir.write_file("D-STAR_my_rpt.txt", hilltop);
+  dir.write_file("D-STAR_repeaters.txt", hilltop + "\n");
   DevicesProcess devices(KESTREL8_DEVICES_PROGRAM,
                          {"--dir", dir.path(), "--every", "0", "--assume-open"});
   ASSERT_TRUE(devices.wait_for_line("ready"));
