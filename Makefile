@@ -5,10 +5,11 @@ PACKAGES := g++ cmake ninja-build pkg-config groff-base qt6-base-dev libxkbcommo
             googletest libgmock-dev libgtest-dev libbenchmark-dev \
             clang libclang-rt-14-dev xvfb xauth x11-utils imagemagick xdotool \
             dpkg-dev lintian desktop-file-utils appstream librsvg2-bin clang-format \
-            orca speech-dispatcher at-spi2-core dbus-daemon dbus-bin procps
+            orca speech-dispatcher at-spi2-core dbus-daemon dbus-bin procps \
+            libhamlib-utils
 # The Windows program is cross-compiled and tested under Wine: `make deps-windows`.
 WINDOWS_PACKAGES := g++ cmake ninja-build groff-base googletest libgtest-dev \
-                    g++-mingw-w64-x86-64-posix wine64 xvfb xauth nsis locales
+                    g++-mingw-w64-x86-64-posix wine64 xvfb xauth nsis locales libhamlib-utils
 # The arm64 build (Raspberry Pi OS 64-bit and other arm64 Debian machines) with
 # Debian's multiarch libraries, its tests under qemu: `make deps-arm64`.
 ARM64_PACKAGES := crossbuild-essential-arm64 qt6-base-dev:arm64 qt6-qpa-plugins:arm64 \

@@ -83,7 +83,7 @@ TEST_F(ConsoleWindow, saved_settings_fill_the_fields_and_lists) {
   EXPECT_EQ(dialog->get_text(210, 10), "QR3WMN D");
   EXPECT_EQ(dialog->get_text(110, 10), "7");
   EXPECT_EQ(dialog->list_count(250), 13);
-  EXPECT_EQ(dialog->list_count(360), 4);
+  EXPECT_EQ(dialog->list_count(360), 7);  // the stored model, then the six
   EXPECT_EQ(dialog->get_text(390, 10), "439310");
 }
 

@@ -16,7 +16,9 @@
 #include "support/devices_process.h"
 #include "support/message_box_answerer.h"
 #include "support/offscreen_qt_app.h"
+#include "support/pty_device.h"
 #include "support/real_console_window.h"
+#include "support/rigctld_process.h"
 #include "support/station_fixture.h"
 
 namespace {
@@ -150,6 +152,86 @@ TEST_F(DevicesEndToEnd, start_hear_call_back_unknown_repeater_and_stop) {
     EXPECT_EQ(line.find("BAD "), std::string::npos) << line;
     EXPECT_EQ(line.find("dropped"), std::string::npos) << line;
   }
+}
+
+// The radio follows a my repeater picked while the link runs, and STOP
+// keeps the channel it was last tuned to.
+TEST_F(DevicesEndToEnd, repeater_picked_while_running_retunes_the_ft817) {
+  ASSERT_TRUE(window.open());
+  window.click(ctl::start_stop);
+  ASSERT_TRUE(devices->wait_for_line("TRX mode PKT"));
+  ASSERT_TRUE(window.double_click_entry(ctl::call_area, "JP2"));
+  ASSERT_TRUE(window.double_click_entry(ctl::my_repeater, kHarbour));
+  EXPECT_TRUE(devices->wait_for_line("DV  ROUTE RPT2=\"QR3HBR G\" RPT1=\"QR3HBR A\""));
+  EXPECT_TRUE(devices->wait_for_line("TRX frequency 439.550 MHz"));
+  EXPECT_TRUE(devices->wait_for_line(
+      "TRX radio 439.550 MHz, shift minus 5.000 MHz (TX 434.550 MHz), mode PKT"));
+  window.click(ctl::start_stop);
+  EXPECT_EQ(dir.read_file("D-STAR_tranceiver_config.txt"), "FT-817,8,439550,-5000,PKT,Dummy ");
+  EXPECT_TRUE(answerer.boxes().empty());
+}
+
+// Model rigctld: the radio is tuned through a real rigctld, COM8 stays
+// closed, a picked repeater retunes it, and STOP keeps its address.
+TEST_F(DevicesEndToEnd, start_and_repeater_picked_through_rigctld) {
+  RigctldProcess rigctld;
+  ASSERT_TRUE(rigctld.ready());
+  dir.write_file("D-STAR_tranceiver_config.txt", "rigctld,8,439310,-5000,PKT," + rigctld.address());
+  ASSERT_TRUE(window.open());
+  window.click(ctl::start_stop);
+  ASSERT_TRUE(devices->wait_for_line("DV  ROUTE"));
+  EXPECT_EQ(rigctld.query("f o r"), "439310000 5000000 -");
+  ASSERT_TRUE(window.double_click_entry(ctl::call_area, "JP2"));
+  ASSERT_TRUE(window.double_click_entry(ctl::my_repeater, kHarbour));
+  EXPECT_EQ(rigctld.query("f o r"), "439550000 5000000 -");
+  window.click(ctl::start_stop);
+  EXPECT_EQ(dir.read_file("D-STAR_tranceiver_config.txt"),
+            "rigctld,8,439550,-5000,PKT," + rigctld.address());
+  EXPECT_EQ(devices->count_lines("COM8 opened"), 0u);
+  EXPECT_TRUE(answerer.boxes().empty());
+}
+
+// No rigctld at the address, then one whose FT-817 backend waits for a
+// radio that never answers: one box each naming the address, the adapter
+// configured all the same, and no transceiver file saved.
+TEST_F(DevicesEndToEnd, rigctld_absent_or_silent_gives_one_box_and_the_link_runs) {
+  const int port = free_loopback_port();
+  const std::string address = "127.0.0.1:" + std::to_string(port);
+  const std::string trx_line = "rigctld,8,439310,-5000,PKT," + address;
+  dir.write_file("D-STAR_tranceiver_config.txt", trx_line);
+  ASSERT_TRUE(window.open());
+  window.click(ctl::start_stop);
+  ASSERT_TRUE(adapter_open);
+  EXPECT_TRUE(devices->wait_for_line("DV  ROUTE"));
+  window.click(ctl::start_stop);
+
+  PtyDevice silent_radio;
+  {
+    RigctldProcess ft817({"-m", "1020", "-r", silent_radio.near_path(), "-s", "9600"}, port);
+    ASSERT_TRUE(ft817.ready());
+    window.click(ctl::start_stop);
+    ASSERT_TRUE(adapter_open);
+    EXPECT_TRUE(devices->wait_for_count("DV  ROUTE", 2));
+    window.click(ctl::start_stop);
+  }
+  ASSERT_EQ(answerer.boxes().size(), 2u);
+  for (const AnsweredBox& box : answerer.boxes()) {
+    EXPECT_EQ(box.text, "No answer from rigctld at " + address);
+    EXPECT_EQ(box.title, "TRX rigctld error");
+  }
+  answerer.clear();
+
+  // The same backend told to give up at once refuses the frequency with
+  // hamlib's time-out code, and says so.
+  RigctldProcess quick(
+      {"-m", "1020", "-r", silent_radio.near_path(), "-s", "9600", "-C", "timeout=100,retry=0"},
+      port);
+  ASSERT_TRUE(quick.ready());
+  window.click(ctl::start_stop);
+  window.click(ctl::start_stop);
+  EXPECT_EQ(dir.read_file("D-STAR_tranceiver_config.txt"), trx_line);
+  ASSERT_FALSE(answerer.boxes().empty());
+  EXPECT_EQ(answerer.boxes()[0].text, "rigctld refused F 439310000: RPRT -5");
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "support/rigctld_process.h"
 #include "support/temp_workdir.h"
 #include "wine/wine_run.h"
 
@@ -83,6 +84,38 @@ TEST(ConsoleUnderWine, StartHearStopAndExitAgainstTheVirtualDevices) {
 
   ASSERT_EQ(window_step({"click", "160"}), "clicked");
   EXPECT_EQ(console.wait_for_exit(std::chrono::seconds(20)), 0) << "EXIT did not end the program";
+}
+
+// Model rigctld through Winsock: the Linux rigctld on 127.0.0.1 is tuned,
+// COM8 is never opened, and STOP keeps the address.
+TEST(ConsoleUnderWine, StartTunesTheRadioThroughTheLinuxRigctld) {
+  ASSERT_TRUE(wine_ready()) << "WINEPREFIX must name a prefix; run make test-windows";
+  RigctldProcess rigctld;
+  ASSERT_TRUE(rigctld.ready());
+  const std::string radio = "rigctld,8,439310,-5000,PKT," + rigctld.address();
+  TempWorkdir dir;
+  dir.write_file("D-STAR_DV_config.txt", "QR3WMN D,F817,JP1,QR3KTA A,QR3KTA B,7");
+  dir.write_file("D-STAR_tranceiver_config.txt", radio);
+  const std::string hilltop = "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G";
+  dir.write_file("D-STAR_my_rpt.txt", hilltop);
+  dir.write_file("D-STAR_repeaters.txt", hilltop + "\n");
+  DevicesProcess devices(KESTREL8_DEVICES_PROGRAM,
+                         {"--dir", dir.path(), "--every", "0", "--assume-open"});
+  ASSERT_TRUE(devices.wait_for_line("ready"));
+  WineComLink com7(7, dir.path() + "/COM7");
+
+  WineProgram console("kestrel8.exe", {});
+  ASSERT_EQ(window_step({"wait-window", "30000"}), "window");
+  ASSERT_EQ(window_step({"keys", "{return}"}), "typed");  // START, from "DV port(1)"
+  EXPECT_TRUE(devices.wait_for_line("ROUTE", std::chrono::seconds(20)));
+  std::string tuned;
+  for (int i = 0; i < 100 && tuned != "439310000 5000000 -"; ++i) tuned = rigctld.query("f o r");
+  EXPECT_EQ(tuned, "439310000 5000000 -");
+  ASSERT_EQ(window_step({"return", "110"}), "pressed return");
+  EXPECT_EQ(window_step({"wait-text", "150", "START", "20000"}), "text START");
+  EXPECT_EQ(dir.read_file("D-STAR_tranceiver_config.txt"), radio);
+  ASSERT_EQ(window_step({"click", "160"}), "clicked");
+  EXPECT_EQ(console.wait_for_exit(std::chrono::seconds(20)), 0);
 }
 
 }  // namespace
