@@ -172,8 +172,8 @@ TEST_F(DevicesEndToEnd, radio_behind_rigctld_absent_silent_tuned_and_refusing) {
   dir.write_file("D-STAR_tranceiver_config.txt", "rigctld,8,439310,-5000,PKT," + address);
   ASSERT_TRUE(window.open());
   PtyDevice silent_radio;
-  const std::vector<std::string> silent = {"-m", "1020", "-r", silent_radio.near_path(), "-s",
-                                           "9600"};
+  const std::vector<std::string> silent = {"-m", "1020", "-r", silent_radio.near_path(),
+                                           "-s", "9600"};
   for (int run = 0; run < 2; ++run) {
     std::optional<RigctldProcess> waiting;
     if (run == 1) ASSERT_TRUE(waiting.emplace(silent, port).ready());
@@ -203,9 +203,9 @@ TEST_F(DevicesEndToEnd, radio_behind_rigctld_absent_silent_tuned_and_refusing) {
     EXPECT_TRUE(answerer.boxes().empty());
   }
 
-  RigctldProcess quick({"-m", "1020", "-r", silent_radio.near_path(), "-s", "9600", "-C",
-                        "timeout=100,retry=0"},
-                       port);
+  RigctldProcess quick(
+      {"-m", "1020", "-r", silent_radio.near_path(), "-s", "9600", "-C", "timeout=100,retry=0"},
+      port);
   ASSERT_TRUE(quick.ready());
   window.click(ctl::start_stop);
   window.click(ctl::start_stop);
