@@ -73,6 +73,13 @@ TEST(ConsoleUnderWine, StartHearStopAndExitAgainstTheVirtualDevices) {
       << testing::PrintToString(devices.lines());
   EXPECT_EQ(window_step({"text", "150"}), "text STOP");
 
+  // Alt+M, then Space at once: the first entry of "My repeater", the stored
+  // line, is chosen and its route sent again while the link runs.
+  ASSERT_EQ(window_step({"keys", "{alt+m}{space}"}), "typed");
+  EXPECT_TRUE(
+      devices.wait_for_count(adapter_frames_then_cat_commands[4], 2, std::chrono::seconds(20)))
+      << testing::PrintToString(devices.lines());
+
   ASSERT_EQ(window_step({"return", "110"}), "pressed return");
   EXPECT_EQ(window_step({"wait-text", "150", "START", "20000"}), "text START");
   EXPECT_EQ(dir.read_file("D-STAR_DV_config.txt"), "QR3XYZ X,F817,JP1,QR3KTA A,QR3KTA B,7");
@@ -83,6 +90,17 @@ TEST(ConsoleUnderWine, StartHearStopAndExitAgainstTheVirtualDevices) {
 
   ASSERT_EQ(window_step({"click", "160"}), "clicked");
   EXPECT_EQ(console.wait_for_exit(std::chrono::seconds(20)), 0) << "EXIT did not end the program";
+}
+
+TEST(ConsoleUnderWine, WithoutADesktopTheProgramSaysSoAndEndsWithStatusOne) {
+  ASSERT_TRUE(wine_ready()) << "WINEPREFIX must name a prefix; run make test-windows";
+  TempWorkdir dir;
+  // No X display: Wine has no desktop to make the window on.
+  DevicesProcess console("/usr/bin/env", {"-u", "DISPLAY", "/usr/lib/wine/wine64",
+                                          std::string(KESTREL8_WIN_BUILD) + "/kestrel8.exe"});
+  EXPECT_EQ(console.wait_for_exit(std::chrono::seconds(30)), 1);
+  EXPECT_TRUE(console.wait_for_line("kestrel8: the window could not be opened"))
+      << testing::PrintToString(console.lines());
 }
 
 }  // namespace
