@@ -251,6 +251,9 @@ TEST(Win32ConsoleDialog, ListEntriesShowAsTextInEveryLocaleAndKeepTheirBytes) {
       SendDlgItemMessageA(dialog.window(), ctl::my_repeater, LB_SETCURSEL, i, 0);
       EXPECT_EQ(dialog.list_selected_text(ctl::my_repeater), cases[i].first);
     }
+    // A font for letters one list needs serves all the lists.
+    EXPECT_EQ(SendDlgItemMessageA(dialog.window(), ctl::his_repeater, WM_GETFONT, 0, 0),
+              SendDlgItemMessageA(dialog.window(), ctl::my_repeater, WM_GETFONT, 0, 0));
     return true;
   });
 }
