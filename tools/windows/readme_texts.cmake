@@ -88,9 +88,22 @@ the folder, type cmd and press Enter. Type:
   kestrel8-repeaters import repeaters.csv
 
 It writes D-STAR_repeaters.txt and says how many repeaters it took and
-which rows it skipped and why. --append adds a second table to the list
-you have; --out FILE writes another file; kestrel8-repeaters --help tells
-the rest. The console reads the list each time it fills "My repeater" or
+which rows it skipped and why. The console reads 256 lines: a larger
+table (a whole country) is refused, nothing is written, and the message
+lists its groups. Choose the repeaters around you with your locator, or
+groups by name:
+
+  kestrel8-repeaters import repeaters.csv --near FN31 --within 150
+  kestrel8-repeaters import repeaters.csv --group "United Kingdom"
+
+--append adds a second table to the list you have; --out FILE writes
+another file. The summary is shown in the Command Prompt as text, accents
+and Japanese names included. The import rules, every option and an
+example of each are in one place: type
+
+  kestrel8-repeaters --help
+
+The console reads the list each time it fills "My repeater" or
 "His repeater".
 
 
@@ -114,9 +127,21 @@ download your society's or club's list. Then either way:
       kestrel8-repeaters import repeaters.csv
 
     The installer put the program's folder on your PATH, so the command
-    works in any Command Prompt opened after the install. --append adds
-    a second table to the list you have; --out FILE writes another file;
-    kestrel8-repeaters --help tells the rest.
+    works in any Command Prompt opened after the install.
+
+The console reads 256 lines: a larger table (a whole country) is refused,
+nothing is written, and the message lists its groups. Choose the
+repeaters around you with your locator, or groups by name, in a Command
+Prompt:
+
+  kestrel8-repeaters import repeaters.csv --near FN31 --within 150
+  kestrel8-repeaters import repeaters.csv --group "United Kingdom"
+
+--append adds a second table to the list you have; --out FILE writes
+another file. The import rules, every option and an example of each are
+in one place: type
+
+  kestrel8-repeaters --help
 
 The console reads the list each time it fills "My repeater" or "His
 repeater".
