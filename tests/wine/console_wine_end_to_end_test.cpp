@@ -40,6 +40,8 @@ TEST(ConsoleUnderWine, StartHearStopAndExitAgainstTheVirtualDevices) {
 
   WineProgram console("kestrel8.exe", {});
   ASSERT_EQ(window_step({"wait-window", "30000"}), "window");
+  // The title comes before the controls: keys go in once START is there.
+  ASSERT_EQ(window_step({"wait-text", "150", "START", "30000"}), "text START");
   // From "DV port(1)", where the focus is at start-up, Tab reaches "My
   // callsign(8)"; the typed callsign is selected and taken as the focus
   // leaves; three more Tabs come back to "DV port(1)", where Return is START.
