@@ -41,6 +41,8 @@ TEST(ConsoleUnderWine, StartHearStopAndExitAgainstTheVirtualDevices) {
 
   WineProgram console("kestrel8.exe", {});
   ASSERT_EQ(window_step({"wait-window", "30000"}), "window");
+  // The title comes before the controls: keys go in once START is there.
+  ASSERT_EQ(window_step({"wait-text", "150", "START", "30000"}), "text START");
   // From "DV port(1)", where the focus is at start-up, Tab reaches "My
   // callsign(8)"; the typed callsign is selected and taken as the focus
   // leaves; three more Tabs come back to "DV port(1)", where Return is START.
@@ -73,6 +75,13 @@ TEST(ConsoleUnderWine, StartHearStopAndExitAgainstTheVirtualDevices) {
             "text \\r\\nQR1ABC   CQCQCQ   QR3KTA A QR3KTG G")
       << testing::PrintToString(devices.lines());
   EXPECT_EQ(window_step({"text", "150"}), "text STOP");
+
+  // Alt+M, then Space at once: the first entry of "My repeater", the stored
+  // line, is chosen and its route sent again while the link runs.
+  ASSERT_EQ(window_step({"keys", "{alt+m}{space}"}), "typed");
+  EXPECT_TRUE(
+      devices.wait_for_count(adapter_frames_then_cat_commands[4], 2, std::chrono::seconds(20)))
+      << testing::PrintToString(devices.lines());
 
   ASSERT_EQ(window_step({"return", "110"}), "pressed return");
   EXPECT_EQ(window_step({"wait-text", "150", "START", "20000"}), "text START");
@@ -116,6 +125,17 @@ TEST(ConsoleUnderWine, StartTunesTheRadioThroughTheLinuxRigctld) {
   EXPECT_EQ(dir.read_file("D-STAR_tranceiver_config.txt"), radio);
   ASSERT_EQ(window_step({"click", "160"}), "clicked");
   EXPECT_EQ(console.wait_for_exit(std::chrono::seconds(20)), 0);
+}
+
+TEST(ConsoleUnderWine, WithoutADesktopTheProgramSaysSoAndEndsWithStatusOne) {
+  ASSERT_TRUE(wine_ready()) << "WINEPREFIX must name a prefix; run make test-windows";
+  TempWorkdir dir;
+  // No X display: Wine has no desktop to make the window on.
+  DevicesProcess console("/usr/bin/env", {"-u", "DISPLAY", "/usr/lib/wine/wine64",
+                                          std::string(KESTREL8_WIN_BUILD) + "/kestrel8.exe"});
+  EXPECT_EQ(console.wait_for_exit(std::chrono::seconds(30)), 1);
+  EXPECT_TRUE(console.wait_for_line("kestrel8: the window could not be opened"))
+      << testing::PrintToString(console.lines());
 }
 
 }  // namespace
