@@ -115,6 +115,7 @@ TEST(ConsoleUnderWine, StartTunesTheRadioThroughTheLinuxRigctld) {
 
   WineProgram console("kestrel8.exe", {});
   ASSERT_EQ(window_step({"wait-window", "30000"}), "window");
+  ASSERT_EQ(window_step({"wait-text", "150", "START", "30000"}), "text START");
   ASSERT_EQ(window_step({"keys", "{return}"}), "typed");  // START, from "DV port(1)"
   EXPECT_TRUE(devices.wait_for_line("ROUTE", std::chrono::seconds(20)));
   std::string tuned;
