@@ -4,10 +4,12 @@
 PACKAGES := g++ cmake ninja-build pkg-config groff-base qt6-base-dev libxkbcommon-dev fonts-dejavu-core fonts-ipafont-gothic \
             googletest libgmock-dev libgtest-dev libbenchmark-dev \
             clang libclang-rt-14-dev xvfb xauth x11-utils imagemagick xdotool \
-            dpkg-dev lintian desktop-file-utils appstream librsvg2-bin clang-format
+            dpkg-dev lintian desktop-file-utils appstream librsvg2-bin clang-format \
+            orca speech-dispatcher at-spi2-core dbus-daemon dbus-bin procps \
+            libhamlib-utils
 # The Windows program is cross-compiled and tested under Wine: `make deps-windows`.
 WINDOWS_PACKAGES := g++ cmake ninja-build groff-base googletest libgtest-dev \
-                    g++-mingw-w64-x86-64-posix wine64 xvfb xauth nsis locales
+                    g++-mingw-w64-x86-64-posix wine64 xvfb xauth nsis locales libhamlib-utils
 # The arm64 build (Raspberry Pi OS 64-bit and other arm64 Debian machines) with
 # Debian's multiarch libraries, its tests under qemu: `make deps-arm64`.
 ARM64_PACKAGES := crossbuild-essential-arm64 qt6-base-dev:arm64 qt6-qpa-plugins:arm64 \
@@ -20,7 +22,7 @@ SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: all deps build test test-loaded sanitize sanitize-address sanitize-thread run run-display-check bench fuzz install clean
 .PHONY: package package-check deps-windows windows test-windows format format-check
-.PHONY: deps-arm64 build-arm64 test-arm64 package-arm64 release
+.PHONY: test-screen-reader deps-arm64 build-arm64 test-arm64 package-arm64 release
 
 all: build
 
@@ -89,6 +91,12 @@ run: run-display-check deps build/build.ninja
 	cmake --build build -j $(JOBS) --target kestrel8 kestrel8-devices kestrel8-repeaters
 	@sh tools/run_demo.sh build
 
+# The window under the Orca screen reader, worked by keyboard against the
+# virtual devices, on an X display, D-Bus session and speech server of its own.
+test-screen-reader: deps build/build.ninja
+	cmake --build build -j $(JOBS) --target kestrel8 kestrel8-devices
+	bash tests/screen_reader/run.sh build
+
 # The programs (not the tests): the console, the repeater list importer, the
 # virtual devices, a menu entry, icons, man pages and examples under $(PREFIX).
 install: build/build.ninja
@@ -148,7 +156,7 @@ build-win/host/build.ninja:
 test-windows: windows build-win/host/build.ninja
 	cmake --build build-win -j $(JOBS)
 	cmake --build build-win/host -j $(JOBS) --target kestrel8-devices serial_port_wine_test console_wine_end_to_end_test
-	xvfb-run -a -n $(XVFB_DISPLAY) sh tests/wine/run.sh build-win
+	xvfb-run -a -n $(XVFB_DISPLAY) -s "-screen 0 1280x1024x24 -noreset" sh tests/wine/run.sh build-win
 
 XVFB_DISPLAY ?= 99
 

@@ -155,4 +155,9 @@ void feed_byte(AdapterFrameParser& parser, ConsoleView& view, std::uint8_t b) {
   }
 }
 
+void restart_parser(AdapterFrameParser& parser) {
+  parser = AdapterFrameParser{};
+  station.received_header = StationSettings::blank_header();
+}
+
 std::uint8_t shown_from_air(std::uint8_t b) { return b < 0x20 || b == 0x7F ? '.' : b; }

@@ -25,6 +25,11 @@ extern AdapterFrameParser adapter_parser;
 // An idle parser (state 0) takes the byte as its first preamble candidate.
 void feed_byte(AdapterFrameParser& parser, ConsoleView& view, std::uint8_t b);
 
+// The adapter is back after an unplugging: nothing of a frame the
+// unplugging cut is finished by a later frame, shown or logged. The parser
+// and the stored header start again as at program start.
+void restart_parser(AdapterFrameParser& parser);
+
 // A byte from the air as the windows and the heard log show it: shown, never
 // obeyed, since a control byte typed into a box could delete, paste or move
 // the operator's text. The one rule for it.

@@ -7,6 +7,7 @@
 
 SerialPort adapter_port_handle;
 std::atomic<bool> adapter_open{false};
+bool adapter_port_opened = false;
 SerialPort transceiver_port_handle;
 bool transceiver_active = false;
 int port_number = 0;
@@ -38,7 +39,8 @@ void open_adapter_port(ConsoleView& view, std::string_view port_text) {
     adapter_open = false;
     return;
   }
-  remember_adapter_device(device);
+  adapter_port_opened = true;
+  remember_adapter_device(device, adapter_port_handle.identity());
 }
 
 void open_transceiver_port(ConsoleView& view, std::string_view port_text) {
@@ -54,6 +56,7 @@ void open_transceiver_port(ConsoleView& view, std::string_view port_text) {
 
 void close_adapter_link() {
   adapter_open = false;
+  adapter_port_opened = false;
   adapter_port_handle.close();
 }
 

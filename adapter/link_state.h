@@ -1,7 +1,13 @@
 #pragma once
 // The two serial links: the DV adapter and the transceiver, their ports and
-// their flags. The window's thread opens, writes and closes both ports; the
-// receive thread only reads the adapter port and polls adapter_open.
+// their flags. The window's thread opens and closes both ports and writes
+// them; the receive thread reads the adapter port and polls adapter_open.
+// While the link runs, the receive thread also gives back an unplugged
+// adapter's device, reopens it and configures it again (link_recovery.h):
+// from START to STOP the adapter's device is the receive thread's to
+// change, and the window's thread writes to it only under that file's lock
+// (waking its reader needs none). Whether the link ran is the window's
+// thread's own record, adapter_port_opened, never the handle.
 
 #include <atomic>
 #include <string>
@@ -14,6 +20,9 @@ extern SerialPort adapter_port_handle;
 // True from the start of an open attempt until the link is closed or the
 // attempt fails; the receive loop runs while it holds.
 extern std::atomic<bool> adapter_open;
+// Window's thread only: a START opened the adapter port, and the link has
+// not been closed since. Stays true while the adapter is unplugged.
+extern bool adapter_port_opened;
 extern SerialPort transceiver_port_handle;
 // While true, stopping the link saves the transceiver settings.
 extern bool transceiver_active;

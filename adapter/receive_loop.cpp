@@ -53,8 +53,7 @@ int adapter_receive_loop(ConsoleView& view) {
     const PortRead got = adapter_port_handle.read_until_woken(kFlagCheckInterval);
     if (got.device_gone) {
       wait_for_adapter_return(view);
-      // A frame cut off by the unplugging is not finished by the next one.
-      adapter_parser.state = 0;
+      restart_parser(adapter_parser);
       continue;
     }
     if (!got.byte) continue;

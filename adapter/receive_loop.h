@@ -1,9 +1,9 @@
 #pragma once
 // Where the receive thread and the window's thread meet: adapter_open, the
-// start of the thread and its stop. The thread only reads the adapter port
-// and asks the window (synchronously) to show what it decoded; when the
-// adapter is unplugged it also reopens the port, under the one lock of
-// link_recovery.h.
+// start of the thread and its stop. The thread reads the adapter port and
+// asks the window (synchronously) to show what it decoded; when the adapter
+// is unplugged it also gives back, reopens and configures the port, as
+// link_recovery.h says.
 
 #include <functional>
 

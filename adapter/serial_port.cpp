@@ -19,13 +19,10 @@ SerialPort& SerialPort::operator=(SerialPort&& other) noexcept {
   return *this;
 }
 
-bool SerialPort::reopen(const std::string& path, StopBits stop_bits) {
-  SerialPort fresh = open(path, stop_bits);
-  if (!fresh.is_open()) return false;
+void SerialPort::take_device(SerialPort& fresh) {
   drop_device();
   // The fresh port's own wake-up goes with it; ours stays.
   std::swap(device_, fresh.device_);
-  return true;
 }
 
 void write_bytes(SerialPort& port, const void* bytes, std::size_t count) {

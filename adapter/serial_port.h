@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 
+#include "adapter/device_identity.h"
+
 // Each platform's handles, behind the one class below.
 #ifdef _WIN32
 #include "adapter/serial_handles_win32.h"
@@ -35,11 +37,17 @@ class SerialPort {
   SerialPort& operator=(const SerialPort&) = delete;
 
   // Opens an existing device exclusively, raw, 9600 baud 8N1 or 8N2.
-  // Returns an invalid port when the device is missing, already held, or not
-  // a serial device at all (a file, a pipe, /dev/null).
+  // Returns an invalid port when the device is missing, already held by
+  // another program, or not a serial device at all (a file, a pipe,
+  // /dev/null, the master end of a pseudo-terminal).
   static SerialPort open(const std::string& path, StopBits stop_bits);
 
   bool is_open() const { return device_.valid(); }
+  // Which device this is; meaningful only while open.
+  DeviceIdentity identity() const;
+  // Which device is at `path` now, without opening it: opening a stranger
+  // (the radio's CAT cable) would already switch its control lines.
+  static DeviceIdentity identity_at(const std::string& path);
   void close();
 
   // Every byte, then waits until they have left; gives up after one second
@@ -61,9 +69,10 @@ class SerialPort {
   // stays, so a reader waiting for the device's return can still be woken.
   // The port then counts as not open.
   void drop_device();
-  // Opens the device again as open() does, behind the same wake-up. False,
-  // and nothing changed, when it still cannot be opened.
-  bool reopen(const std::string& path, StopBits stop_bits);
+  // The device `fresh` opened takes the place of ours, behind our own
+  // wake-up, so a reader waiting for the device's return can still be woken.
+  // `fresh` is left without a device.
+  void take_device(SerialPort& fresh);
 
  private:
   explicit SerialPort(SerialDevice device);

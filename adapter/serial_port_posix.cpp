@@ -4,6 +4,7 @@
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -12,6 +13,8 @@
 #include <thread>
 
 #include "adapter/serial_port.h"
+#include "adapter/sysfs_identity.h"
+#include "adapter/terminal_holders.h"
 
 namespace {
 
@@ -59,9 +62,22 @@ bool is_terminal(int fd) {
   return isatty(fd) && tcgetattr(fd, &tio) == 0;
 }
 
+// /dev/ptmx and /dev/pts/ptmx: each open makes a new pseudo-terminal and
+// hands back its master end, which no adapter is ever behind.
+constexpr unsigned kPtmxMajor = 5;
+constexpr unsigned kPtmxMinor = 2;
+
 bool may_be_terminal(const std::string& path) {
   struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISCHR(st.st_mode);
+  return ::stat(path.c_str(), &st) == 0 && S_ISCHR(st.st_mode) &&
+         st.st_rdev != makedev(kPtmxMajor, kPtmxMinor);
+}
+
+// The master end of a pseudo-terminal is a terminal too, but the device
+// (a virtual adapter, socat) is what holds it.
+bool is_pty_master(int fd) {
+  unsigned int number = 0;
+  return ioctl(fd, TIOCGPTN, &number) == 0;
 }
 
 // Takes back a wake-up once it has ended a wait: the reader looks at its
@@ -87,13 +103,14 @@ SerialPort SerialPort::open(const std::string& path, StopBits stop_bits) {
   // Not the program's controlling terminal, ever: a hang-up must not end it.
   int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return SerialPort();
-  if (!is_terminal(fd)) {
+  if (!is_terminal(fd) || is_pty_master(fd)) {
     ::close(fd);
     return SerialPort();
   }
   // Exclusive: the lock keeps out every other open, root's included; the
-  // terminal flag also keeps out programs that do not lock.
-  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+  // terminal flag also keeps out programs that do not lock. A program that
+  // already holds the terminal, with or without a claim, keeps it.
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0 || held_by_another_program(fd)) {
     ::close(fd);
     return SerialPort();
   }
@@ -104,6 +121,18 @@ SerialPort SerialPort::open(const std::string& path, StopBits stop_bits) {
     return SerialPort();
   }
   return SerialPort(SerialDevice{fd});
+}
+
+DeviceIdentity SerialPort::identity() const {
+  struct stat st {};
+  if (!device_.valid() || fstat(device_.fd, &st) != 0) return {DeviceKind::fixed_serial, {}};
+  return identity_of_terminal(major(st.st_rdev), minor(st.st_rdev), "/sys");
+}
+
+DeviceIdentity SerialPort::identity_at(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || !S_ISCHR(st.st_mode)) return {DeviceKind::fixed_serial, {}};
+  return identity_of_terminal(major(st.st_rdev), minor(st.st_rdev), "/sys");
 }
 
 void SerialPort::close() {

@@ -141,6 +141,11 @@ SerialPort SerialPort::open(const std::string& path, StopBits stop_bits) {
   return SerialPort(SerialDevice{h});
 }
 
+// Each device keeps its own COM number: the name it opened by is all that
+// tells it, and the same name is what is opened again.
+DeviceIdentity SerialPort::identity() const { return {DeviceKind::named, {}}; }
+DeviceIdentity SerialPort::identity_at(const std::string&) { return {DeviceKind::named, {}}; }
+
 void SerialPort::close() {
   if (wake_.valid()) CloseHandle(event_of(wake_));
   wake_ = {};

@@ -12,12 +12,13 @@
 #include "settings/settings_files.h"
 #include "settings/station_settings.h"
 #include "transceiver/cat.h"
+#include "transceiver/rigctld_link.h"
+#include "transceiver/transceiver_models.h"
 
 namespace {
 
 constexpr const char* kCallAreas[] = {"Simplex", "JP1", "JP2", "JP3", "JP4", "JP5",
                                       "JP6",     "JP7", "JP8", "JP9", "JP0", "KH2"};
-constexpr const char* kTransceiverModels[] = {"None", "FT-817", "FT-897"};
 
 // Nine characters of a port field are read: room for any COM number, with
 // the spaces or sign the operator may have typed before it.
@@ -68,7 +69,32 @@ void take_selected_callsign(ConsoleView& view, int id, FixedField<Width>& field,
   set_fixed(field, value);
 }
 
+bool tuned_through_rigctld() {
+  const TransceiverModel* model = find_transceiver_model(station.transceiver_model.view());
+  return model && model->tuning == TuningKind::rigctld;
+}
+
 }  // namespace
+
+// Tunes the radio and decides from what was sent whether STOP saves the
+// transceiver file: after every command went out to an open port or
+// rigctld, and in simplex operation also after a refusal or to a port that
+// did not open, since simplex is right on any frequency.
+void tune_and_keep_transceiver(ConsoleView& view) {
+  const TuningOutcome outcome = tune_transceiver(view);
+  switch (outcome) {
+    case TuningOutcome::sent:
+      transceiver_active = transceiver_link_open() || is_simplex();
+      break;
+    case TuningOutcome::refused:
+      transceiver_active = is_simplex();
+      break;
+    case TuningOutcome::not_tuned:
+    case TuningOutcome::failed:
+      transceiver_active = false;
+      break;
+  }
+}
 
 void on_window_created(ConsoleView& view) {
   view.set_text(ctl::start_stop, "START");
@@ -91,7 +117,9 @@ void on_window_created(ConsoleView& view) {
     }
     std::string trx_line = read_first_line(view, kTransceiverSettingsFile);
     parse_settings_line(view, trx_line, SettingsKind::transceiver);
-    for (const char* model : kTransceiverModels) view.list_append(ctl::transceiver_model, model);
+    for (const TransceiverModel& model : transceiver_models()) {
+      view.list_append(ctl::transceiver_model, model.name);
+    }
   }
   restore_chosen_repeater_lines();
   adapter_open = false;
@@ -139,10 +167,11 @@ bool on_command(ConsoleView& view, int control_id, CommandKind kind, const Displ
 }
 
 void stop_adapter_side(ConsoleView& view, const DisplayPump& pump) {
-  // Saved only for a link that ran: during a failed START's box the flag is
-  // set but no port is open. Cleared before the save, so a stop that comes
-  // while a save's box waits for OK does not save a second time.
-  if (adapter_open && adapter_port_handle.is_open()) {
+  // Saved only for a link that ran, the adapter unplugged or not: during a
+  // failed START's box the flag is set but no port was opened. Cleared
+  // before the save, so a stop that comes while a save's box waits for OK
+  // does not save a second time.
+  if (adapter_open && adapter_port_opened) {
     adapter_open = false;
     save_adapter_settings(view);
   }
@@ -160,6 +189,7 @@ void stop_transceiver_side(ConsoleView& view) {
     save_transceiver_settings(view);
   }
   close_transceiver_link();
+  close_rigctld_link();
 }
 
 void on_start_stop(ConsoleView& view, const DisplayPump& pump) {
@@ -175,12 +205,16 @@ void on_start_stop(ConsoleView& view, const DisplayPump& pump) {
   if (adapter_open) start_receive_loop(view);
   // A port still held from an earlier START would refuse this one.
   close_transceiver_link();
-  open_transceiver_port(view, view.get_text(ctl::transceiver_port, kPortTextChars));
+  close_rigctld_link();
+  // rigctld holds the radio's port itself; the tuning connects to it.
+  if (!tuned_through_rigctld()) {
+    open_transceiver_port(view, view.get_text(ctl::transceiver_port, kPortTextChars));
+  }
   // "STOP" whether or not the adapter opened: with adapter_open false the
   // next press runs START again.
   view.set_text(ctl::start_stop, "STOP");
   configure_adapter(view);
-  tune_transceiver(view);
+  tune_and_keep_transceiver(view);
 }
 
 void on_exit(ConsoleView& view, const DisplayPump& pump) {
@@ -224,7 +258,11 @@ void on_my_repeater_chosen(ConsoleView& view) {
     clear_list(view, ctl::his_repeater);
     fill_his_repeater_list(view);
   }
-  if (adapter_open) send_route();
+  if (adapter_open) {
+    send_route();
+    // The radio follows to the repeater's channel, as START would tune it.
+    tune_and_keep_transceiver(view);
+  }
 }
 
 void on_his_repeater_chosen(ConsoleView& view) {

@@ -25,6 +25,9 @@ void on_start_stop(ConsoleView& view, const DisplayPump& pump);
 void stop_adapter_side(ConsoleView& view, const DisplayPump& pump);
 void stop_transceiver_side(ConsoleView& view);
 void on_exit(ConsoleView& view, const DisplayPump& pump);
+// START's tuning, and a repeater's picked while the link runs: sets
+// transceiver_active, which decides whether STOP saves the transceiver file.
+void tune_and_keep_transceiver(ConsoleView& view);
 // EXIT's work once the window can show nothing any more: the same files
 // saved and both ports closed, failures reported on standard error. The
 // window's display requests must have been released first: nothing serves

@@ -22,6 +22,7 @@
 #include "adapter/link_state.h"
 #include "adapter/pacing.h"
 #include "adapter/serial_port.h"
+#include "console/console_handlers.h"
 #include "fuzz_check.h"
 #include "settings/station_settings.h"
 #include "support/recording_view.h"
@@ -231,8 +232,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   {
     CallLogView view;
-    transceiver_active = true;
-    send_cat_frequency(view, text);
+    transceiver_active = send_cat_frequency(view, text) == TuneStep::sent;
     const auto sent = sent_commands();
     FUZZ_REQUIRE(sent.size() <= 1);
     for (const Command& c : sent) check_frequency(c);
@@ -241,24 +241,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     expect_frequency(number, sent, !view.calls.empty(), transceiver_active);
   }
   {
-    transceiver_active = true;
-    send_cat_offset(text);
+    transceiver_active = send_cat_offset(text) == TuneStep::sent;
     const auto sent = sent_commands();
     FUZZ_REQUIRE(sent.size() <= 1);
     for (const Command& c : sent) check_offset(c);
     expect_offset(number, sent, transceiver_active);
   }
   {
-    transceiver_active = true;
-    send_cat_direction(text);
+    transceiver_active = send_cat_direction(text) == TuneStep::sent;
     const auto sent = sent_commands();
     FUZZ_REQUIRE(sent.size() <= 1);
     for (const Command& c : sent) check_direction(c);
     expect_direction(text, sent, transceiver_active);
   }
   {
-    transceiver_active = true;
-    send_cat_mode(text);
+    transceiver_active = send_cat_mode(text) == TuneStep::sent;
     const auto sent = sent_commands();
     const bool known = text == "FM" || text == "PKT";
     FUZZ_REQUIRE(sent.size() == (known ? 1u : 0u));
@@ -277,7 +274,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     set_text(station.call_area, simplex ? "Simplex" : "JP1");
     CallLogView view;
     transceiver_active = true;
-    tune_transceiver(view);
+    tune_and_keep_transceiver(view);
     const auto sent = sent_commands();
     check_boxes(view);
     // In order: frequency, offset, direction, mode, each at most once.

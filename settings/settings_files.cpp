@@ -6,6 +6,7 @@
 #include "settings/atomic_save.h"
 #include "settings/station_settings.h"
 #include "settings/text_file_reader.h"
+#include "transceiver/rigctld_link.h"
 
 namespace {
 
@@ -67,7 +68,10 @@ void apply_transceiver_field(ConsoleView& view, int i, std::string_view field) {
     case 3:
       set_text(station.mode, field);
       break;
-    default:  // the "Dummy " placeholder and anything after it
+    case 4:
+      set_text(station.transceiver_address, field);
+      break;
+    default:  // anything after the address
       break;
   }
 }
@@ -193,10 +197,21 @@ void save_adapter_settings(ConsoleView& view) {
   }
 }
 
+namespace {
+
+// rigctld's address as it was used; the placeholder for every other model.
+std::string transceiver_address_to_save() {
+  if (station.transceiver_model.view() != "rigctld") return "Dummy ";
+  return rigctld_address();
+}
+
+}  // namespace
+
 void save_transceiver_settings(ConsoleView& view) {
-  const std::string line = joined({station.transceiver_model.view(),
-                                   station.transceiver_port.view(), station.frequency_khz.view(),
-                                   station.shift_khz.view(), station.mode.view(), "Dummy "});
+  const std::string line =
+      joined({station.transceiver_model.view(), station.transceiver_port.view(),
+              station.frequency_khz.view(), station.shift_khz.view(), station.mode.view(),
+              transceiver_address_to_save()});
   if (!save_file_whole(kTransceiverSettingsFile, line)) {
     view.message_box("TRX_configulation could not open", kTransceiverSettingsFile, BoxOwner::none);
   }

@@ -80,6 +80,9 @@ struct StationSettings {
   BoundedText<11> frequency_khz{"439310"};
   BoundedText<7> shift_khz{"-5000"};
   BoundedText<3> mode{"PKT"};
+  // The transceiver line's sixth place: rigctld's HOST:PORT for model
+  // "rigctld"; every other model keeps the "Dummy " older lines hold there.
+  BoundedText<48> transceiver_address{"Dummy "};
   BoundedText<kMaxMyRepeaterLine> my_repeater_line{
       "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G"};
   BoundedText<kMaxMyRepeaterLine> his_repeater_line{

@@ -3,10 +3,14 @@
 #include <algorithm>
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "adapter/link_state.h"
 #include "adapter/pacing.h"
+#include "console/stderr_view.h"
 #include "settings/station_settings.h"
+#include "transceiver/rigctld_link.h"
+#include "transceiver/transceiver_models.h"
 
 namespace {
 
@@ -31,22 +35,12 @@ constexpr std::int64_t kAfterCommand = 100000000;
 // The shift direction is taken only after the offset has settled.
 constexpr std::int64_t kBeforeDirection = 1000000000;
 
-// The FT-817/FT-897 cover nothing from 460 MHz up. The offset command carries
-// up to 99999.99 kHz, enough for the 7.6 MHz and 9 MHz shifts of 70 cm abroad.
-constexpr std::int64_t kHighestFrequency10Hz = 46000000;  // 460.000 MHz
-constexpr std::int64_t kLargestOffset10Hz = 9999999;      // 99999.99 kHz
+// The FT-817 family tunes in 10 Hz steps.
+constexpr std::int64_t kCatStepHz = 10;
 
 // Numbers far beyond any radio stop growing here, so no text overflows.
 constexpr std::int64_t kBeyondAnyRadioHz = 1000000000000000;  // 1e12 kHz
 constexpr int kBeyondAnyExponent = 100000;
-
-// Writes the command, then gives the radio time to act on it.
-void send_command(const CatCommand& command) {
-  std::uint8_t bytes[5] = {command.parameters[0], command.parameters[1], command.parameters[2],
-                           command.parameters[3], command.opcode};
-  write_bytes(transceiver_port_handle, bytes, sizeof bytes);
-  spin_wait(kAfterCommand);
-}
 
 bool is_white_space(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -118,8 +112,153 @@ std::optional<KhzText> read_khz(std::string_view text) {
   return number;
 }
 
-// The offset in the radio's 10 Hz steps, finer digits cut off.
-std::int64_t offset_steps(const KhzText& khz) { return khz.hz / 10; }
+enum class Shift { minus, plus, simplex };
+enum class Mode { fm, pkt };
+
+// How one kind of radio takes the four settings, already in whole Hz.
+struct RadioCommands {
+  std::int64_t step_hz;  // the finest step it tunes in
+  TuneStep (*frequency)(ConsoleView&, std::int64_t hz);
+  TuneStep (*offset)(ConsoleView&, std::int64_t hz);
+  void (*before_direction)();
+  TuneStep (*direction)(ConsoleView&, Shift);
+  TuneStep (*mode)(ConsoleView&, Mode);
+};
+
+// Writes the command, then gives the radio time to act on it.
+TuneStep send_command(const CatCommand& command) {
+  std::uint8_t bytes[5] = {command.parameters[0], command.parameters[1], command.parameters[2],
+                           command.parameters[3], command.opcode};
+  write_bytes(transceiver_port_handle, bytes, sizeof bytes);
+  spin_wait(kAfterCommand);
+  return TuneStep::sent;
+}
+
+TuneStep cat_frequency(ConsoleView&, std::int64_t hz) {
+  return send_command({bcd_places(hz / kCatStepHz), cat_byte::set_frequency});
+}
+
+TuneStep cat_offset(ConsoleView&, std::int64_t hz) {
+  return send_command({bcd_places(hz / kCatStepHz), cat_byte::repeater_offset});
+}
+
+void cat_before_direction() { spin_wait(kBeforeDirection); }
+
+TuneStep cat_direction(ConsoleView&, Shift shift) {
+  const std::uint8_t p1 = shift == Shift::minus  ? cat_byte::shift_minus
+                          : shift == Shift::plus ? cat_byte::shift_plus
+                                                 : cat_byte::shift_simplex;
+  return send_command(
+      {{p1, cat_byte::unused, cat_byte::unused, cat_byte::unused}, cat_byte::shift_direction});
+}
+
+TuneStep cat_mode(ConsoleView&, Mode mode) {
+  const std::uint8_t p1 = mode == Mode::fm ? cat_byte::mode_fm : cat_byte::mode_pkt;
+  return send_command({{p1, cat_byte::mode_filler, cat_byte::mode_filler, cat_byte::mode_filler},
+                       cat_byte::set_mode});
+}
+
+// rigctld answers once its radio has taken a command: the answer is the pause.
+TuneStep rig_frequency(ConsoleView& view, std::int64_t hz) {
+  return rigctld_command(view, "F " + std::to_string(hz));
+}
+
+TuneStep rig_offset(ConsoleView& view, std::int64_t hz) {
+  return rigctld_command(view, "O " + std::to_string(hz));
+}
+
+void rig_before_direction() {}
+
+TuneStep rig_direction(ConsoleView& view, Shift shift) {
+  return rigctld_command(view, shift == Shift::minus  ? "R -"
+                               : shift == Shift::plus ? "R +"
+                                                      : "R 0");
+}
+
+TuneStep rig_mode(ConsoleView& view, Mode mode) {
+  // Passband 0: the radio's own width for the mode.
+  return rigctld_command(view, mode == Mode::fm ? "M FM 0" : "M PKTFM 0");
+}
+
+constexpr RadioCommands kCatCommands{kCatStepHz,           cat_frequency, cat_offset,
+                                     cat_before_direction, cat_direction, cat_mode};
+constexpr RadioCommands kRigctldCommands{
+    1, rig_frequency, rig_offset, rig_before_direction, rig_direction, rig_mode};
+
+const RadioCommands& commands_for(const TransceiverModel& model) {
+  return model.tuning == TuningKind::rigctld ? kRigctldCommands : kCatCommands;
+}
+
+const TransceiverModel& ft817() { return *find_transceiver_model("FT-817"); }
+
+TuneStep tune_frequency(ConsoleView& view, const TransceiverModel& model, std::string_view text) {
+  const std::optional<KhzText> khz = read_khz(text);
+  // A negative frequency has no BCD form; refuse it like text without a number.
+  if (!khz || (khz->negative && khz->nonzero)) return TuneStep::refused;
+  const RadioCommands& radio = commands_for(model);
+  // Rounded to the radio's step, a half step up. The limit is checked on the
+  // rounded value, so 459999.995 is refused rather than sent as 460.000 MHz.
+  const std::int64_t hz = (khz->hz + radio.step_hz / 2) / radio.step_hz * radio.step_hz;
+  if (model.frequency_limit_hz > 0 && hz >= model.frequency_limit_hz) {
+    // The radio's limit in the box's fixed words, "Tranceiver" spelling included.
+    view.message_box("More than 460MHz can not handle by the Tranceiver.",
+                     "Error : ", BoxOwner::window);
+    return TuneStep::refused;
+  }
+  return radio.frequency(view, hz);
+}
+
+TuneStep tune_offset(ConsoleView& view, const TransceiverModel& model, std::string_view text) {
+  const std::optional<KhzText> khz = read_khz(text);
+  if (!khz) return TuneStep::refused;
+  const RadioCommands& radio = commands_for(model);
+  // Finer digits than the radio's step are cut off.
+  const std::int64_t hz = khz->hz / radio.step_hz * radio.step_hz;
+  if (model.largest_offset_hz > 0 && hz > model.largest_offset_hz) return TuneStep::refused;
+  return radio.offset(view, hz);
+}
+
+TuneStep tune_direction(ConsoleView& view, const TransceiverModel& model, std::string_view text) {
+  const RadioCommands& radio = commands_for(model);
+  radio.before_direction();
+  // The offset was read past leading white space, so the sign is read there too.
+  text = skip_white_space(text);
+  const unsigned first = text.empty() ? 0 : static_cast<unsigned char>(text.front());
+  Shift shift = Shift::plus;
+  if (text.substr(0, 7) == "SIMPLEX") {
+    shift = Shift::simplex;
+  } else if (first <= '+') {
+    // Also an empty shift and any mark below "+": a plus shift.
+    shift = Shift::plus;
+  } else if (first == ',' || first == '-') {
+    shift = Shift::minus;
+  } else if (const std::optional<KhzText> khz = read_khz(text)) {
+    // An unsigned shift is a plus shift; an offset too small for the radio's
+    // step is simplex.
+    shift = khz->hz / radio.step_hz == 0 ? Shift::simplex : Shift::plus;
+  } else {
+    // No shift at all: the radio would keep whatever direction it had.
+    return TuneStep::refused;
+  }
+  return radio.direction(view, shift);
+}
+
+TuneStep tune_mode(ConsoleView& view, const TransceiverModel& model, std::string_view text) {
+  if (text != "FM" && text != "PKT") return TuneStep::refused;
+  return commands_for(model).mode(view, text == "FM" ? Mode::fm : Mode::pkt);
+}
+
+// The worst step decides the whole tuning.
+struct TuningSteps {
+  TuningOutcome outcome = TuningOutcome::sent;
+  TuneStep add(TuneStep step) {
+    if (step == TuneStep::failed) outcome = TuningOutcome::failed;
+    if (step == TuneStep::refused && outcome == TuningOutcome::sent) {
+      outcome = TuningOutcome::refused;
+    }
+    return step;
+  }
+};
 
 }  // namespace
 
@@ -130,111 +269,55 @@ std::uint8_t to_bcd(int v) {
   return static_cast<std::uint8_t>(((v / 10) << 4) | (v % 10));
 }
 
-bool send_cat_frequency(ConsoleView& view, std::string_view text) {
-  const std::optional<KhzText> khz = read_khz(text);
-  // A negative frequency has no BCD form; refuse it like text without a number.
-  if (!khz || (khz->negative && khz->nonzero)) {
-    transceiver_active = false;
-    return false;
-  }
-  // The radio tunes in 10 Hz steps; a half step goes up. The limit is checked
-  // on the rounded value, so 459999.995 is refused rather than sent as 460.000 MHz.
-  const std::int64_t steps = (khz->hz + 5) / 10;
-  if (steps >= kHighestFrequency10Hz) {
-    // The radio's limit in the box's fixed words, "Tranceiver" spelling included.
-    view.message_box("More than 460MHz can not handle by the Tranceiver.",
-                     "Error : ", BoxOwner::window);
-    transceiver_active = false;
-    return false;
-  }
-  CatCommand command;
-  command.parameters = {
-      to_bcd(static_cast<int>(steps / 1000000)), to_bcd(static_cast<int>(steps / 10000 % 100)),
-      to_bcd(static_cast<int>(steps / 100 % 100)), to_bcd(static_cast<int>(steps % 100))};
-  command.opcode = cat_byte::set_frequency;
-  send_command(command);
-  return true;
+std::array<std::uint8_t, 4> bcd_places(std::int64_t steps) {
+  return {to_bcd(static_cast<int>(steps / 1000000 % 100)),
+          to_bcd(static_cast<int>(steps / 10000 % 100)),
+          to_bcd(static_cast<int>(steps / 100 % 100)), to_bcd(static_cast<int>(steps % 100))};
 }
 
-bool send_cat_offset(std::string_view text) {
-  const std::optional<KhzText> khz = read_khz(text);
-  if (!khz || offset_steps(*khz) > kLargestOffset10Hz) {
-    transceiver_active = false;
-    return false;
-  }
-  const int steps = static_cast<int>(offset_steps(*khz));
-  CatCommand command;
-  command.parameters = {to_bcd(steps / 1000000), to_bcd(steps / 10000 % 100),
-                        to_bcd(steps / 100 % 100), to_bcd(steps % 100)};
-  command.opcode = cat_byte::repeater_offset;
-  send_command(command);
-  return true;
+TuneStep send_cat_frequency(ConsoleView& view, std::string_view text) {
+  return tune_frequency(view, ft817(), text);
 }
 
-void send_cat_direction(std::string_view text) {
-  spin_wait(kBeforeDirection);
-  // The offset was read past leading white space, so the sign is read there too.
-  text = skip_white_space(text);
-  std::uint8_t direction = 0;
-  const unsigned first = text.empty() ? 0 : static_cast<unsigned char>(text.front());
-  if (text.substr(0, 7) == "SIMPLEX") {
-    direction = cat_byte::shift_simplex;
-  } else if (first <= '+') {
-    // Also an empty shift and any mark below "+": a plus shift.
-    direction = cat_byte::shift_plus;
-  } else if (first == ',' || first == '-') {
-    direction = cat_byte::shift_minus;
-  } else if (const std::optional<KhzText> khz = read_khz(text)) {
-    // An unsigned shift is a plus shift; an offset of zero is simplex.
-    direction = offset_steps(*khz) == 0 ? cat_byte::shift_simplex : cat_byte::shift_plus;
-  } else {
-    // No shift at all: the radio would keep whatever direction it had.
-    transceiver_active = false;
-    return;
-  }
-  CatCommand command;
-  command.parameters = {direction, cat_byte::unused, cat_byte::unused, cat_byte::unused};
-  command.opcode = cat_byte::shift_direction;
-  send_command(command);
+TuneStep send_cat_offset(std::string_view text) {
+  StderrView no_window;  // the FT-817 family shows no box for these
+  return tune_offset(no_window, ft817(), text);
 }
 
-void send_cat_mode(std::string_view text) {
-  std::uint8_t mode = 0;
-  if (text == "FM") {
-    mode = cat_byte::mode_fm;
-  } else if (text == "PKT") {
-    mode = cat_byte::mode_pkt;
-  } else {
-    transceiver_active = false;
-    return;
-  }
-  CatCommand command;
-  command.parameters = {mode, cat_byte::mode_filler, cat_byte::mode_filler, cat_byte::mode_filler};
-  command.opcode = cat_byte::set_mode;
-  send_command(command);
+TuneStep send_cat_direction(std::string_view text) {
+  StderrView no_window;  // the FT-817 family shows no box for these
+  return tune_direction(no_window, ft817(), text);
 }
 
-void tune_transceiver(ConsoleView& view) {
-  const std::string_view model = station.transceiver_model.view();
-  if (model != "FT-817" && model != "FT-897") {
-    transceiver_active = false;
-    return;
+TuneStep send_cat_mode(std::string_view text) {
+  StderrView no_window;  // the FT-817 family shows no box for these
+  return tune_mode(no_window, ft817(), text);
+}
+
+TuningOutcome tune_transceiver(ConsoleView& view) {
+  const TransceiverModel* model = find_transceiver_model(station.transceiver_model.view());
+  if (!model || model->tuning == TuningKind::none) return TuningOutcome::not_tuned;
+  if (model->tuning == TuningKind::rigctld && !begin_rigctld_tuning(view)) {
+    return TuningOutcome::failed;
   }
+  TuningSteps steps;
   if (!is_simplex()) {
     // A shift goes only with the frequency it belongs to, and a direction only
     // with its offset: otherwise the radio would transmit off its repeater's
     // input. After a refusal it keeps its whole previous repeater setting.
-    if (send_cat_frequency(view, station.frequency_khz.view()) &&
-        send_cat_offset(station.shift_khz.view())) {
-      send_cat_direction(station.shift_khz.view());
+    if (steps.add(tune_frequency(view, *model, station.frequency_khz.view())) == TuneStep::sent &&
+        steps.add(tune_offset(view, *model, station.shift_khz.view())) == TuneStep::sent) {
+      steps.add(tune_direction(view, *model, station.shift_khz.view()));
     }
-    send_cat_mode("PKT");
-    return;
+    steps.add(tune_mode(view, *model, "PKT"));
+    return steps.outcome;
   }
   // Offset 0 and simplex are right on any frequency, so each step runs.
-  send_cat_frequency(view, station.frequency_khz.view());
-  send_cat_offset("000000");
-  send_cat_direction("SIMPLEX");
-  send_cat_mode("PKT");
-  transceiver_active = true;
+  steps.add(tune_frequency(view, *model, station.frequency_khz.view()));
+  steps.add(tune_offset(view, *model, "000000"));
+  steps.add(tune_direction(view, *model, "SIMPLEX"));
+  steps.add(tune_mode(view, *model, "PKT"));
+  return steps.outcome;
 }
+
+bool transceiver_link_open() { return transceiver_port_handle.is_open() || rigctld_connected(); }

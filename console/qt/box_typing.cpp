@@ -11,9 +11,12 @@
 
 namespace {
 
-// Short enough that the line looks instant, long enough to take a whole
-// header line in one go.
-constexpr int kFlushAfterMs = 1;
+// A heard line, MY, UR, RPT1 and RPT2 of 8 characters with a space between,
+// goes into the box as soon as it is whole: a screen reader then hears it
+// as one insertion, never "4KLM CQCQCQ" after a cut. Anything else typed
+// goes in once no character has come for this long.
+constexpr int kHeardLineChars = 4 * 8 + 3;
+constexpr int kFlushAfterMs = 100;
 
 bool is_operator_input(QEvent::Type type) {
   switch (type) {
@@ -69,7 +72,15 @@ BoxTyping::BoxTyping(std::function<QPlainTextEdit*(int id)> box_of)
   connect(&timer_, &QTimer::timeout, this, [this] { buffer_.flush(); });
 }
 
-void BoxTyping::type(int box_id, char byte) { buffer_.type(box_id, std::string_view(&byte, 1)); }
+void BoxTyping::type(int box_id, char byte) {
+  buffer_.type(box_id, std::string_view(&byte, 1));
+  line_chars_ = byte == '\n' ? 0 : line_chars_ + 1;
+  if (line_chars_ == kHeardLineChars) {
+    buffer_.flush();
+  } else {
+    timer_.start();  // from the last character on
+  }
+}
 
 void BoxTyping::watch(QPlainTextEdit* box) {
   box->installEventFilter(this);

@@ -31,4 +31,5 @@ class BoxTyping final : public QObject {
   std::function<QPlainTextEdit*(int id)> box_of_;
   QTimer timer_;
   TypingBuffer buffer_;
+  int line_chars_ = 0;  // typed since the last line feed
 };

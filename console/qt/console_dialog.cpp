@@ -1,5 +1,6 @@
 #include "console/qt/console_dialog.h"
 
+#include <QAccessible>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFontDatabase>
@@ -24,6 +25,8 @@
 #include "console/qt/dialog_units.h"
 #include "console/qt/frame_lines.h"
 #include "console/qt/list_entry_text.h"
+#include "console/qt/one_line_text.h"
+#include "console/qt/spoken_names.h"
 #include "console/qt/whole_rows.h"
 
 namespace {
@@ -37,7 +40,8 @@ QString object_name_for(int id) { return QStringLiteral("id%1").arg(id); }
 // The caption as the operator reads it, without the marker of its key.
 QString shown_caption(const QLabel& label) {
   QString text = label.text();
-  if (label.buddy()) text.remove(text.indexOf(u'&'), 1);
+  const qsizetype marker = text.indexOf(u'&');
+  if (label.buddy() && marker >= 0) text.remove(marker, 1);
   return text;
 }
 
@@ -95,6 +99,7 @@ ConsoleDialog::ConsoleDialog(CommandHandler handler, const CreationHook& on_crea
       handler_(std::move(handler)),
       digits_only_(std::make_unique<QRegularExpressionValidator>(
           QRegularExpression(QStringLiteral("[0-9]*")))) {
+  QAccessible::installFactory(one_line_text_factory);
   setObjectName(QStringLiteral("DIALOG1"));
   setWindowTitle(QString::fromLatin1(console_title));
   pump_ = [this] { pump_display_requests(); };
@@ -109,7 +114,6 @@ ConsoleDialog::ConsoleDialog(CommandHandler handler, const CreationHook& on_crea
   for (const ControlSpec& placed : console_controls) {
     QWidget* widget = create_control(placed);
     widget->setObjectName(object_name_for(placed.id));
-    widget->setAccessibleName(QString::fromLatin1(placed.accessible_name));
     widget->setGeometry(du_rect(units, placed.x, placed.y, placed.w, placed.h));
     if (auto* entries = qobject_cast<QListWidget*>(widget)) fit_to_whole_rows(*entries);
     if (auto* text_box = qobject_cast<QPlainTextEdit*>(widget)) fit_to_whole_lines(*text_box);
@@ -124,6 +128,7 @@ ConsoleDialog::ConsoleDialog(CommandHandler handler, const CreationHook& on_crea
         QString::fromStdString(caption_with_list_key(key.label, caption->text().toStdString())));
     caption->setBuddy(control(key.list));
   }
+  name_controls_by_captions([this](int id) { return control(id); });
   keep_captions_off_neighbours(controls_, du_to_px_x(units, 1));
   for (std::size_t i = 1; i < console_tab_order.size(); ++i) {
     setTabOrder(control(console_tab_order[i - 1]), control(console_tab_order[i]));
@@ -144,8 +149,11 @@ QWidget* ConsoleDialog::create_control(const ControlSpec& placed) {
   switch (placed.kind) {
     case ControlKind::label:
     case ControlKind::right_label: {
-      auto label = std::make_unique<QLabel>(caption, this);
+      // Named before it has text, so a screen reader's first look finds it.
+      auto label = std::make_unique<QLabel>(this);
+      label->setObjectName(object_name_for(id));
       label->setTextFormat(Qt::PlainText);
+      label->setText(caption);
       label->setAlignment(
           (placed.kind == ControlKind::right_label ? Qt::AlignRight : Qt::AlignLeft) |
           Qt::AlignTop);
@@ -155,6 +163,7 @@ QWidget* ConsoleDialog::create_control(const ControlSpec& placed) {
     case ControlKind::digits_edit:
     case ControlKind::line_edit: {
       auto edit = std::make_unique<QLineEdit>(this);
+      edit->setObjectName(object_name_for(id));
       if (placed.kind == ControlKind::digits_edit) edit->setValidator(digits_only_.get());
       owned_controls_.push_back(std::move(edit));
       break;
@@ -289,6 +298,7 @@ void ConsoleDialog::set_text(int id, const std::string& text) {
     } else if (auto* button = qobject_cast<QPushButton*>(widget)) {
       button->setText(latin1_text(text));
     }
+    rename_after_text_change([this](int control_id) { return control(control_id); }, id);
   });
 }
 

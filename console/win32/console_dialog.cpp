@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "console/console_layout.h"
@@ -20,6 +21,8 @@ constexpr UINT kNeverPosted = WM_APP + 2;
 constexpr UINT_PTR kTypingTimer = 1;
 // Posted after a change of DPI, once Windows has scaled the dialog.
 constexpr UINT kFitFonts = WM_APP + 3;
+// A list's row in the layout: a list 20 units high shows two entries.
+constexpr int kListRowDu = 10;
 
 Win32ConsoleDialog* dialog_of(HWND window) {
   return reinterpret_cast<Win32ConsoleDialog*>(GetWindowLongPtrA(window, DWLP_USER));
@@ -60,17 +63,24 @@ Win32ConsoleDialog::Win32ConsoleDialog(CommandHandler handler, CreationHook on_c
            [this] { SetTimer(window_, kTypingTimer, USER_TIMER_MINIMUM, nullptr); },
            [this] { KillTimer(window_, kTypingTimer); }}) {}
 
-void Win32ConsoleDialog::run() {
+bool Win32ConsoleDialog::run() {
   const std::vector<WORD> layout = console_dialog_template();
   // Wide controls, so that list entries show in any code page; the edits and
   // labels still take and give their text in the ANSI code page.
-  DialogBoxIndirectParamW(GetModuleHandleW(nullptr),
-                          reinterpret_cast<LPCDLGTEMPLATEW>(layout.data()), nullptr, dialog_proc,
-                          reinterpret_cast<LPARAM>(this));
+  const INT_PTR ended = DialogBoxIndirectParamW(
+      GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(layout.data()), nullptr,
+      dialog_proc, reinterpret_cast<LPARAM>(this));
+  const DWORD error = GetLastError();
+  const bool shown = window_thread_ != 0;
   window_ = nullptr;
+  window_thread_ = 0;
   fixed_font_.reset();
   caption_font_.reset();
+  clear_caption_fonts_.clear();
+  list_font_.reset();
   japanese_font_.reset();
+  SetLastError(error);  // why the window could not be made
+  return ended != -1 && shown;
 }
 
 void Win32ConsoleDialog::pump_display_requests() {
@@ -93,18 +103,27 @@ INT_PTR CALLBACK Win32ConsoleDialog::dialog_proc(HWND window, UINT message, WPAR
 void Win32ConsoleDialog::fit_fonts() {
   const OneLineEdit callsigns[] = {{GetDlgItem(window_, ctl::my_callsign), 8},
                                    {GetDlgItem(window_, ctl::my_suffix), 4}};
-  fixed_font_ = set_fixed_font(callsigns);
+  fixed_font_ = set_fixed_font(callsigns, GetDlgItem(window_, ctl::receiving));
   caption_font_ = set_caption_font(window_, console_controls);
-  // The lists start again from the dialog's font; the old Japanese font goes
+  RECT unit{0, 0, 1, 0};
+  MapDialogRect(window_, &unit);
+  const std::vector<FontHandle> old_clear = std::move(clear_caption_fonts_);
+  clear_caption_fonts_.clear();
+  std::vector<ListRows> lists;
+  for (const ControlSpec& placed : console_controls) {
+    if (starts_where_another_ends(placed))
+      clear_caption_fonts_.push_back(
+          set_clear_caption_font(GetDlgItem(window_, placed.id), placed.caption, unit.right));
+    if (placed.kind == ControlKind::list)
+      lists.push_back({GetDlgItem(window_, placed.id), std::max(1, placed.h / kListRowDu)});
+  }
+  // The lists start again from their own font; the old Japanese font goes
   // once no list shows it.
   const FontHandle old_japanese = std::move(japanese_font_);
-  const WPARAM dialog_font = static_cast<WPARAM>(SendMessageW(window_, WM_GETFONT, 0, 0));
+  list_font_ = set_list_font(lists);
   for (const auto& [id, entries] : list_entries_) {
-    HWND list = GetDlgItem(window_, id);
-    if (old_japanese &&
-        SendMessageW(list, WM_GETFONT, 0, 0) == reinterpret_cast<LRESULT>(old_japanese.get()))
-      SendMessageW(list, WM_SETFONT, dialog_font, TRUE);
-    for (const std::string& entry : entries) show_letters_of(list, list_entry_display_text(entry));
+    for (const std::string& entry : entries)
+      show_letters_of(GetDlgItem(window_, id), list_entry_display_text(entry));
   }
 }
 
@@ -151,8 +170,14 @@ LRESULT CALLBACK Win32ConsoleDialog::control_proc(HWND control, UINT message, WP
       SendMessageA(control, LB_SETCURSEL, 0, 0);
       return 0;
     }
-    // Space chooses the highlighted entry as a double-click does.
+    // Space chooses the highlighted entry as a double-click does; with none
+    // highlighted yet, the one the list shows with its focus frame.
     if (message == WM_KEYDOWN && wparam == VK_SPACE) {
+      const LRESULT count = SendMessageA(control, LB_GETCOUNT, 0, 0);
+      if (count > 0 && SendMessageA(control, LB_GETCURSEL, 0, 0) == LB_ERR) {
+        const LRESULT shown = SendMessageA(control, LB_GETCARETINDEX, 0, 0);
+        SendMessageA(control, LB_SETCURSEL, shown >= 0 && shown < count ? shown : 0, 0);
+      }
       SendMessageA(dialog->window_, WM_COMMAND, MAKEWPARAM(control_id, LBN_DBLCLK),
                    reinterpret_cast<LPARAM>(control));
       return 0;
@@ -287,14 +312,18 @@ void Win32ConsoleDialog::list_append(int id, const std::string& entry) {
 void Win32ConsoleDialog::show_letters_of(HWND list, const std::wstring& entry) {
   const auto font = reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0));
   if (!font || font_shows(font, entry)) return;
-  if (!japanese_font_) japanese_font_ = japanese_font_like(window_);
+  if (!japanese_font_) japanese_font_ = japanese_font_like(list);
   if (!japanese_font_ || font == japanese_font_.get() || !font_shows(japanese_font_.get(), entry))
     return;
-  // Rows stay as tall as the list was made for: whole rows, as before.
-  const LRESULT row = SendMessageW(list, LB_GETITEMHEIGHT, 0, 0);
-  SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(japanese_font_.get()), FALSE);
-  if (row > 0) SendMessageW(list, LB_SETITEMHEIGHT, 0, row);
-  InvalidateRect(list, nullptr, TRUE);
+  // All the lists take it, so that they keep one font, and their rows stay
+  // as tall as they were made for.
+  for (const ListKey& key : list_keys) {
+    HWND each = GetDlgItem(window_, key.list);
+    const LRESULT row = SendMessageW(each, LB_GETITEMHEIGHT, 0, 0);
+    SendMessageW(each, WM_SETFONT, reinterpret_cast<WPARAM>(japanese_font_.get()), FALSE);
+    if (row > 0) SendMessageW(each, LB_SETITEMHEIGHT, 0, row);
+    InvalidateRect(each, nullptr, TRUE);
+  }
 }
 
 void Win32ConsoleDialog::list_remove(int id, int index) {

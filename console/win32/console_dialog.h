@@ -27,8 +27,9 @@ class Win32ConsoleDialog final : public ConsoleView {
   Win32ConsoleDialog(const Win32ConsoleDialog&) = delete;
   Win32ConsoleDialog& operator=(const Win32ConsoleDialog&) = delete;
 
-  // Shows the dialog modally with no owner; returns when it has ended.
-  void run();
+  // Shows the dialog modally with no owner; returns when it has ended:
+  // false when the window could not be made.
+  bool run();
   HWND window() const { return window_; }
 
   // Callable from any thread; from another thread the caller waits until the
@@ -76,5 +77,7 @@ class Win32ConsoleDialog final : public ConsoleView {
   std::map<int, std::vector<std::string>> list_entries_;
   FontHandle fixed_font_;
   FontHandle caption_font_;
+  std::vector<FontHandle> clear_caption_fonts_;
+  FontHandle list_font_;
   FontHandle japanese_font_;
 };

@@ -23,10 +23,12 @@ struct ControlClass {
 ControlClass class_for(const ControlSpec& placed) {
   switch (placed.kind) {
     // Values from the files are shown as they are: an "&" is no shortcut.
-    case ControlKind::label:
+    case ControlKind::label: {
+      const DWORD align = starts_where_another_ends(placed) ? SS_CENTER : SS_LEFT;
       // A list's caption underlines the letter that reaches the list.
-      if (list_key_of_label(placed.id)) return {kStaticClass, WS_CHILD | WS_VISIBLE | SS_LEFT};
-      return {kStaticClass, WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX};
+      if (list_key_of_label(placed.id)) return {kStaticClass, WS_CHILD | WS_VISIBLE | align};
+      return {kStaticClass, WS_CHILD | WS_VISIBLE | align | SS_NOPREFIX};
+    }
     case ControlKind::right_label:
       return {kStaticClass, WS_CHILD | WS_VISIBLE | SS_RIGHT | SS_NOPREFIX};
     case ControlKind::digits_edit:
@@ -44,7 +46,9 @@ ControlClass class_for(const ControlSpec& placed) {
     case ControlKind::default_button:
       return {kButtonClass, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON};
     case ControlKind::list:
-      return {kListBoxClass, WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | LBS_NOTIFY};
+      // The rows are set to fill the list's place (fitting_fonts.h).
+      return {kListBoxClass,
+              WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT};
   }
   return {kStaticClass, WS_CHILD | WS_VISIBLE};
 }
@@ -65,6 +69,18 @@ void align_to_dword(std::vector<WORD>& out) {
 }
 
 }  // namespace
+
+bool starts_where_another_ends(const ControlSpec& placed) {
+  if (placed.kind != ControlKind::label) return false;
+  for (const ControlSpec& other : console_controls) {
+    const bool same_rows = other.y < placed.y + placed.h && other.y + other.h > placed.y;
+    if (other.id != placed.id && other.kind != ControlKind::label &&
+        other.kind != ControlKind::right_label && same_rows && other.x < placed.x &&
+        other.x + other.w >= placed.x)
+      return true;
+  }
+  return false;
+}
 
 std::vector<WORD> console_dialog_template() {
   std::vector<WORD> out;

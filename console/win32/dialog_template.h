@@ -7,5 +7,12 @@
 
 #include <vector>
 
+#include "console/console_layout.h"
+
+// A label that starts where a control in the same rows ends ("Tranceiver(15)"
+// after the My repeater list): its caption is centred so that it touches
+// neither that control's frame nor the one that follows.
+bool starts_where_another_ends(const ControlSpec& placed);
+
 // DWORD-aligned template words, ready for DialogBoxIndirectParamW.
 std::vector<WORD> console_dialog_template();

@@ -37,6 +37,12 @@ int client_width(HWND control) {
   return client.right - client.left;
 }
 
+int client_height(HWND control) {
+  RECT client{};
+  GetClientRect(control, &client);
+  return client.bottom - client.top;
+}
+
 bool is_captioned(const ControlSpec& placed) {
   return placed.caption[0] != '\0' &&
          (placed.kind == ControlKind::label || placed.kind == ControlKind::right_label ||
@@ -61,7 +67,17 @@ int text_width(HFONT font, const char* text) {
   return size.cx;
 }
 
-FontHandle set_fixed_font(std::span<const OneLineEdit> edits) {
+int font_height(HFONT font) {
+  HDC dc = GetDC(nullptr);
+  const HGDIOBJ was = SelectObject(dc, font);
+  TEXTMETRICA metrics{};
+  GetTextMetricsA(dc, &metrics);
+  SelectObject(dc, was);
+  ReleaseDC(nullptr, dc);
+  return metrics.tmHeight;
+}
+
+FontHandle set_fixed_font(std::span<const OneLineEdit> edits, HWND also) {
   if (edits.empty()) return nullptr;
   HWND dialog = GetParent(edits.front().edit);
   LOGFONTA shape = dialog_font_shape(dialog);
@@ -86,6 +102,40 @@ FontHandle set_fixed_font(std::span<const OneLineEdit> edits) {
       font ? font.get() : reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0));
   for (const OneLineEdit& line : edits)
     SendMessageA(line.edit, WM_SETFONT, reinterpret_cast<WPARAM>(shown), TRUE);
+  if (also) SendMessageA(also, WM_SETFONT, reinterpret_cast<WPARAM>(shown), TRUE);
+  return font;
+}
+
+FontHandle set_list_font(std::span<const ListRows> lists) {
+  if (lists.empty()) return nullptr;
+  int row = 0;
+  for (const ListRows& placed : lists) {
+    const int its_row = client_height(placed.list) / (placed.rows > 0 ? placed.rows : 1);
+    if (row == 0 || its_row < row) row = its_row;
+  }
+  FontHandle font = largest_fitting(dialog_font_shape(GetParent(lists.front().list)),
+                                    [&](HFONT candidate) { return font_height(candidate) <= row; });
+  const HFONT shown =
+      font ? font.get()
+           : reinterpret_cast<HFONT>(SendMessageA(GetParent(lists.front().list), WM_GETFONT, 0, 0));
+  for (const ListRows& placed : lists) {
+    // A new font gives the list rows of its own height: the list's own go after it.
+    SendMessageW(placed.list, WM_SETFONT, reinterpret_cast<WPARAM>(shown), FALSE);
+    const int its_row = client_height(placed.list) / (placed.rows > 0 ? placed.rows : 1);
+    SendMessageW(placed.list, LB_SETITEMHEIGHT, 0, its_row);
+    InvalidateRect(placed.list, nullptr, TRUE);
+  }
+  return font;
+}
+
+FontHandle set_clear_caption_font(HWND label, const char* caption, int clear) {
+  const auto fits = [&](HFONT candidate) {
+    return text_width(candidate, caption) + 2 * (clear + 1) <= client_width(label);
+  };
+  const auto current = reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0));
+  if (!current || fits(current)) return nullptr;
+  FontHandle font = largest_fitting(dialog_font_shape(label), fits);
+  if (font) SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
   return font;
 }
 
@@ -124,8 +174,8 @@ bool font_shows(HFONT font, const std::wstring& text) {
   return found != GDI_ERROR && glyphs.find(static_cast<wchar_t>(0xFFFF)) == std::wstring::npos;
 }
 
-FontHandle japanese_font_like(HWND dialog) {
-  LOGFONTA shape = dialog_font_shape(dialog);
+FontHandle japanese_font_like(HWND control) {
+  LOGFONTA shape = dialog_font_shape(control);
   shape.lfCharSet = SHIFTJIS_CHARSET;
   shape.lfFaceName[0] = '\0';
   return FontHandle(CreateFontIndirectA(&shape));

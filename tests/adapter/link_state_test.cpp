@@ -82,7 +82,8 @@ TEST_F(LinkStateTest, ComLinkToAnythingButASerialDeviceIsRefusedAndNothingIsWrit
   // Held open for reading, so anything written into the pipe would stay there.
   const int fifo_reader = ::open((dir.path() + "/fifo").c_str(), O_RDONLY | O_NONBLOCK);
   ASSERT_GE(fifo_reader, 0);
-  const std::string targets[] = {"radio_log.txt", "notes.txt", "fifo", "/dev/null", "/dev/zero"};
+  const std::string targets[] = {"radio_log.txt", "notes.txt", "fifo",         "/dev/null",
+                                 "/dev/zero",     "/dev/ptmx", "/dev/pts/ptmx"};
   const std::uint8_t frame[] = {0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0xC9, 0x00, 0xFD};
 
   for (const std::string& target : targets) {

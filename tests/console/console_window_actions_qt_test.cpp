@@ -33,7 +33,9 @@ const std::vector<std::string> kWholeList = {kHilltop430, kHilltop1200, kRiversi
 
 const std::vector<std::string> kTwelveAreas = {"Simplex", "JP1", "JP2", "JP3", "JP4", "JP5",
                                                "JP6",     "JP7", "JP8", "JP9", "JP0", "KH2"};
-const std::vector<std::string> kThreeModels = {"None", "FT-817", "FT-897"};
+// List 360, in its order.
+const std::vector<std::string> kModels = {"None",   "FT-817", "FT-897",
+                                          "FT-857", "FT-818", "rigctld"};
 
 std::vector<std::string> first_then(const std::string& first,
                                     const std::vector<std::string>& rest) {
@@ -157,7 +159,7 @@ INSTANTIATE_TEST_SUITE_P(
                     first_then("JP1", kTwelveAreas),
                     {kHilltop430},
                     kWholeList,
-                    first_then("FT-817", kThreeModels),
+                    first_then("FT-817", kModels),
                     {{ctl::my_callsign, "QR3WMN D"},
                      {ctl::my_suffix, "F817"},
                      {ctl::adapter_port, "7"},
@@ -174,7 +176,7 @@ INSTANTIATE_TEST_SUITE_P(
                     first_then("JP1", kTwelveAreas),
                     {kHilltop430},
                     {"QR3KTA A"},
-                    first_then("FT-817", kThreeModels),
+                    first_then("FT-817", kModels),
                     {}},
         StartUpCase{"simplex_without_stored_repeater_warns_twice",
                     "QR3WMN D,F817,Simplex,QR3KTA A,QR3KTA B,7",
@@ -184,7 +186,7 @@ INSTANTIATE_TEST_SUITE_P(
                     first_then("Simplex", kTwelveAreas),
                     {},
                     {},
-                    first_then("FT-817", kThreeModels),
+                    first_then("FT-817", kModels),
                     {}},
         StartUpCase{"simplex_offers_the_stored_simplex_line_once_and_no_his_repeater",
                     "QR3WMN D,F817,Simplex,QR3KTA A,QR3KTA B,7",
@@ -194,7 +196,7 @@ INSTANTIATE_TEST_SUITE_P(
                     first_then("Simplex", kTwelveAreas),
                     {kSimplexCalling},
                     {},
-                    first_then("FT-817", kThreeModels),
+                    first_then("FT-817", kModels),
                     {}},
         StartUpCase{
             "missing_transceiver_file_keeps_the_template_texts",
@@ -205,7 +207,7 @@ INSTANTIATE_TEST_SUITE_P(
             first_then("JP1", kTwelveAreas),
             {kHilltop430},
             kWholeList,
-            kThreeModels,
+            kModels,
             {{ctl::transceiver_port, ""}, {ctl::frequency, "*******"}, {ctl::shift, "*****"}}}),
     [](const ::testing::TestParamInfo<StartUpCase>& info) { return std::string(info.param.name); });
 

@@ -84,7 +84,7 @@ TEST_F(ConsoleWindow, saved_settings_fill_the_fields_and_lists) {
   EXPECT_EQ(dialog->get_text(ctl::my_callsign, 10), "QR3WMN D");
   EXPECT_EQ(dialog->get_text(ctl::adapter_port, 10), "7");
   EXPECT_EQ(dialog->list_count(ctl::call_area), 13);
-  EXPECT_EQ(dialog->list_count(ctl::transceiver_model), 4);
+  EXPECT_EQ(dialog->list_count(ctl::transceiver_model), 7);  // the stored model, then the six
   EXPECT_EQ(dialog->get_text(ctl::frequency, 10), "439310");
 }
 

@@ -13,7 +13,9 @@ using WindowCreationTest = ConsoleTest;
 
 const std::vector<std::string> kTwelveAreas = {"Simplex", "JP1", "JP2", "JP3", "JP4", "JP5",
                                                "JP6",     "JP7", "JP8", "JP9", "JP0", "KH2"};
-const std::vector<std::string> kThreeModels = {"None", "FT-817", "FT-897"};
+// List 360, in its order.
+const std::vector<std::string> kModels = {"None",   "FT-817", "FT-897",
+                                          "FT-857", "FT-818", "rigctld"};
 
 TEST_F(WindowCreationTest, FirstRunWithoutSettingsShowsEmptyListsAndTheMissingFile) {
   open_window();
@@ -46,7 +48,7 @@ TEST_F(WindowCreationTest, SavedSettingsFillFieldsAndListTheStoredAreaFirst) {
   EXPECT_EQ(view.text(ctl::frequency), "439550");
   EXPECT_EQ(view.text(ctl::shift), "-5000");
   std::vector<std::string> models = {"FT-897"};
-  models.insert(models.end(), kThreeModels.begin(), kThreeModels.end());
+  models.insert(models.end(), kModels.begin(), kModels.end());
   EXPECT_EQ(view.list(ctl::transceiver_model), models);
   // The stored my-repeater line is offered only when its area matches.
   EXPECT_TRUE(view.list(ctl::my_repeater).empty());
@@ -105,7 +107,7 @@ TEST_F(WindowCreationTest, MissingTransceiverFileKeepsCompiledInTuning) {
   EXPECT_EQ(view.boxes(),
             (std::vector<RecordedBox>{{"D-STAR_tranceiver_config.txt",
                                        "Error! the file could not open", BoxOwner::none}}));
-  EXPECT_EQ(view.list(ctl::transceiver_model), kThreeModels);
+  EXPECT_EQ(view.list(ctl::transceiver_model), kModels);
   EXPECT_EQ(view.set_text_count(ctl::transceiver_port), 0);
   EXPECT_EQ(station.frequency_khz.view(), "439310");
   EXPECT_EQ(station.transceiver_model.view(), "FT-817");
@@ -115,7 +117,7 @@ TEST_F(WindowCreationTest, ALoneLineEndStillListsAreasAndReadsTheTransceiverLine
   write_station_files("\n");
   open_window();
   EXPECT_EQ(view.list(ctl::call_area), kTwelveAreas);
-  EXPECT_EQ(view.list(ctl::transceiver_model).size(), 4u);
+  EXPECT_EQ(view.list(ctl::transceiver_model).size(), 7u);  // the stored model, then the six
   EXPECT_EQ(view.set_text_count(ctl::my_callsign), 0);
   EXPECT_EQ(station.my_callsign.view(), "QR3WMN D");
 }

@@ -3,6 +3,8 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -50,6 +52,9 @@ TEST_F(AdapterFaultsTest, AdapterUnpluggedWhileRunningShowsLostAndStopStillSaves
   std::this_thread::sleep_for(1s);
   EXPECT_LT(process_cpu_time() - cpu_before, 100ms) << "the receive loop spins on the dead port";
   EXPECT_TRUE(receive_loop_running());
+  // Chosen in this run while the adapter is out: STOP saves it as always.
+  const std::string riverside = "JP1,Riverside,434550,+600,QR3RVS A,None";
+  double_click_entry(ctl::his_repeater, riverside);
 
   // A STOP stuck on the dead port would never return; the bounds here are
   // generous so that a loaded machine does not fail them.
@@ -58,7 +63,9 @@ TEST_F(AdapterFaultsTest, AdapterUnpluggedWhileRunningShowsLostAndStopStillSaves
   EXPECT_FALSE(receive_loop_running());
   EXPECT_EQ(view.text(ctl::start_stop), "START");
   EXPECT_TRUE(view.boxes().empty());
-  EXPECT_EQ(dir.read_file("D-STAR_DV_config.txt"), "QR3WMN D,F817,JP1,QR3KTA A,QR3KTA B,7");
+  EXPECT_EQ(view.text(ctl::response), "    ") << "LOST stays after the link has ended";
+  EXPECT_EQ(dir.read_file("D-STAR_DV_config.txt"), "QR3WMN D,F817,JP1,QR3KTA A,QR3RVS A,7");
+  EXPECT_EQ(dir.read_file("D-STAR_his_rpt.txt"), riverside);
 
   // START while it is still out: told so, and nothing hangs.
   EXPECT_LT(time_of([&] { press(ctl::start_stop); }), 5s);
@@ -89,7 +96,10 @@ TEST_F(AdapterFaultsTest, AdapterPluggedInAgainGetsItsConfigurationAndTheRouteCh
             start_frames("QR3KTG G", "QR3KTA A", "/QR3KTAB"));
   radio.read_all(50ms);
 
-  // Unplugged: the terminal hangs up and its COM7 link goes.
+  // Unplugged amid a header: the terminal hangs up and its COM7 link goes.
+  adapter.write(Bytes{0xFE, 0xFE, 0x7F, 0x01, 0x1D, 0x04} +
+                bytes_of("QR3KTG GQR3KTA ACQCQCQ  QR3CUT X"));
+  std::this_thread::sleep_for(100ms);
   adapter.close_far_end();
   std::filesystem::remove("COM7");
   ASSERT_TRUE(wait_until([&] { return view.text(ctl::response) == "LOST"; }));
@@ -105,10 +115,47 @@ TEST_F(AdapterFaultsTest, AdapterPluggedInAgainGetsItsConfigurationAndTheRouteCh
   const Bytes again = start_frames("QR3KTG G", "QR3KTA A", "CQCQCQ  ");
   EXPECT_EQ(replugged.read_count(again.size()), again);
   EXPECT_TRUE(wait_until([&] { return view.text(ctl::response) == "    "; }));
-  replugged.write(kFullHeader);
-  EXPECT_TRUE(wait_until([&] { return view.text(ctl::receiving) == kFullHeaderLine; }));
+  // The cut header is not finished by a frame that ends early.
+  replugged.write(Bytes{0xFE, 0xFE, 0x7F, 0x01, 0xFD} + kFullHeader);
+  EXPECT_TRUE(wait_until([&] { return view.text(ctl::receiving).size() >= kFullHeaderLine.size(); }));
+  EXPECT_EQ(view.text(ctl::receiving), kFullHeaderLine);
   EXPECT_TRUE(radio.read_all(50ms).empty()) << "the radio is not tuned again";
   EXPECT_TRUE(view.boxes().empty());
+  press(ctl::start_stop);
+  EXPECT_FALSE(adapter_open);
+}
+
+TEST_F(AdapterFaultsTest, AnotherTerminalUnderTheFreedNameIsConfiguredOnlyOnceNobodyHoldsIt) {
+  press(ctl::start_stop);
+  const Bytes frames = start_frames("QR3KTG G", "QR3KTA A", "/QR3KTAB");
+  ASSERT_EQ(adapter.read_count(frames.size()), frames);
+  adapter.close_far_end();
+  ASSERT_TRUE(wait_until([&] { return view.text(ctl::response) == "LOST"; }));
+
+  // Another program's terminal takes the name, then a pseudo-terminal master.
+  PtyDevice other;
+  const int held = ::open(other.near_path().c_str(), O_RDWR | O_NOCTTY);
+  const pid_t other_program = fork();
+  if (other_program == 0) {
+    ::close(other.far_fd());  // it uses the terminal, it is not its device
+    for (;;) pause();
+  }
+  ::close(held);
+  for (const std::string& device : {other.near_path(), std::string("/dev/ptmx")}) {
+    std::filesystem::remove("COM7");
+    std::filesystem::create_symlink(device, "COM7");
+    std::this_thread::sleep_for(2500ms);
+    EXPECT_EQ(view.text(ctl::response), "LOST") << device;
+  }
+  EXPECT_TRUE(other.read_all(50ms).empty()) << "another program's device was configured";
+
+  // Once the other program has let go, it is taken as a replugged one is.
+  std::filesystem::remove("COM7");
+  std::filesystem::create_symlink(other.near_path(), "COM7");
+  kill(other_program, SIGKILL);
+  waitpid(other_program, nullptr, 0);
+  EXPECT_EQ(other.read_count(frames.size()), frames);
+  EXPECT_TRUE(wait_until([&] { return view.text(ctl::response) == "    "; }));
   press(ctl::start_stop);
   EXPECT_FALSE(adapter_open);
 }

@@ -83,6 +83,10 @@ void PtyDevice::close_far_end() {
   // would not change that, so let it go too.
   if (near_keepalive_fd_ >= 0) close(near_keepalive_fd_);
   near_keepalive_fd_ = -1;
+  // An unplugged device's name goes with it; left behind, the link would
+  // lead to whichever pseudo-terminal next takes the same number.
+  if (!link_name_.empty()) unlink(link_name_.c_str());
+  link_name_.clear();
 }
 
 void write_port(int fd, const std::vector<std::uint8_t>& bytes) {

@@ -32,7 +32,7 @@ class PtyDevice {
                                        std::chrono::milliseconds limit = std::chrono::seconds(5));
   void write(const std::vector<std::uint8_t>& bytes);
   void write(const std::string& bytes);
-  // Hangs up the device, as when it is unplugged.
+  // Hangs up the device and removes its COM link, as when it is unplugged.
   void close_far_end();
 
  private:

@@ -9,6 +9,7 @@
 #include <QTest>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,7 +17,9 @@
 #include "support/devices_process.h"
 #include "support/message_box_answerer.h"
 #include "support/offscreen_qt_app.h"
+#include "support/pty_device.h"
 #include "support/real_console_window.h"
+#include "support/rigctld_process.h"
 #include "support/station_fixture.h"
 
 namespace {
@@ -127,16 +130,22 @@ TEST_F(DevicesEndToEnd, start_hear_call_back_unknown_repeater_and_stop) {
   EXPECT_TRUE(devices->wait_for_line("DV  -> STATUS 2 UR?"));
   EXPECT_TRUE(window.wait_for_text(ctl::response, "UR?"));
 
+  // A my repeater picked while running retunes the radio.
+  ASSERT_TRUE(window.double_click_entry(ctl::call_area, "JP2"));
+  ASSERT_TRUE(window.double_click_entry(ctl::my_repeater, kHarbour));
+  EXPECT_TRUE(devices->wait_for_line(
+      "TRX radio 439.550 MHz, shift minus 5.000 MHz (TX 434.550 MHz), mode PKT"));
+
   // STOP writes the files and gives both ports back.
   std::remove("D-STAR_my_rpt.txt");
   std::remove("D-STAR_tranceiver_config.txt");
   window.click(ctl::start_stop);
   EXPECT_EQ(window.text(ctl::start_stop), "START");
   EXPECT_FALSE(adapter_open);
-  EXPECT_EQ(dir.read_file("D-STAR_DV_config.txt"), "QR3WMN D,F817,JP1,QR3KTA A,QR3HBR A,7");
-  EXPECT_EQ(dir.read_file("D-STAR_my_rpt.txt"), kHilltop430);
+  EXPECT_EQ(dir.read_file("D-STAR_DV_config.txt"), "QR3WMN D,F817,JP2,QR3HBR A,QR3HBR A,7");
+  EXPECT_EQ(dir.read_file("D-STAR_my_rpt.txt"), kHarbour);
   EXPECT_EQ(dir.read_file("D-STAR_his_rpt.txt"), kHarbour);
-  EXPECT_EQ(dir.read_file("D-STAR_tranceiver_config.txt"), "FT-817,8,439310,-5000,PKT,Dummy ");
+  EXPECT_EQ(dir.read_file("D-STAR_tranceiver_config.txt"), "FT-817,8,439550,-5000,PKT,Dummy ");
   EXPECT_TRUE(devices->wait_for_line("COM7 closed"));
   EXPECT_TRUE(devices->wait_for_line("COM8 closed"));
 
@@ -150,6 +159,60 @@ TEST_F(DevicesEndToEnd, start_hear_call_back_unknown_repeater_and_stop) {
     EXPECT_EQ(line.find("BAD "), std::string::npos) << line;
     EXPECT_EQ(line.find("dropped"), std::string::npos) << line;
   }
+}
+
+// Model rigctld, COM8 left closed. Nobody listening, then a backend whose
+// radio never answers: one box each naming the address, and the link runs.
+// A real rigctld is tuned at START and again for a picked repeater, and STOP
+// keeps its address. A backend that gives up at once refuses with hamlib's
+// code, and the file stays as it was.
+TEST_F(DevicesEndToEnd, radio_behind_rigctld_absent_silent_tuned_and_refusing) {
+  const int port = free_loopback_port();
+  const std::string address = "127.0.0.1:" + std::to_string(port);
+  dir.write_file("D-STAR_tranceiver_config.txt", "rigctld,8,439310,-5000,PKT," + address);
+  ASSERT_TRUE(window.open());
+  PtyDevice silent_radio;
+  const std::vector<std::string> silent = {"-m", "1020", "-r", silent_radio.near_path(),
+                                           "-s", "9600"};
+  for (int run = 0; run < 2; ++run) {
+    std::optional<RigctldProcess> waiting;
+    if (run == 1) ASSERT_TRUE(waiting.emplace(silent, port).ready());
+    window.click(ctl::start_stop);
+    ASSERT_TRUE(adapter_open);
+    EXPECT_TRUE(devices->wait_for_count("DV  ROUTE", run + 1));
+    window.click(ctl::start_stop);
+  }
+  ASSERT_EQ(answerer.boxes().size(), 2u);
+  for (const AnsweredBox& box : answerer.boxes()) {
+    EXPECT_EQ(box.text, "No answer from rigctld at " + address);
+    EXPECT_EQ(box.title, "TRX rigctld error");
+  }
+  answerer.clear();
+
+  const std::string tuned = "rigctld,8,439550,-5000,PKT," + address;
+  {
+    RigctldProcess rigctld({"-m", "1"}, port);
+    ASSERT_TRUE(rigctld.ready());
+    window.click(ctl::start_stop);
+    EXPECT_EQ(rigctld.query("f o r"), "439310000 5000000 -");
+    ASSERT_TRUE(window.double_click_entry(ctl::call_area, "JP2"));
+    ASSERT_TRUE(window.double_click_entry(ctl::my_repeater, kHarbour));
+    EXPECT_EQ(rigctld.query("f o r"), "439550000 5000000 -");
+    window.click(ctl::start_stop);
+    EXPECT_EQ(dir.read_file("D-STAR_tranceiver_config.txt"), tuned);
+    EXPECT_TRUE(answerer.boxes().empty());
+  }
+
+  RigctldProcess quick(
+      {"-m", "1020", "-r", silent_radio.near_path(), "-s", "9600", "-C", "timeout=100,retry=0"},
+      port);
+  ASSERT_TRUE(quick.ready());
+  window.click(ctl::start_stop);
+  window.click(ctl::start_stop);
+  EXPECT_EQ(dir.read_file("D-STAR_tranceiver_config.txt"), tuned);
+  ASSERT_FALSE(answerer.boxes().empty());
+  EXPECT_EQ(answerer.boxes()[0].text, "rigctld refused F 439550000: RPRT -5");
+  EXPECT_EQ(devices->count_lines("COM8 opened"), 0u);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <clocale>
 #include <cstdlib>
@@ -10,10 +11,13 @@
 
 #include "adapter/link_state.h"
 #include "adapter/pacing.h"
+#include "console/console_handlers.h"
 #include "settings/station_settings.h"
 #include "support/console_fixture.h"
 #include "support/pty_device.h"
+#include "support/rigctld_process.h"
 #include "support/station_fixture.h"
+#include "transceiver/transceiver_models.h"
 
 namespace {
 
@@ -54,7 +58,7 @@ class CatTest : public StationTest {
 };
 
 TEST_F(CatTest, RepeaterTuningSendsFrequencyOffsetShiftAndPacketModeInOrder) {
-  tune_transceiver(view);
+  tune_and_keep_transceiver(view);
   EXPECT_EQ(radio.read_all(), k439310 + k5MHz + kMinus + kPktMode);
   EXPECT_TRUE(transceiver_active);
   EXPECT_TRUE(view.boxes().empty());
@@ -129,7 +133,7 @@ TEST_F(CatTest, TuningFollowsTheChosenRepeaterAndRecordsRefusals) {
     set_text(station.shift_khz, c.shift);
     transceiver_active = true;
     view.clear_boxes();
-    tune_transceiver(view);
+    tune_and_keep_transceiver(view);
     EXPECT_EQ(radio.read_all(), c.sent) << c.situation;
     EXPECT_EQ(transceiver_active, c.active) << c.situation;
     EXPECT_EQ(view.boxes(), boxes_if_460(c.box_460)) << c.situation;
@@ -141,9 +145,79 @@ TEST_F(CatTest, SimplexLeavesTheTransceiverActiveEvenWhenItsPortDidNotOpen) {
   open_transceiver_port(view, "9");
   ASSERT_FALSE(transceiver_active);
   set_text(station.call_area, "Simplex");
-  tune_transceiver(view);
+  tune_and_keep_transceiver(view);
   EXPECT_TRUE(transceiver_active);
   EXPECT_EQ(radio.read_all(), kNothing);
+}
+
+TEST_F(CatTest, EveryModelInTheListTunesARepeaterAndASimplexChannelItsOwnWay) {
+  RigctldProcess rigctld;
+  ASSERT_TRUE(rigctld.ready());
+  set_text(station.transceiver_address, rigctld.address());
+  // Hilltop430 at 439.310 MHz, 5 MHz below; a simplex channel at 439.5375 MHz.
+  const Bytes cat_repeater = k439310 + k5MHz + kMinus + kPktMode;
+  const Bytes cat_simplex = freq(0x43, 0x95, 0x37, 0x50) + kNoOffset + kSimplex + kPktMode;
+  struct Case {
+    std::string model;
+    Bytes repeater, simplex;
+    // rigctl's f, o, r and m; hamlib 4.5 names packet FM "FM-D" and its
+    // default width 15 kHz.
+    std::string rig_repeater, rig_simplex;
+  } cases[] = {
+      {"None", kNothing, kNothing, "", ""},
+      {"FT-817", cat_repeater, cat_simplex, "", ""},
+      {"FT-897", cat_repeater, cat_simplex, "", ""},
+      {"FT-857", cat_repeater, cat_simplex, "", ""},
+      {"FT-818", cat_repeater, cat_simplex, "", ""},
+      {"rigctld", kNothing, kNothing, "439310000 5000000 - FM-D 15000",
+       "439537500 0 None FM-D 15000"},
+  };
+  std::vector<std::string> listed;
+  for (const TransceiverModel& model : transceiver_models()) listed.push_back(model.name);
+  std::vector<std::string> names;
+  for (const Case& c : cases) names.push_back(c.model);
+  EXPECT_EQ(listed, names);
+  for (const Case& c : cases) {
+    set_text(station.transceiver_model, c.model);
+    set_text(station.call_area, "JP1");
+    set_text(station.frequency_khz, "439310");
+    set_text(station.shift_khz, "-5000");
+    tune_and_keep_transceiver(view);
+    EXPECT_EQ(radio.read_all(), c.repeater) << c.model;
+    EXPECT_EQ(transceiver_active, c.model != "None") << c.model;
+    if (!c.rig_repeater.empty()) {
+      EXPECT_EQ(rigctld.query("f o r m"), c.rig_repeater);
+    }
+    set_text(station.call_area, "Simplex");
+    set_text(station.frequency_khz, "439537.5");
+    tune_and_keep_transceiver(view);
+    EXPECT_EQ(radio.read_all(), c.simplex) << c.model;
+    if (!c.rig_simplex.empty()) {
+      EXPECT_EQ(rigctld.query("f o r m"), c.rig_simplex);
+    }
+  }
+  EXPECT_TRUE(view.boxes().empty());
+}
+
+// hamlib's own FT-817 backend, told to give up at once on a radio that
+// never answers, still writes each command: its frequency, offset and
+// shift bytes must be ours. (Its mode command fills with other bytes.)
+TEST_F(CatTest, HamlibsFt817BackendSendsOurFrequencyOffsetAndShiftBytes) {
+  PtyDevice hamlib_side;
+  RigctldProcess ft817(
+      {"-m", "1020", "-r", hamlib_side.near_path(), "-s", "9600", "-C", "timeout=100,retry=0"});
+  ASSERT_TRUE(ft817.ready());
+  hamlib_side.read_all();           // what it asks the radio at start-up
+  tune_and_keep_transceiver(view);  // Hilltop430: 439.310 MHz, 5 MHz below
+  const Bytes ours = radio.read_all();
+  ASSERT_EQ(ours.size(), 20u);
+  ft817.query("F 439310000 O 5000000 R -");
+  const Bytes theirs = hamlib_side.read_all();
+  // Ours are frequency, offset, shift and mode, five bytes each.
+  for (std::size_t at : {0, 5, 10}) {
+    const auto first = ours.begin() + static_cast<std::ptrdiff_t>(at);
+    EXPECT_NE(std::search(theirs.begin(), theirs.end(), first, first + 5), theirs.end()) << at;
+  }
 }
 
 TEST_F(CatTest, ModeCommandFillsItsUnusedPlacesWithLetterM) {
@@ -159,8 +233,7 @@ TEST_F(CatTest, ModeCommandFillsItsUnusedPlacesWithLetterM) {
       {"", kNothing, false},
   };
   for (const auto& c : cases) {
-    transceiver_active = true;
-    send_cat_mode(c.mode);
+    transceiver_active = send_cat_mode(c.mode) == TuneStep::sent;
     EXPECT_EQ(radio.read_all(), c.sent) << c.mode;
     EXPECT_EQ(transceiver_active, c.active) << c.mode;
   }
@@ -183,8 +256,7 @@ TEST_F(CatTest, ShiftDirectionIsReadFromTheSignOrTheNumber) {
       {"  +600", kPlus, true},     {"none", kNothing, false},
   };
   for (const auto& c : cases) {
-    transceiver_active = true;
-    send_cat_direction(c.shift);
+    transceiver_active = send_cat_direction(c.shift) == TuneStep::sent;
     EXPECT_EQ(radio.read_all(), c.sent) << c.shift;
     EXPECT_EQ(transceiver_active, c.active) << c.shift;
   }

@@ -63,6 +63,23 @@ int client_width(HWND control) {
   return GetClientRect(control, &client) ? client.right : 0;
 }
 
+TEXTMETRICA metrics_of(HWND control) {
+  HDC dc = GetDC(control);
+  SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+  TEXTMETRICA metrics{};
+  GetTextMetricsA(dc, &metrics);
+  ReleaseDC(control, dc);
+  return metrics;
+}
+
+// A control in the same rows that ends where the label starts, or after.
+bool touches_on_the_left(const ControlSpec& label) {
+  return std::any_of(console_controls.begin(), console_controls.end(), [&](const ControlSpec& c) {
+    return c.kind != ControlKind::label && c.kind != ControlKind::right_label &&
+           c.y < label.y + label.h && c.y + c.h > label.y && c.x < label.x && c.x + c.w >= label.x;
+  });
+}
+
 const char* expected_class(ControlKind kind) {
   if (kind == ControlKind::list) return "ListBox";
   if (kind == ControlKind::button || kind == ControlKind::default_button) return "Button";
@@ -86,6 +103,9 @@ TEST(Win32ConsoleDialog, EveryControlOfTheLayoutTableSitsAtItsDialogUnitsWithIts
     SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&place));
     for (MSG m; PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&m);
     HWND previous = nullptr;
+    RECT unit{0, 0, 1, 0};
+    MapDialogRect(window, &unit);
+    const auto lists_font = SendDlgItemMessageA(window, ctl::call_area, WM_GETFONT, 0, 0);
     for (const ControlSpec& placed : console_controls) {
       SCOPED_TRACE(placed.id);
       HWND control = GetDlgItem(window, placed.id);
@@ -111,9 +131,29 @@ TEST(Win32ConsoleDialog, EveryControlOfTheLayoutTableSitsAtItsDialogUnitsWithIts
       EXPECT_EQ(actual.left, place.left);
       EXPECT_EQ(actual.top, place.top);
       EXPECT_EQ(actual.right - actual.left, size.right);
-      // A list box shows whole entries, so its height may round down.
+      // A list box shows whole entries, so its height may round down; it
+      // shows a row for each 10 units, in the font all lists share.
       if (placed.kind != ControlKind::list) {
         EXPECT_EQ(actual.bottom - actual.top, size.bottom);
+      } else {
+        const auto row = static_cast<int>(SendMessageA(control, LB_GETITEMHEIGHT, 0, 0));
+        RECT inside{};
+        GetClientRect(control, &inside);
+        EXPECT_EQ(inside.bottom / std::max(row, 1), placed.h / 10);
+        EXPECT_LE(metrics_of(control).tmHeight, row);
+        EXPECT_EQ(SendMessageA(control, WM_GETFONT, 0, 0), lists_font);
+      }
+      // "Receiving" in a fixed pitch (the flag is set for a variable one).
+      if (placed.id == ctl::receiving) {
+        EXPECT_EQ(metrics_of(control).tmPitchAndFamily & TMPF_FIXED_PITCH, 0);
+      }
+      // A caption right after another control keeps more than a unit from
+      // its frame and from the label's own end.
+      if (placed.kind == ControlKind::label && touches_on_the_left(placed)) {
+        const bool centred = (GetWindowLongA(control, GWL_STYLE) & SS_TYPEMASK) == SS_CENTER;
+        const int spare = client_width(control) - width_in_font_of(control, placed.caption);
+        EXPECT_GT(centred ? spare / 2 : 0, unit.right);
+        EXPECT_GT(centred ? spare - spare / 2 : spare, unit.right);
       }
       const bool tab_stop = (GetWindowLongA(control, GWL_STYLE) & WS_TABSTOP) != 0;
       EXPECT_EQ(tab_stop,
@@ -211,6 +251,9 @@ TEST(Win32ConsoleDialog, ListEntriesShowAsTextInEveryLocaleAndKeepTheirBytes) {
       SendDlgItemMessageA(dialog.window(), ctl::my_repeater, LB_SETCURSEL, i, 0);
       EXPECT_EQ(dialog.list_selected_text(ctl::my_repeater), cases[i].first);
     }
+    // A font for letters one list needs serves all the lists.
+    EXPECT_EQ(SendDlgItemMessageA(dialog.window(), ctl::his_repeater, WM_GETFONT, 0, 0),
+              SendDlgItemMessageA(dialog.window(), ctl::my_repeater, WM_GETFONT, 0, 0));
     return true;
   });
 }

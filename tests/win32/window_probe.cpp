@@ -1,7 +1,8 @@
 // Works the running console window from outside, as the operator would, for
 // the end-to-end test in tests/wine. Each step prints one line.
 //   wait-window MS | return ID | click ID | wait-text ID TEXT MS | text ID |
-//   keys KEYS (typed on the keyboard: {tab}, {ctrl+a}, {return}, or a character)
+//   keys KEYS (typed on the keyboard: {tab}, {ctrl+a}, {alt+m}, {space}, {return},
+//   or a character)
 
 #include <windows.h>
 
@@ -39,8 +40,11 @@ INPUT key(WORD vk, wchar_t unicode, bool up) {
 
 // Real key presses, in order, to the window that has the keyboard focus.
 bool type_keys(const std::string& keys) {
-  static const std::pair<std::string, std::vector<WORD>> named[] = {
-      {"{tab}", {VK_TAB}}, {"{return}", {VK_RETURN}}, {"{ctrl+a}", {VK_CONTROL, 'A'}}};
+  static const std::pair<std::string, std::vector<WORD>> named[] = {{"{tab}", {VK_TAB}},
+                                                                    {"{return}", {VK_RETURN}},
+                                                                    {"{ctrl+a}", {VK_CONTROL, 'A'}},
+                                                                    {"{alt+m}", {VK_MENU, 'M'}},
+                                                                    {"{space}", {VK_SPACE}}};
   std::vector<INPUT> inputs;
   for (std::size_t i = 0; i < keys.size(); ++i) {
     const auto* held = std::find_if(std::begin(named), std::end(named), [&](const auto& n) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "support/rigctld_process.h"
 #include "support/temp_workdir.h"
 #include "wine/wine_run.h"
 
@@ -40,6 +41,8 @@ TEST(ConsoleUnderWine, StartHearStopAndExitAgainstTheVirtualDevices) {
 
   WineProgram console("kestrel8.exe", {});
   ASSERT_EQ(window_step({"wait-window", "30000"}), "window");
+  // The title comes before the controls: keys go in once START is there.
+  ASSERT_EQ(window_step({"wait-text", "150", "START", "30000"}), "text START");
   // From "DV port(1)", where the focus is at start-up, Tab reaches "My
   // callsign(8)"; the typed callsign is selected and taken as the focus
   // leaves; three more Tabs come back to "DV port(1)", where Return is START.
@@ -73,6 +76,13 @@ TEST(ConsoleUnderWine, StartHearStopAndExitAgainstTheVirtualDevices) {
       << testing::PrintToString(devices.lines());
   EXPECT_EQ(window_step({"text", "150"}), "text STOP");
 
+  // Alt+M, then Space at once: the first entry of "My repeater", the stored
+  // line, is chosen and its route sent again while the link runs.
+  ASSERT_EQ(window_step({"keys", "{alt+m}{space}"}), "typed");
+  EXPECT_TRUE(
+      devices.wait_for_count(adapter_frames_then_cat_commands[4], 2, std::chrono::seconds(20)))
+      << testing::PrintToString(devices.lines());
+
   ASSERT_EQ(window_step({"return", "110"}), "pressed return");
   EXPECT_EQ(window_step({"wait-text", "150", "START", "20000"}), "text START");
   EXPECT_EQ(dir.read_file("D-STAR_DV_config.txt"), "QR3XYZ X,F817,JP1,QR3KTA A,QR3KTA B,7");
@@ -83,6 +93,50 @@ TEST(ConsoleUnderWine, StartHearStopAndExitAgainstTheVirtualDevices) {
 
   ASSERT_EQ(window_step({"click", "160"}), "clicked");
   EXPECT_EQ(console.wait_for_exit(std::chrono::seconds(20)), 0) << "EXIT did not end the program";
+}
+
+// Model rigctld through Winsock: the Linux rigctld on 127.0.0.1 is tuned,
+// COM8 is never opened, and STOP keeps the address.
+TEST(ConsoleUnderWine, StartTunesTheRadioThroughTheLinuxRigctld) {
+  ASSERT_TRUE(wine_ready()) << "WINEPREFIX must name a prefix; run make test-windows";
+  RigctldProcess rigctld;
+  ASSERT_TRUE(rigctld.ready());
+  const std::string radio = "rigctld,8,439310,-5000,PKT," + rigctld.address();
+  TempWorkdir dir;
+  dir.write_file("D-STAR_DV_config.txt", "QR3WMN D,F817,JP1,QR3KTA A,QR3KTA B,7");
+  dir.write_file("D-STAR_tranceiver_config.txt", radio);
+  const std::string hilltop = "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G";
+  dir.write_file("D-STAR_my_rpt.txt", hilltop);
+  dir.write_file("D-STAR_repeaters.txt", hilltop + "\n");
+  DevicesProcess devices(KESTREL8_DEVICES_PROGRAM,
+                         {"--dir", dir.path(), "--every", "0", "--assume-open"});
+  ASSERT_TRUE(devices.wait_for_line("ready"));
+  WineComLink com7(7, dir.path() + "/COM7");
+
+  WineProgram console("kestrel8.exe", {});
+  ASSERT_EQ(window_step({"wait-window", "30000"}), "window");
+  ASSERT_EQ(window_step({"wait-text", "150", "START", "30000"}), "text START");
+  ASSERT_EQ(window_step({"keys", "{return}"}), "typed");  // START, from "DV port(1)"
+  EXPECT_TRUE(devices.wait_for_line("ROUTE", std::chrono::seconds(20)));
+  std::string tuned;
+  for (int i = 0; i < 100 && tuned != "439310000 5000000 -"; ++i) tuned = rigctld.query("f o r");
+  EXPECT_EQ(tuned, "439310000 5000000 -");
+  ASSERT_EQ(window_step({"return", "110"}), "pressed return");
+  EXPECT_EQ(window_step({"wait-text", "150", "START", "20000"}), "text START");
+  EXPECT_EQ(dir.read_file("D-STAR_tranceiver_config.txt"), radio);
+  ASSERT_EQ(window_step({"click", "160"}), "clicked");
+  EXPECT_EQ(console.wait_for_exit(std::chrono::seconds(20)), 0);
+}
+
+TEST(ConsoleUnderWine, WithoutADesktopTheProgramSaysSoAndEndsWithStatusOne) {
+  ASSERT_TRUE(wine_ready()) << "WINEPREFIX must name a prefix; run make test-windows";
+  TempWorkdir dir;
+  // No X display: Wine has no desktop to make the window on.
+  DevicesProcess console("/usr/bin/env", {"-u", "DISPLAY", "/usr/lib/wine/wine64",
+                                          std::string(KESTREL8_WIN_BUILD) + "/kestrel8.exe"});
+  EXPECT_EQ(console.wait_for_exit(std::chrono::seconds(30)), 1);
+  EXPECT_TRUE(console.wait_for_line("kestrel8: the window could not be opened"))
+      << testing::PrintToString(console.lines());
 }
 
 }  // namespace

@@ -14,7 +14,7 @@
 # installation is never replaced, it installs into a scratch root with
 # `dpkg --root DIR --force-not-root` (no root needed; the package has no
 # maintainer scripts, so nothing has to run inside that root) and starts the
-# programs from there. X displays :31 to :39 are tried for Xvfb.
+# programs from there.
 set -eu
 
 build=$(cd "${1:?build folder}" && pwd)
@@ -110,22 +110,20 @@ env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$bin/kestrel8" >"$work/nod
   fail "kestrel8 without a display: status $status, said: $(cat "$work/nodisplay.txt")"
 
 say "kestrel8 under Xvfb"
-display=""
-for n in 31 32 33 34 35 36 37 38 39; do
-  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
-    display=":$n"
-    break
-  fi
-done
-[ -n "$display" ] || fail "no free X display among :31 to :39"
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+# Xvfb picks a display it can really listen on and names it (-displayfd): a
+# display free by its lock file may still be held by another server on the
+# same host, and the console would then meet that server or none.
+# -noreset keeps the server up between its clients.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
 tries=0
-until xwininfo -display "$display" -root >/dev/null 2>&1; do
+until [ -s "$work/display" ] && grep -q . "$work/display"; do
   tries=$((tries + 1))
-  [ "$tries" -le 100 ] || fail "Xvfb on $display did not start: $(cat "$work/xvfb.log")"
+  { [ "$tries" -le 100 ] && kill -0 "$xvfb_pid" 2>/dev/null; } ||
+    fail "Xvfb did not start: $(cat "$work/xvfb.log")"
   sleep 0.1
 done
+display=":$(head -n1 "$work/display")"
 # A station folder set up from the installed examples, as the man page says.
 mkdir "$work/station"
 cp "$root"/usr/share/kestrel8/examples/* "$work/station/"

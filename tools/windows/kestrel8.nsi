@@ -1,7 +1,10 @@
-; The Windows installer: both programs into Program Files\Kestrel8, a
-; Start-menu entry "Kestrel8" that starts the console in the operator's
-; Documents\Kestrel8 (made with the example station files if missing), and
-; an uninstaller that never touches that station folder.
+; The Windows installer, for the user who runs it and without administrator
+; rights: both programs into that user's AppData\Local\Programs\Kestrel8,
+; that folder on the user's PATH, two Start-menu entries in a folder
+; "Kestrel8" ("Kestrel8" starts the console, "Import a repeater list" runs
+; the importer; both in the user's Documents\Kestrel8, made with the example
+; station files if missing), the entry in the user's list of apps, and an
+; uninstaller that never touches that station folder.
 ;
 ; makensis -DVERSION=0.1 -DVERSION4=0.1.0.0 -DPROGRAMS=<build-win>
 ;          -DSOURCES=<source tree> -DOUTFILE=<kestrel8-setup.exe> kestrel8.nsi
@@ -12,14 +15,21 @@ Target amd64-unicode
 SetCompressor /SOLID lzma
 
 !include "MUI2.nsh"
+!include "StrFunc.nsh"
+!include "WinMessages.nsh"
+${StrStr}
+${UnStrRep}
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Kestrel8"
+!define PUBLISHER "The Kestrel8 developers"
+!define ENTRIES "$SMPROGRAMS\Kestrel8"
 
 Name "Kestrel8 ${VERSION}"
+BrandingText "Kestrel8 ${VERSION}"
 OutFile "${OUTFILE}"
-InstallDir "$PROGRAMFILES64\Kestrel8"
-InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
-RequestExecutionLevel admin
+InstallDir "$LOCALAPPDATA\Programs\Kestrel8"
+InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
+RequestExecutionLevel user
 ManifestDPIAware true
 
 VIProductVersion "${VERSION4}"
@@ -27,7 +37,8 @@ VIAddVersionKey /LANG=1033 "ProductName" "Kestrel8"
 VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=1033 "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=1033 "FileDescription" "Kestrel8 setup"
-VIAddVersionKey /LANG=1033 "LegalCopyright" "2026 The Kestrel8 developers"
+VIAddVersionKey /LANG=1033 "CompanyName" "${PUBLISHER}"
+VIAddVersionKey /LANG=1033 "LegalCopyright" "2026 ${PUBLISHER}"
 
 !define MUI_ICON "${SOURCES}\tools\windows\kestrel8.ico"
 !define MUI_UNICON "${SOURCES}\tools\windows\kestrel8.ico"
@@ -39,21 +50,13 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "2026 The Kestrel8 developers"
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
 
-Function .onInit
-  SetRegView 64
-FunctionEnd
-
-Function un.onInit
-  SetRegView 64
-FunctionEnd
-
 Section "Kestrel8"
-  ; The Start-menu entry and the station folder are the installing user's.
+  ; Everything here is the user's own: their profile, their registry.
   SetShellVarContext current
   SetOutPath "$INSTDIR"
   File "${PROGRAMS}\kestrel8.exe"
   File "${PROGRAMS}\kestrel8-repeaters.exe"
-  File "${PROGRAMS}\README-Windows.txt"
+  File "${PROGRAMS}\installed\README-Windows.txt"
   File "${SOURCES}\docs\operating.md"
   SetOutPath "$INSTDIR\examples"
   File "${SOURCES}\tools\demo\D-STAR_DV_config.txt"
@@ -67,28 +70,54 @@ Section "Kestrel8"
     CopyFiles /SILENT "$INSTDIR\examples\*.*" "$DOCUMENTS\Kestrel8"
   station_ready:
 
-  ; The shortcut's working folder is the output path when it is made.
+  ; A shortcut's working folder is the output path when it is made. A CSV
+  ; file dropped on the import entry follows "import" as the table to read.
+  CreateDirectory "${ENTRIES}"
   SetOutPath "$DOCUMENTS\Kestrel8"
-  CreateShortcut "$SMPROGRAMS\Kestrel8.lnk" "$INSTDIR\kestrel8.exe" "" \
+  CreateShortcut "${ENTRIES}\Kestrel8.lnk" "$INSTDIR\kestrel8.exe" "" \
     "$INSTDIR\kestrel8.exe" 0 SW_SHOWNORMAL "" "D-STAR DV adapter console"
+  CreateShortcut "${ENTRIES}\Import a repeater list.lnk" "$INSTDIR\kestrel8-repeaters.exe" \
+    "import" "$INSTDIR\kestrel8.exe" 0 SW_SHOWNORMAL "" \
+    "Drop a repeater table (CSV) here to make D-STAR_repeaters.txt in Documents\Kestrel8"
   SetOutPath "$INSTDIR"
 
+  ; kestrel8-repeaters in any Command Prompt opened after this.
+  ReadRegStr $0 HKCU "Environment" "Path"
+  ${StrStr} $1 ";$0;" ";$INSTDIR;"
+  StrCmp $1 "" 0 path_done
+    StrCpy $2 $0 1 -1
+    StrCmp $0 "" 0 +3
+      StrCpy $0 "$INSTDIR"
+      Goto path_write
+    StrCmp $2 ";" 0 +3
+      StrCpy $0 "$0$INSTDIR"
+      Goto path_write
+    StrCpy $0 "$0;$INSTDIR"
+  path_write:
+    WriteRegExpandStr HKCU "Environment" "Path" "$0"
+    SendMessage ${HWND_BROADCAST} ${WM_SETTINGCHANGE} 0 "STR:Environment" /TIMEOUT=5000
+  path_done:
+
   WriteUninstaller "$INSTDIR\Uninstall.exe"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "Kestrel8"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\kestrel8.exe"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
-  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
-  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "Kestrel8"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\kestrel8.exe,0"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
 SectionEnd
 
-; Removes the programs and the Start-menu entry. The station folder in
-; Documents holds the operator's settings and heard log: it stays.
+; Removes the programs, the Start-menu entries and the PATH entry. The
+; station folder in Documents holds the operator's settings and heard log:
+; it stays.
 Section "Uninstall"
   SetShellVarContext current
-  Delete "$SMPROGRAMS\Kestrel8.lnk"
+  Delete "${ENTRIES}\Kestrel8.lnk"
+  Delete "${ENTRIES}\Import a repeater list.lnk"
+  RMDir "${ENTRIES}"
   Delete "$INSTDIR\kestrel8.exe"
   Delete "$INSTDIR\kestrel8-repeaters.exe"
   Delete "$INSTDIR\README-Windows.txt"
@@ -100,5 +129,20 @@ Section "Uninstall"
   RMDir "$INSTDIR\examples"
   Delete "$INSTDIR\Uninstall.exe"
   RMDir "$INSTDIR"
-  DeleteRegKey HKLM "${UNINSTALL_KEY}"
+
+  ; Only the folder this installer added; the user's other entries stay.
+  ReadRegStr $0 HKCU "Environment" "Path"
+  ${UnStrRep} $1 ";$0;" ";$INSTDIR;" ";"
+  StrCpy $1 $1 "" 1
+  StrCpy $1 $1 -1
+  StrCmp $1 $0 path_kept
+    StrCmp $1 "" 0 +3
+      DeleteRegValue HKCU "Environment" "Path"
+      Goto path_broadcast
+    WriteRegExpandStr HKCU "Environment" "Path" "$1"
+  path_broadcast:
+    SendMessage ${HWND_BROADCAST} ${WM_SETTINGCHANGE} 0 "STR:Environment" /TIMEOUT=5000
+  path_kept:
+
+  DeleteRegKey HKCU "${UNINSTALL_KEY}"
 SectionEnd

@@ -1,6 +1,7 @@
 # What a Windows operator downloads: both programs with their icon, version
 # information and manifest, stripped; build-win/kestrel8-windows.zip (unzip
-# and run) and build-win/kestrel8-setup.exe (NSIS installer).
+# and run) and build-win/kestrel8-setup.exe (NSIS installer, for the user
+# who runs it).
 
 enable_language(RC)
 set(KESTREL_WINDOWS_DIR ${CMAKE_CURRENT_LIST_DIR})
@@ -38,9 +39,18 @@ foreach(program ${KESTREL_WINDOWS_PROGRAMS})
   target_link_options(${program} PRIVATE $<$<NOT:$<CONFIG:Debug>>:-s>)
 endforeach()
 
-# Plain text with CRLF, for Notepad.
-configure_file(${KESTREL_WINDOWS_DIR}/README-Windows.txt.in ${CMAKE_BINARY_DIR}/README-Windows.txt
-  @ONLY NEWLINE_STYLE CRLF)
+# Plain text with CRLF, for Notepad: the zip's in build-win/, the installed
+# copy's in build-win/installed/.
+include(${KESTREL_WINDOWS_DIR}/readme_texts.cmake)
+set(KESTREL_README_FOLDER_zip ${CMAKE_BINARY_DIR})
+set(KESTREL_README_FOLDER_installed ${CMAKE_BINARY_DIR}/installed)
+foreach(variant zip installed)
+  foreach(part OPENING START NO_FILES IMPORT GUIDE)
+    set(KESTREL_README_${part} "${KESTREL_README_${part}_${variant}}")
+  endforeach()
+  configure_file(${KESTREL_WINDOWS_DIR}/README-Windows.txt.in
+    ${KESTREL_README_FOLDER_${variant}}/README-Windows.txt @ONLY NEWLINE_STYLE CRLF)
+endforeach()
 
 set(KESTREL_ZIP_FOLDER ${CMAKE_BINARY_DIR}/kestrel8-windows)
 add_custom_target(kestrel8_zip
@@ -62,7 +72,7 @@ add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/kestrel8-setup.exe
           -DPROGRAMS=${CMAKE_BINARY_DIR} -DSOURCES=${PROJECT_SOURCE_DIR}
           -DOUTFILE=${CMAKE_BINARY_DIR}/kestrel8-setup.exe ${KESTREL_WINDOWS_DIR}/kestrel8.nsi
   DEPENDS ${KESTREL_WINDOWS_PROGRAMS} ${KESTREL_WINDOWS_DIR}/kestrel8.nsi
-          ${KESTREL_WINDOWS_DIR}/kestrel8.ico ${CMAKE_BINARY_DIR}/README-Windows.txt
+          ${KESTREL_WINDOWS_DIR}/kestrel8.ico ${CMAKE_BINARY_DIR}/installed/README-Windows.txt
           ${PROJECT_SOURCE_DIR}/docs/operating.md ${KESTREL_EXAMPLES}
   VERBATIM)
 add_custom_target(kestrel8_setup DEPENDS ${CMAKE_BINARY_DIR}/kestrel8-setup.exe)

@@ -1,0 +1,164 @@
+# The parts of README-Windows.txt that differ between the zip and the
+# installed copy: KESTREL_README_<part>_<zip|installed>.
+
+set(KESTREL_README_OPENING_zip [=[This zip holds:
+
+  kestrel8.exe             the console (one window)
+  kestrel8-repeaters.exe   turns a repeater table (CSV) into your list
+  examples\                example station files to start from
+  operating.md             the full guide, "Operating Kestrel8"
+  README-Windows.txt       this file
+
+Nothing else needs to be installed: no runtime, no DLLs. If you prefer an
+installer with Start-menu entries, use kestrel8-setup.exe instead.
+
+
+1. Unzip into a folder of your own
+----------------------------------
+
+The console reads its settings from the folder it starts in and writes
+them back there, so give your station a folder that is yours, for example
+Documents\Kestrel8 (not Program Files, where programs may not write).
+
+  - Right-click the zip, Properties: if there is an "Unblock" box, tick
+    it and press OK. Then right-click, "Extract All...", and choose the
+    folder.
+  - Copy the four files from examples\ into that folder, next to
+    kestrel8.exe:
+      D-STAR_DV_config.txt           your station
+      D-STAR_tranceiver_config.txt   your radio
+      D-STAR_my_rpt.txt              your repeater
+      D-STAR_repeaters.txt           the repeater list (fictional stations)
+
+
+]=])
+
+set(KESTREL_README_OPENING_installed [=[The installer put it in your own profile, with no administrator rights
+needed: each Windows user who runs it has a copy of their own.
+
+  Programs     AppData\Local\Programs\Kestrel8 in your user folder:
+               kestrel8.exe, kestrel8-repeaters.exe, examples\,
+               operating.md (the full guide) and this file. The folder
+               is on your PATH.
+  Start menu   a folder "Kestrel8" with two entries: "Kestrel8" starts
+               the console, "Import a repeater list" makes your list.
+  Station      Documents\Kestrel8: your settings, your lists, your heard
+               log. Both entries start there.
+  Apps         Settings, Apps: "Kestrel8" with its version; Uninstall
+               there removes the programs, the entries and the PATH
+               entry, and leaves Documents\Kestrel8 as it is.
+
+An earlier Kestrel8 installed for all users in Program Files stays where
+it is: uninstall it from the Apps list (Windows asks for administrator
+rights) so that only one Kestrel8 is listed.
+
+
+1. Your station folder
+----------------------
+
+The console reads its settings from Documents\Kestrel8 and writes them
+back there. The first install made it with the example station files:
+
+  D-STAR_DV_config.txt           your station
+  D-STAR_tranceiver_config.txt   your radio
+  D-STAR_my_rpt.txt              your repeater
+  D-STAR_repeaters.txt           the repeater list (fictional stations)
+
+Installing again, or a newer version, never changes them.
+
+
+]=])
+
+set(KESTREL_README_START_zip "Double-click kestrel8.exe.")
+set(KESTREL_README_START_installed "Start menu, Kestrel8, \"Kestrel8\".")
+
+set(KESTREL_README_NO_FILES_zip [=[the console started in a folder without your station files: copy them in
+(step 1), or start kestrel8.exe from the folder that holds them.]=])
+set(KESTREL_README_NO_FILES_installed [=[Documents\Kestrel8 lacks that file: copy it in from the examples folder
+in AppData\Local\Programs\Kestrel8.]=])
+
+set(KESTREL_README_IMPORT_zip [=[5. Your repeater list: kestrel8-repeaters.exe in a Command Prompt
+-----------------------------------------------------------------
+
+Export the repeater list from your radio's programming software as CSV, or
+download your society's or club's list, and put it in the station folder.
+Then open a Command Prompt there: in Explorer, click the address bar of
+the folder, type cmd and press Enter. Type:
+
+  kestrel8-repeaters import repeaters.csv
+
+It writes D-STAR_repeaters.txt and says how many repeaters it took and
+which rows it skipped and why. The console reads 256 lines: a larger
+table (a whole country) is refused, nothing is written, and the message
+lists its groups. Choose the repeaters around you with your locator, or
+groups by name:
+
+  kestrel8-repeaters import repeaters.csv --near FN31 --within 150
+  kestrel8-repeaters import repeaters.csv --group "United Kingdom"
+
+--append adds a second table to the list you have; --out FILE writes
+another file. The summary is shown in the Command Prompt as text, accents
+and Japanese names included. The import rules, every option and an
+example of each are in one place: type
+
+  kestrel8-repeaters --help
+
+The console reads the list each time it fills "My repeater" or
+"His repeater".
+
+
+]=])
+
+set(KESTREL_README_IMPORT_installed [=[5. Your repeater list: "Import a repeater list", or a Command Prompt
+-------------------------------------------------------------------
+
+Export the repeater list from your radio's programming software as CSV, or
+download your society's or club's list. Then either way:
+
+  - Drag the CSV file onto "Import a repeater list" (Start menu,
+    Kestrel8; right-click it, More, "Open file location" shows it in a
+    folder where it takes a dropped file, and you may copy it onto your
+    desktop). It writes D-STAR_repeaters.txt in Documents\Kestrel8; its
+    window shows how many repeaters it took and which rows it skipped
+    and why, and stays open until you press a key.
+  - Or open a Command Prompt in Documents\Kestrel8 (in Explorer, click
+    the address bar of the folder, type cmd and press Enter) and type:
+
+      kestrel8-repeaters import repeaters.csv
+
+    The installer put the program's folder on your PATH, so the command
+    works in any Command Prompt opened after the install.
+
+The console reads 256 lines: a larger table (a whole country) is refused,
+nothing is written, and the message lists its groups. Choose the
+repeaters around you with your locator, or groups by name, in a Command
+Prompt:
+
+  kestrel8-repeaters import repeaters.csv --near FN31 --within 150
+  kestrel8-repeaters import repeaters.csv --group "United Kingdom"
+
+--append adds a second table to the list you have; --out FILE writes
+another file. The summary is shown as text, accents and Japanese names
+included. The import rules, every option and an example of each are in
+one place: type
+
+  kestrel8-repeaters --help
+
+The console reads the list each time it fills "My repeater" or "His
+repeater".
+
+
+]=])
+
+set(KESTREL_README_GUIDE_zip [=[7. The full guide
+-----------------
+
+operating.md in this zip ("Operating Kestrel8") explains every control,
+every file and every message; Notepad opens it.
+]=])
+set(KESTREL_README_GUIDE_installed [=[7. The full guide
+-----------------
+
+operating.md in AppData\Local\Programs\Kestrel8 ("Operating Kestrel8")
+explains every control, every file and every message; Notepad opens it.
+]=])

@@ -1,0 +1,29 @@
+#include "transceiver/transceiver_models.h"
+
+namespace {
+
+// The FT-817 family covers nothing from 460 MHz up; its offset command
+// carries up to 99999.99 kHz. The FT-857 and FT-818 take the FT-817's
+// commands for frequency, offset, shift and mode byte for byte.
+constexpr std::int64_t kYaesuFrequencyLimitHz = 460000000;
+constexpr std::int64_t kYaesuLargestOffsetHz = 99999990;
+
+constexpr TransceiverModel kModels[] = {
+    {"None", TuningKind::none, 0, 0},
+    {"FT-817", TuningKind::yaesu_cat, kYaesuFrequencyLimitHz, kYaesuLargestOffsetHz},
+    {"FT-897", TuningKind::yaesu_cat, kYaesuFrequencyLimitHz, kYaesuLargestOffsetHz},
+    {"FT-857", TuningKind::yaesu_cat, kYaesuFrequencyLimitHz, kYaesuLargestOffsetHz},
+    {"FT-818", TuningKind::yaesu_cat, kYaesuFrequencyLimitHz, kYaesuLargestOffsetHz},
+    {"rigctld", TuningKind::rigctld, 0, 0},
+};
+
+}  // namespace
+
+std::span<const TransceiverModel> transceiver_models() { return kModels; }
+
+const TransceiverModel* find_transceiver_model(std::string_view name) {
+  for (const TransceiverModel& model : kModels) {
+    if (name == model.name) return &model;
+  }
+  return nullptr;
+}
