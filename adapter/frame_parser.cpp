@@ -23,23 +23,16 @@ constexpr int kSecondStatusByte = 8;
 constexpr int kStatusCode = 9;
 constexpr int kSkipToEnd = 10;
 
-void type_field(ConsoleView& view, std::size_t first) {
-  for (std::size_t i = first; i < first + 8; ++i) {
-    view.type_char(ctl::receiving, static_cast<char>(shown_from_air(station.received_header[i])));
-  }
-}
-
-// A new line reading MY, UR, RPT1, RPT2; the header holds them the other way
-// round, as the route frame does, with MY last.
+// A new line reading MY, UR, RPT1, RPT2, one space between them.
 void show_header_line(ConsoleView& view) {
-  view.type_char(ctl::receiving, '\n');
-  type_field(view, 24);
-  view.type_char(ctl::receiving, ' ');
-  type_field(view, 16);
-  view.type_char(ctl::receiving, ' ');
-  type_field(view, 8);
-  view.type_char(ctl::receiving, ' ');
-  type_field(view, 0);
+  char before = '\n';
+  for (const HeaderCallsign which : kHeaderReadingOrder) {
+    view.type_char(ctl::receiving, before);
+    for (const std::uint8_t b : header_field(station.received_header, which)) {
+      view.type_char(ctl::receiving, static_cast<char>(shown_from_air(b)));
+    }
+    before = ' ';
+  }
 }
 
 std::string status_text(std::uint8_t code) {
@@ -53,14 +46,11 @@ std::string status_text(std::uint8_t code) {
   }
 }
 
-// The four callsign fields, RPT2 to MY, fill the first 32 header bytes.
-constexpr int kCallsignFieldBytes = 32;
-
 void end_of_frame(AdapterFrameParser& parser, ConsoleView& view) {
   if (parser.subcommand == adapter_byte::header_report) {
     // Logged only when this frame brought all four callsigns: the box also
     // shows a shorter or repeated report, with what earlier reports left.
-    if (!parser.header_logged && parser.header_count >= kCallsignFieldBytes) {
+    if (!parser.header_logged && parser.header_count >= static_cast<int>(kHeaderCallsignBytes)) {
       log_heard_header(station.received_header);
     }
     parser.header_logged = true;
@@ -157,7 +147,7 @@ void feed_byte(AdapterFrameParser& parser, ConsoleView& view, std::uint8_t b) {
 
 void restart_parser(AdapterFrameParser& parser) {
   parser = AdapterFrameParser{};
-  station.received_header = StationSettings::blank_header();
+  station.received_header = blank_received_header();
 }
 
 std::uint8_t shown_from_air(std::uint8_t b) { return b < 0x20 || b == 0x7F ? '.' : b; }

@@ -21,19 +21,17 @@ bool opens_a_formula(std::uint8_t b) { return b == '=' || b == '+' || b == '-' |
 
 // A comma or a quote inside a callsign must not split or end the field, and
 // a field from the air is never a formula: it gets a leading apostrophe.
-void append_field(std::string& out, const std::array<std::uint8_t, 33>& header, std::size_t first) {
+void append_field(std::string& out, HeaderField field) {
   bool quote = false;
-  for (std::size_t i = first; i < first + 8; ++i) {
-    quote = quote || header[i] == ',' || header[i] == '"';
-  }
+  for (const std::uint8_t b : field) quote = quote || b == ',' || b == '"';
   // Spreadsheets skip the spaces before a formula's mark.
-  std::size_t mark = first;
-  while (mark < first + 7 && header[mark] == ' ') ++mark;
+  std::size_t mark = 0;
+  while (mark + 1 < field.size() && field[mark] == ' ') ++mark;
   out += ',';
   if (quote) out += '"';
-  if (opens_a_formula(shown_from_air(header[mark]))) out += '\'';
-  for (std::size_t i = first; i < first + 8; ++i) {
-    const std::uint8_t b = shown_from_air(header[i]);
+  if (opens_a_formula(shown_from_air(field[mark]))) out += '\'';
+  for (const std::uint8_t raw : field) {
+    const std::uint8_t b = shown_from_air(raw);
     if (b == '"') out += '"';
     append_latin1(out, b);
   }
@@ -42,7 +40,7 @@ void append_field(std::string& out, const std::array<std::uint8_t, 33>& header, 
 
 }  // namespace
 
-std::string heard_log_line(HeardTime heard, const std::array<std::uint8_t, 33>& header) {
+std::string heard_log_line(HeardTime heard, const ReceivedHeader& header) {
   using namespace std::chrono;
   const auto ms = floor<milliseconds>(heard);
   const auto whole = floor<seconds>(ms);
@@ -57,10 +55,8 @@ std::string heard_log_line(HeardTime heard, const std::array<std::uint8_t, 33>& 
                 static_cast<int>(time.minutes().count()), static_cast<int>(time.seconds().count()),
                 static_cast<int>((ms - whole).count()));
   std::string line = stamp;
-  append_field(line, header, 24);  // MY
-  append_field(line, header, 16);  // UR
-  append_field(line, header, 8);   // RPT1
-  append_field(line, header, 0);   // RPT2
+  for (const HeaderCallsign which : kHeaderReadingOrder)
+    append_field(line, header_field(header, which));
   line += '\n';
   return line;
 }

@@ -10,19 +10,21 @@
 #include <string>
 #include <string_view>
 
+#include "settings/received_header.h"
+
 using HeardTime = std::chrono::system_clock::time_point;
 
 // The first line of a new file.
 inline constexpr char kHeardLogColumns[] = "utc,my,ur,rpt1,rpt2\n";
 
 // "2026-12-08T14:59:34.705Z,QR1ABC  ,CQCQCQ  ,QR3KTA A,QR3KTG G\n" from the
-// header as the adapter stores it (RPT2, RPT1, UR, MY). The callsigns read as
+// header as the adapter reports it. The callsigns read as
 // in the box: a control byte shows as '.'; other bytes are Latin-1 characters,
 // written as UTF-8 so the file stays text for grep and spreadsheets. A field
 // beginning with "=", "+", "-" or "@", after any spaces, gets a leading
 // apostrophe, so that a spreadsheet shows it as text instead of running it as
 // a formula.
-std::string heard_log_line(HeardTime heard, const std::array<std::uint8_t, 33>& header);
+std::string heard_log_line(HeardTime heard, const ReceivedHeader& header);
 
 // Whether a file that begins with these bytes is a heard log: its first line
 // is the column line, perhaps after a byte-order mark and with a carriage

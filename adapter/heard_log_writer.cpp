@@ -117,7 +117,7 @@ void drain_at_exit() { heard_log_drain(kExitDrain); }
 
 }  // namespace
 
-void log_heard_header(const std::array<std::uint8_t, 33>& header) {
+void log_heard_header(const ReceivedHeader& header) {
   if (!log_on.load(std::memory_order_relaxed)) return;
   const HeardClock now = clock_source.load();
   const std::string line = heard_log_line(now ? now() : std::chrono::system_clock::now(), header);

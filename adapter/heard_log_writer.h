@@ -12,7 +12,7 @@
 // Called by the receive thread for each header report that brings all four
 // callsigns: stamps the line and hands it over; returns at once, whatever
 // the disk is doing.
-void log_heard_header(const std::array<std::uint8_t, 33>& header);
+void log_heard_header(const ReceivedHeader& header);
 
 // On from program start; off only where the parser itself is measured or
 // fuzzed, at rates no adapter reaches.

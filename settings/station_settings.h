@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "settings/received_header.h"
+
 // Text ends at a NUL byte, as a C string would: whatever follows could not be
 // told apart from the end of the field anyway.
 constexpr std::string_view up_to_nul(std::string_view text) {
@@ -90,15 +92,9 @@ struct StationSettings {
   FixedField<8> gateway{"QR3KTG G"};
   FixedField<8> callback_callsign{"QR3WMN B"};
   // Payload of the last header report; only the receive loop touches it.
-  std::array<std::uint8_t, 33> received_header = blank_header();
+  ReceivedHeader received_header = blank_received_header();
   // The short message last sent, zero-filled.
   std::array<char, 20> tx_message{};
-
-  static constexpr std::array<std::uint8_t, 33> blank_header() {
-    std::array<std::uint8_t, 33> h{};
-    for (std::size_t i = 0; i < 32; ++i) h[i] = ' ';
-    return h;
-  }
 };
 
 // The station's record, alive for the whole run.

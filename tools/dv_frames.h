@@ -2,7 +2,8 @@
 // The DV adapter's framing as seen from the adapter: FE FE, destination,
 // source, 0x1D, sub-command, payload, FD. Frames from the console carry
 // destination 0x01 (adapter) and source 0x7F (computer); the adapter's
-// reports swap the two.
+// reports swap the two. This far end keeps its own copy of the layout on
+// purpose: it checks the console's frames without sharing the console's code.
 
 #include <cstddef>
 #include <cstdint>
