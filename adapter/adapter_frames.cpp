@@ -5,16 +5,16 @@
 #include "adapter/link_recovery.h"
 #include "adapter/link_state.h"
 #include "adapter/pacing.h"
+#include "settings/operator_words.h"
 #include "settings/station_settings.h"
 
 namespace {
 
-constexpr std::string_view kCqcqcq = "CQCQCQ  ";
-constexpr std::string_view kNoGateway = "        ";
+constexpr std::string_view kNoGatewayRpt2 = "        ";
 
 // The simplex channels a his repeater may still hold after a simplex run.
 bool is_simplex_channel(const FixedField<8>& callsign) {
-  return callsign.view() == kCqcqcq || callsign.view() == "DIRECT  ";
+  return callsign.view() == kCallEveryone || callsign.view() == kSimplexChannel;
 }
 
 void send_frame(std::uint8_t subcommand, std::string_view payload) {
@@ -74,7 +74,7 @@ void send_repeater_mode(bool on) {
 
 void send_route() {
   spin_wait(100000);
-  std::string_view rpt2 = has_no_gateway() ? kNoGateway : station.gateway.view();
+  std::string_view rpt2 = has_no_gateway() ? kNoGatewayRpt2 : station.gateway.view();
   // A simplex channel is no far end in repeater operation: the station calls
   // CQ on its own repeater.
   const bool calls_cq = station.my_repeater == station.his_repeater ||
@@ -82,13 +82,14 @@ void send_route() {
   // Otherwise "/" + callsign, with the module letter moved up beside it: "/QR3KTAB".
   const std::string_view his = station.his_repeater.view();
   const std::array<char, 8> distant = {'/', his[0], his[1], his[2], his[3], his[4], his[5], his[7]};
-  const std::string_view ur = calls_cq ? kCqcqcq : std::string_view(distant.data(), distant.size());
+  const std::string_view ur =
+      calls_cq ? kCallEveryone : std::string_view(distant.data(), distant.size());
   send_route_frame(rpt2, station.my_repeater.view(), ur);
 }
 
 void send_callback_route() {
   // A repeater without gateway has no RPT2 callsign to put on the air.
-  std::string_view rpt2 = has_no_gateway() ? kNoGateway : station.gateway.view();
+  std::string_view rpt2 = has_no_gateway() ? kNoGatewayRpt2 : station.gateway.view();
   send_route_frame(rpt2, station.my_repeater.view(), station.callback_callsign.view());
 }
 

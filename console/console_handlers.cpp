@@ -8,6 +8,7 @@
 #include "adapter/heard_log_writer.h"
 #include "adapter/link_state.h"
 #include "console/stderr_view.h"
+#include "settings/operator_words.h"
 #include "settings/repeater_lists.h"
 #include "settings/settings_files.h"
 #include "settings/station_settings.h"
@@ -16,9 +17,6 @@
 #include "transceiver/transceiver_models.h"
 
 namespace {
-
-constexpr const char* kCallAreas[] = {"Simplex", "JP1", "JP2", "JP3", "JP4", "JP5",
-                                      "JP6",     "JP7", "JP8", "JP9", "JP0", "KH2"};
 
 // Nine characters of a port field are read: room for any COM number, with
 // the spaces or sign the operator may have typed before it.
@@ -109,7 +107,7 @@ void on_window_created(ConsoleView& view) {
       // In simplex the "My repeater" list gets the area's lines a second
       // time, so each simplex line is offered twice.
       fill_my_repeater_list(view, kMyRepeaterFile, station.call_area.view());
-    } else if (station.his_repeater.view().starts_with("None")) {
+    } else if (names_no_gateway(station.his_repeater.view())) {
       clear_list(view, ctl::his_repeater);
       view.list_append(ctl::his_repeater, std::string(station.my_repeater.view()));
     } else {
@@ -232,11 +230,11 @@ void on_call_area_chosen(ConsoleView& view) {
   if (!entry) return;
   fill_my_repeater_list(view, kRepeaterListFile, *entry);
   set_text(station.call_area, *entry);
-  if (entry->starts_with("Simplex")) {
+  if (names_simplex(*entry)) {
     clear_list(view, ctl::my_repeater);
     clear_list(view, ctl::his_repeater);
     fill_my_repeater_list(view, kRepeaterListFile, *entry);
-    set_fixed(station.his_repeater, "CQCQCQ  ");
+    set_fixed(station.his_repeater, kCallEveryone);
   } else {
     clear_list(view, ctl::his_repeater);
     fill_his_repeater_list(view);

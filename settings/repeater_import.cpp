@@ -4,6 +4,7 @@
 #include <cmath>
 #include <initializer_list>
 
+#include "settings/operator_words.h"
 #include "settings/repeater_lists.h"
 
 namespace {
@@ -14,7 +15,6 @@ constexpr unsigned long kLowestKhz = 1000;
 constexpr unsigned long kHighestKhz = 1300000;
 constexpr unsigned long kLargestOffsetKhz = 100000;
 // The route's RPT1 for a simplex channel.
-constexpr const char* kSimplexCall = "DIRECT  ";
 
 std::string_view trimmed(std::string_view s) {
   const std::size_t first = s.find_first_not_of(' ');
@@ -98,11 +98,6 @@ std::size_t first_character_size(std::string_view text, TextEncoding encoding) {
   return std::min(size, text.size());
 }
 
-bool is_reserved_area(std::string_view area) {
-  return area == "Simplex" || area == "KH2" ||
-         (area.size() == 3 && area.starts_with("JP") && is_digit(area[2]));
-}
-
 // An area ending in a space or "-" reads as cut short.
 std::string readable(std::string area) {
   while (!area.empty() && (area.back() == ' ' || area.back() == '-')) area.pop_back();
@@ -117,14 +112,14 @@ std::string readable_cut(std::string_view name, TextEncoding encoding) {
 std::string give_area(const std::string& name, const std::string& base, TextEncoding encoding,
                       GroupAreas& areas) {
   std::string area = base;
-  if (!area.empty() && (is_reserved_area(area) || areas.taken.count(area))) {
+  if (!area.empty() && (is_fixed_call_area(area) || areas.taken.count(area))) {
     int& n = areas.next_digit.try_emplace(base, 2).first->second;
     do {
       const std::string digits = std::to_string(n++);
       area =
           readable(std::string(cut_whole_characters(base, kAreaLength - digits.size(), encoding))) +
           digits;
-    } while (is_reserved_area(area) || areas.taken.count(area));
+    } while (is_fixed_call_area(area) || areas.taken.count(area));
   }
   areas.taken.insert(area);
   areas.area_by_group[name] = area;
@@ -368,7 +363,8 @@ std::string check_callsigns(const std::vector<std::string>& fields, const Repeat
     return "no repeater callsign, but Dup " + quoted(field_at(fields, columns.dup)) +
            " asks for a repeater shift";
   }
-  const std::optional<std::string> call = row.simplex ? kSimplexCall : callsign_of_8(call_text);
+  const std::optional<std::string> call =
+      row.simplex ? std::optional<std::string>(kSimplexChannel) : callsign_of_8(call_text);
   if (!call)
     return "repeater callsign " + quoted(call_text) +
            " is not 1-8 characters of A-Z, 0-9, space or /";
@@ -378,7 +374,7 @@ std::string check_callsigns(const std::vector<std::string>& fields, const Repeat
   const std::string_view gateway_text = trimmed(field_at(fields, columns.gateway));
   const bool no_gateway = row.simplex || gateway_text.empty() || upper(gateway_text) == "NONE";
   const std::optional<std::string> gateway =
-      no_gateway ? std::optional<std::string>("None") : callsign_of_8(gateway_text);
+      no_gateway ? std::optional<std::string>(kNoGateway) : callsign_of_8(gateway_text);
   if (!gateway)
     return "gateway callsign " + quoted(gateway_text) +
            " is not 1-8 characters of A-Z, 0-9, space or /";
@@ -426,7 +422,7 @@ RowResult repeater_line_of_row(const std::vector<std::string>& fields,
   if (std::string why = check_callsigns(fields, columns, row); !why.empty()) return refuse(why);
   const std::string full_name = name_of_row(fields, columns, row);
   const std::string area =
-      row.simplex ? "Simplex"
+      row.simplex ? std::string(kSimplexArea)
                   : call_area_of(row.call, field_at(fields, columns.group_name), encoding, areas);
   const std::string after_name =
       "," + row.khz + "," + row.shift + "," + row.call + "," + row.gateway;

@@ -110,7 +110,7 @@ void set_text(BoundedText<Capacity>& field, std::string_view text) {
   field.assign(text);
 }
 
-// "Simplex" as the call area selects simplex operation (case-sensitive).
+// The call area names simplex operation (see names_simplex).
 bool is_simplex();
 
 // A gateway that starts with "None": the repeater has no gateway.
