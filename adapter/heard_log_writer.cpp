@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "adapter/heard_log_append.h"
+#include "console/message_boxes.h"
 
 // The heard log has a writer thread of its own: STOP waits for the receive
 // loop to end and the receive thread's display requests hold the window's
@@ -67,12 +68,14 @@ Queue& queue() {
 
 void tell_once(const std::string& file, const std::string& reason) {
   if (told.exchange(true)) return;
-  const std::string text = "The heard log " + file + " could not be written: " + reason +
+  const std::string text = std::string(box::heard_log_unwritten.text) + file +
+                           " could not be written: " + reason +
                            ".\nStations heard are still shown; this notice comes once per run.";
   if (HeardLogNotice show = notice.load()) {
-    show(text, "Heard log");
+    show(text, std::string(box::heard_log_unwritten.caption));
   } else {
-    std::fprintf(stderr, "Heard log: %s\n", text.c_str());
+    std::fprintf(stderr, "%s: %s\n", std::string(box::heard_log_unwritten.caption).c_str(),
+                 text.c_str());
   }
 }
 

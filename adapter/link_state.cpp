@@ -4,6 +4,7 @@
 #include <climits>
 
 #include "adapter/link_recovery.h"
+#include "console/message_boxes.h"
 
 SerialPort adapter_port_handle;
 std::atomic<bool> adapter_open{false};
@@ -34,8 +35,7 @@ void open_adapter_port(ConsoleView& view, std::string_view port_text) {
   const std::string device = device_path_for_com(port_number);
   adapter_port_handle = SerialPort::open(device, StopBits::one);
   if (!adapter_port_handle.is_open()) {
-    view.message_box("COM port could not open for DV adapter", com_name(port_number),
-                     BoxOwner::none);
+    show_box(view, box::adapter_port_failed, com_name(port_number));
     adapter_open = false;
     return;
   }
@@ -47,7 +47,7 @@ void open_transceiver_port(ConsoleView& view, std::string_view port_text) {
   parse_port_number(port_text);
   transceiver_port_handle = SerialPort::open(device_path_for_com(port_number), StopBits::two);
   if (!transceiver_port_handle.is_open()) {
-    view.message_box(com_name(port_number), "TRX COM port error", BoxOwner::none);
+    show_box(view, box::transceiver_port_failed, com_name(port_number));
     transceiver_active = false;
     return;
   }

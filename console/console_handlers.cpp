@@ -7,6 +7,7 @@
 #include "adapter/adapter_frames.h"
 #include "adapter/heard_log_writer.h"
 #include "adapter/link_state.h"
+#include "console/message_boxes.h"
 #include "console/stderr_view.h"
 #include "settings/operator_words.h"
 #include "settings/repeater_lists.h"
@@ -296,7 +297,7 @@ void on_call_back(ConsoleView& view) {
   if (adapter_open) {
     send_callback_route();
   } else {
-    view.message_box("DV adapter port has been closed", "ERROR", BoxOwner::window);
+    show_box(view, box::adapter_closed, {}, BoxOwner::window);
   }
 }
 

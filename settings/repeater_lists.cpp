@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <vector>
 
+#include "console/message_boxes.h"
 #include "settings/settings_files.h"
 #include "settings/station_settings.h"
 #include "settings/text_file_reader.h"
@@ -51,7 +52,7 @@ bool read_piece(TextFileReader& file, LinePiece<Limit>& piece) {
 }
 
 void report_missing(ConsoleView& view, const std::string& file_name) {
-  view.message_box("File could not open, ", file_name, BoxOwner::none);
+  show_box(view, box::repeater_file_unread, file_name);
 }
 
 // The first field names the area when both agree up to the end of the

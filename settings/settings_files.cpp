@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <initializer_list>
 
+#include "console/message_boxes.h"
 #include "settings/atomic_save.h"
 #include "settings/station_settings.h"
 #include "settings/text_file_reader.h"
@@ -144,7 +145,7 @@ std::string joined(std::initializer_list<std::string_view> fields) {
 std::string read_first_line(ConsoleView& view, const std::string& file_name) {
   TextFileReader file(file_name.c_str());
   if (!file.is_open()) {
-    view.message_box(file_name, "Error! the file could not open", BoxOwner::none);
+    show_box(view, box::settings_file_unread, file_name);
     return {};
   }
   std::string line;
@@ -185,15 +186,15 @@ void save_adapter_settings(ConsoleView& view) {
                                    station.call_area.view(), station.my_repeater.view(),
                                    station.his_repeater.view(), station.adapter_port.view()});
   if (!save_file_whole(kAdapterSettingsFile, line)) {
-    view.message_box("Could not open", kAdapterSettingsFile, BoxOwner::none);
+    show_box(view, box::adapter_file_unsaved, kAdapterSettingsFile);
     return;  // the repeater lines wait for a settings file that can be written
   }
   if (!save_file_whole(kMyRepeaterFile, station.my_repeater_line.view())) {
-    view.message_box("Could not open", kMyRepeaterFile, BoxOwner::none);
+    show_box(view, box::adapter_file_unsaved, kMyRepeaterFile);
     return;
   }
   if (!save_file_whole(kHisRepeaterFile, station.his_repeater_line.view())) {
-    view.message_box("Could not open", kHisRepeaterFile, BoxOwner::none);
+    show_box(view, box::adapter_file_unsaved, kHisRepeaterFile);
   }
 }
 
@@ -213,6 +214,6 @@ void save_transceiver_settings(ConsoleView& view) {
               station.frequency_khz.view(), station.shift_khz.view(), station.mode.view(),
               transceiver_address_to_save()});
   if (!save_file_whole(kTransceiverSettingsFile, line)) {
-    view.message_box("TRX_configulation could not open", kTransceiverSettingsFile, BoxOwner::none);
+    show_box(view, box::transceiver_file_unsaved, kTransceiverSettingsFile);
   }
 }

@@ -7,6 +7,7 @@
 
 #include "adapter/link_state.h"
 #include "adapter/pacing.h"
+#include "console/message_boxes.h"
 #include "console/stderr_view.h"
 #include "settings/station_settings.h"
 #include "transceiver/rigctld_link.h"
@@ -200,9 +201,7 @@ TuneStep tune_frequency(ConsoleView& view, const TransceiverModel& model, std::s
   // rounded value, so 459999.995 is refused rather than sent as 460.000 MHz.
   const std::int64_t hz = (khz->hz + radio.step_hz / 2) / radio.step_hz * radio.step_hz;
   if (model.frequency_limit_hz > 0 && hz >= model.frequency_limit_hz) {
-    // The radio's limit in the box's fixed words, "Tranceiver" spelling included.
-    view.message_box("More than 460MHz can not handle by the Tranceiver.",
-                     "Error : ", BoxOwner::window);
+    show_box(view, box::above_460_mhz, {}, BoxOwner::window);
     return TuneStep::refused;
   }
   return radio.frequency(view, hz);

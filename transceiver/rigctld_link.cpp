@@ -5,6 +5,7 @@
 #include <chrono>
 #include <string_view>
 
+#include "console/message_boxes.h"
 #include "settings/station_settings.h"
 #include "transceiver/tcp_connection.h"
 
@@ -16,7 +17,6 @@ using Clock = std::chrono::steady_clock;
 constexpr const char* kDefaultAddress = "127.0.0.1:4532";
 constexpr auto kAnswerLimit = std::chrono::milliseconds(2000);
 constexpr auto kTuningLimit = std::chrono::milliseconds(5000);
-constexpr const char* kBoxCaption = "TRX rigctld error";
 // An answer longer than this is no rigctld answer.
 constexpr std::size_t kLongestAnswer = 4096;
 
@@ -37,7 +37,7 @@ std::string_view trimmed(std::string_view text) {
 
 void show_no_answer(ConsoleView& view) {
   rigctld.close();
-  view.message_box("No answer from rigctld at " + rigctld_address(), kBoxCaption, BoxOwner::none);
+  show_box(view, box::rigctld_silent, rigctld_address());
 }
 
 // The code of the "RPRT n" line that ends an answer, once it has come.
@@ -105,8 +105,7 @@ TuneStep rigctld_command(ConsoleView& view, const std::string& command) {
     }
   }
   if (*code >= 0) return TuneStep::sent;
-  view.message_box("rigctld refused " + command + ": RPRT " + std::to_string(*code), kBoxCaption,
-                   BoxOwner::none);
+  show_box(view, box::rigctld_refused, command + ": RPRT " + std::to_string(*code));
   return TuneStep::refused;
 }
 
