@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "adapter/adapter_pauses.h"
 #include "adapter/link_recovery.h"
 #include "adapter/link_state.h"
 #include "adapter/pacing.h"
@@ -49,31 +50,31 @@ AdapterFrame make_adapter_frame(std::uint8_t subcommand, std::string_view payloa
 }
 
 void send_adapter_init() {
-  spin_wait(1000000);
+  spin_wait(kBeforeConfigurationFrame);
   send_frame(adapter_byte::init, std::string_view("\0", 1));
-  spin_wait(10000);
+  spin_wait(kAfterInit);
 }
 
 void send_my_callsign() {
-  spin_wait(1000000);
+  spin_wait(kBeforeConfigurationFrame);
   std::string payload(station.my_callsign.view());
   payload += "  ";
   send_frame(adapter_byte::my_call, payload);
 }
 
 void send_my_suffix() {
-  spin_wait(1000000);
+  spin_wait(kBeforeConfigurationFrame);
   send_frame(adapter_byte::my_suffix, station.my_suffix.view());
 }
 
 void send_repeater_mode(bool on) {
-  spin_wait(1000000);
+  spin_wait(kBeforeConfigurationFrame);
   send_frame(adapter_byte::repeater_mode,
              on ? std::string_view("\x01", 1) : std::string_view("\0", 1));
 }
 
 void send_route() {
-  spin_wait(100000);
+  spin_wait(kBeforeRoute);
   std::string_view rpt2 = has_no_gateway() ? kNoGatewayRpt2 : station.gateway.view();
   // A simplex channel is no far end in repeater operation: the station calls
   // CQ on its own repeater.
@@ -95,7 +96,7 @@ void send_callback_route() {
 
 void send_tx_message(const std::array<char, 20>& text) {
   for (int part = 0; part < 4; ++part) {
-    spin_wait(100000000);
+    spin_wait(kBeforeMessagePart);
     char payload[6];
     payload[0] = static_cast<char>(adapter_byte::first_message_part + part);
     for (int i = 0; i < 5; ++i) {

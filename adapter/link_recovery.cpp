@@ -5,15 +5,13 @@
 #include <optional>
 
 #include "adapter/adapter_bytes.h"
+#include "adapter/adapter_pauses.h"
 #include "adapter/link_state.h"
 #include "adapter/pacing.h"
 
 namespace {
 
 constexpr auto kRetryInterval = std::chrono::seconds(1);
-// The adapter needs a pause before each configuration frame; on return each
-// gets the longest one START uses.
-constexpr std::int64_t kPauseBeforeFrame = 1000000;
 // STOP looks in this often during such a pause.
 constexpr int kPauseSlices = 100;
 
@@ -116,7 +114,7 @@ bool configure_again() {
       if (step < 4) continue;
       return true;
     }
-    if (!pause_unless_stopped(kPauseBeforeFrame)) return false;
+    if (!pause_unless_stopped(kBeforeConfigurationFrame)) return false;
     adapter_port_handle.write(frame->bytes.data(), frame->size);
     if (step >= 4) route_sent = frame;
   }
