@@ -6,12 +6,10 @@
 #include "adapter/serial_errors_win32.h"
 #include "adapter/serial_port.h"
 
-// The port is opened for overlapped I/O: the receive thread can then wait
-// for a byte while the window's thread writes, and STOP can wake the wait.
-// An idle wait is one read left pending, which costs nothing while no byte
-// comes. WaitCommEvent is not used: under Wine each such wait starts a
-// thread of Wine's own, and on an idle line the waits end dozens of times a
-// second without a byte.
+// The port is opened for overlapped I/O, so the receive thread waits for a
+// byte while the window's thread writes, and STOP can wake the wait. An idle
+// wait is one pending read, which costs nothing until a byte comes; a wait
+// for comm events would wake many times a second on an idle line.
 
 namespace {
 

@@ -73,7 +73,6 @@ const char* shift_name(Shift s) {
 }
 
 std::string raw(const Command& c) {
-  // Appended rather than "[" + ...: GCC 12 warns falsely (-Wrestrict) on that.
   std::string text = "[";
   text += hex_bytes({c.begin(), c.end()});
   text += ']';
