@@ -20,6 +20,17 @@ std::string kind_problem(const struct stat& st) {
   return {};
 }
 
+// What was opened must be a regular file. The reason when it is not, or
+// when it did not open or cannot be looked at.
+bool opened_a_regular_file(int fd, struct stat& st, std::string& reason) {
+  if (fd < 0 || ::fstat(fd, &st) != 0) {
+    reason = std::strerror(errno);
+    return false;
+  }
+  reason = kind_problem(st);
+  return reason.empty();
+}
+
 // Where a name that may be a chain of links leads: the link's target when
 // nothing is there yet, so that a lock file made there can be taken away.
 std::string end_of_links(std::string name) {
@@ -53,18 +64,9 @@ bool ImportFileReader::open(const std::string& name, std::string& reason, bool& 
   // Non-blocking, so a FIFO at the name cannot hold the import.
   const int fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   missing = fd < 0 && errno == ENOENT;
-  if (fd < 0) {
-    reason = std::strerror(errno);
-    return false;
-  }
-  handle_ = fd;
+  if (fd >= 0) handle_ = fd;
   struct stat st {};
-  if (::fstat(fd, &st) != 0) {
-    reason = std::strerror(errno);
-    return false;
-  }
-  reason = kind_problem(st);
-  return reason.empty();
+  return opened_a_regular_file(fd, st, reason);
 }
 
 long ImportFileReader::read(char* buffer, std::size_t size) {
@@ -92,18 +94,9 @@ bool ListLock::acquire(const std::string& list_name, std::string& reason) {
     made_list_ = fd >= 0;
     if (fd < 0 && errno == EEXIST)
       fd = ::open(name_.c_str(), O_RDONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
-    if (fd < 0) {
-      reason = std::strerror(errno);
-      return false;
-    }
-    handle_ = fd;
+    if (fd >= 0) handle_ = fd;
     struct stat held {};
-    if (::fstat(fd, &held) != 0) {
-      reason = std::strerror(errno);
-      return false;
-    }
-    reason = kind_problem(held);
-    if (!reason.empty()) return false;
+    if (!opened_a_regular_file(fd, held, reason)) return false;
     int locked;
     do {
       locked = ::flock(fd, LOCK_EX);

@@ -1,10 +1,22 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 
 #include "settings/repeater_import_output.h"
 
 namespace {
+
+// The whole text, a piece at a time as the handle takes it.
+template <typename Char, typename WriteSome>
+bool write_whole(std::basic_string_view<Char> rest, WriteSome write_some) {
+  while (!rest.empty()) {
+    DWORD written = 0;
+    if (!write_some(rest, written) || written == 0) return false;
+    rest.remove_prefix(written);
+  }
+  return true;
+}
 
 bool write_console(HANDLE console, std::string_view utf8) {
   const int length = static_cast<int>(utf8.size());
@@ -12,15 +24,10 @@ bool write_console(HANDLE console, std::string_view utf8) {
       static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, nullptr, 0)),
       L'\0');
   MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, text.data(), static_cast<int>(text.size()));
-  std::wstring_view rest = text;
-  while (!rest.empty()) {
-    DWORD written = 0;
-    if (!WriteConsoleW(console, rest.data(), static_cast<DWORD>(rest.size()), &written, nullptr) ||
-        written == 0)
-      return false;
-    rest.remove_prefix(written);
-  }
-  return true;
+  return write_whole<wchar_t>(text, [console](std::wstring_view rest, DWORD& written) {
+    return WriteConsoleW(console, rest.data(), static_cast<DWORD>(rest.size()), &written,
+                         nullptr) != 0;
+  });
 }
 
 // A file or a pipe gets CR LF line ends, as a Windows text file has them.
@@ -30,15 +37,9 @@ bool write_bytes(HANDLE file, std::string_view utf8) {
     if (c == '\n') bytes.push_back('\r');
     bytes.push_back(c);
   }
-  std::string_view rest = bytes;
-  while (!rest.empty()) {
-    DWORD written = 0;
-    if (!WriteFile(file, rest.data(), static_cast<DWORD>(rest.size()), &written, nullptr) ||
-        written == 0)
-      return false;
-    rest.remove_prefix(written);
-  }
-  return true;
+  return write_whole<char>(bytes, [file](std::string_view rest, DWORD& written) {
+    return WriteFile(file, rest.data(), static_cast<DWORD>(rest.size()), &written, nullptr) != 0;
+  });
 }
 
 }  // namespace

@@ -54,17 +54,25 @@ void store_shift(ConsoleView& view, std::string_view field) {
   view.set_text(ctl::shift, as_string(station.shift_khz.view()));
 }
 
+// The second and third fields after the first, in a transceiver line and a
+// repeater line alike: the frequency and the shift.
+bool apply_tuning_field(ConsoleView& view, int i, std::string_view field) {
+  if (i == 1) {
+    store_frequency(view, field);
+  } else if (i == 2) {
+    store_shift(view, field);
+  } else {
+    return false;
+  }
+  return true;
+}
+
 void apply_transceiver_field(ConsoleView& view, int i, std::string_view field) {
+  if (apply_tuning_field(view, i, field)) return;
   switch (i) {
     case 0:
       set_text(station.transceiver_port, field);
       view.set_text(ctl::transceiver_port, as_string(station.transceiver_port.view()));
-      break;
-    case 1:
-      store_frequency(view, field);
-      break;
-    case 2:
-      store_shift(view, field);
       break;
     case 3:
       set_text(station.mode, field);
@@ -78,13 +86,8 @@ void apply_transceiver_field(ConsoleView& view, int i, std::string_view field) {
 }
 
 void apply_my_repeater_field(ConsoleView& view, int i, std::string_view field) {
+  if (apply_tuning_field(view, i, field)) return;
   switch (i) {
-    case 1:
-      store_frequency(view, field);
-      break;
-    case 2:
-      store_shift(view, field);
-      break;
     case 3:
       set_fixed(station.my_repeater, field);
       break;

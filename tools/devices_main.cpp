@@ -131,30 +131,36 @@ void send_header(Devices& d, const std::string& my, const std::string& ur, const
   log_line("DV", with_hex(d.options, "-> " + text + " (" + origin + ")", frame));
 }
 
-void read_adapter(Devices& d) {
+// Each byte the console has written to this end and not yet read.
+template <typename OnByte>
+void for_each_waiting_byte(int fd, OnByte on_byte) {
   std::uint8_t buf[512];
   for (;;) {
-    const ssize_t n = ::read(d.dv_link.far_fd(), buf, sizeof buf);
-    if (n <= 0) break;
-    for (ssize_t i = 0; i < n; ++i) {
-      auto frame = dv::feed(d.dv_decoder, buf[i]);
-      if (!frame) continue;
-      const AdapterReply reply = handle_frame(d.adapter, d.book, *frame);
-      // With --hex the frame's bytes go on its first line, the answer's on the last.
-      for (std::size_t k = 0; k < reply.lines.size(); ++k) {
-        std::vector<std::uint8_t> shown;
-        if (k == 0) shown = frame->raw;
-        if (k > 0 && k + 1 == reply.lines.size()) shown = reply.answer;
-        log_line("DV", with_hex(d.options, reply.lines[k], shown));
-      }
-      if (!reply.answer.empty()) send_bytes(d.dv_link, reply.answer);
-      if (reply.initialised && d.options.script_after_init) {
-        d.script_running = true;
-        d.script_base = Clock::now();
-        d.script_next = 0;
-      }
-    }
+    const ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n <= 0) return;
+    for (ssize_t i = 0; i < n; ++i) on_byte(buf[i]);
   }
+}
+
+void read_adapter(Devices& d) {
+  for_each_waiting_byte(d.dv_link.far_fd(), [&d](std::uint8_t b) {
+    auto frame = dv::feed(d.dv_decoder, b);
+    if (!frame) return;
+    const AdapterReply reply = handle_frame(d.adapter, d.book, *frame);
+    // With --hex the frame's bytes go on its first line, the answer's on the last.
+    for (std::size_t k = 0; k < reply.lines.size(); ++k) {
+      std::vector<std::uint8_t> shown;
+      if (k == 0) shown = frame->raw;
+      if (k > 0 && k + 1 == reply.lines.size()) shown = reply.answer;
+      log_line("DV", with_hex(d.options, reply.lines[k], shown));
+    }
+    if (!reply.answer.empty()) send_bytes(d.dv_link, reply.answer);
+    if (reply.initialised && d.options.script_after_init) {
+      d.script_running = true;
+      d.script_base = Clock::now();
+      d.script_next = 0;
+    }
+  });
   // Noise is reported once per burst, not byte by byte.
   if (d.dv_decoder.dropped != 0) {
     log_line("DV", std::to_string(d.dv_decoder.dropped) + " bytes outside any frame skipped");
@@ -167,19 +173,14 @@ void report_stale_cat(const std::vector<std::uint8_t>& stale) {
 }
 
 void read_radio(Devices& d) {
-  std::uint8_t buf[512];
-  for (;;) {
-    const ssize_t n = ::read(d.trx_link.far_fd(), buf, sizeof buf);
-    if (n <= 0) break;
-    for (ssize_t i = 0; i < n; ++i) {
-      const cat::Fed fed = cat::feed(d.cat_assembler, buf[i], ms_since_start(d));
-      report_stale_cat(fed.dropped);
-      if (!fed.command) continue;
-      log_line("TRX", with_hex(d.options, cat::apply(d.radio, *fed.command),
-                               {fed.command->begin(), fed.command->end()}));
-      log_line("TRX", cat::summary(d.radio));
-    }
-  }
+  for_each_waiting_byte(d.trx_link.far_fd(), [&d](std::uint8_t b) {
+    const cat::Fed fed = cat::feed(d.cat_assembler, b, ms_since_start(d));
+    report_stale_cat(fed.dropped);
+    if (!fed.command) return;
+    log_line("TRX", with_hex(d.options, cat::apply(d.radio, *fed.command),
+                             {fed.command->begin(), fed.command->end()}));
+    log_line("TRX", cat::summary(d.radio));
+  });
 }
 
 // Every open and close is logged, however quickly STOP and START follow each

@@ -25,27 +25,22 @@ std::string trimmed_right(std::string text) {
 }
 
 struct Expected {
+  std::uint8_t sub;
   const char* name;
   std::size_t payload_size;
 };
 
+// Each frame the console sends, with its payload's length.
+constexpr Expected kExpectedFrames[] = {
+    {dv::kInit, "INIT", 1},          {dv::kMyCall, "MY_CALL", 10},
+    {dv::kMySuffix, "MY_SUFFIX", 4}, {dv::kRepeaterMode, "REPEATER_MODE", 1},
+    {dv::kRoute, "ROUTE", 24},       {dv::kMessage, "MESSAGE", 6}};
+
 std::optional<Expected> expected_for(std::uint8_t sub) {
-  switch (sub) {
-    case dv::kInit:
-      return Expected{"INIT", 1};
-    case dv::kMyCall:
-      return Expected{"MY_CALL", 10};
-    case dv::kMySuffix:
-      return Expected{"MY_SUFFIX", 4};
-    case dv::kRepeaterMode:
-      return Expected{"REPEATER_MODE", 1};
-    case dv::kRoute:
-      return Expected{"ROUTE", 24};
-    case dv::kMessage:
-      return Expected{"MESSAGE", 6};
-    default:
-      return std::nullopt;
+  for (const Expected& e : kExpectedFrames) {
+    if (e.sub == sub) return e;
   }
+  return std::nullopt;
 }
 
 std::string status_line(std::uint8_t code, const std::string& ur) {
