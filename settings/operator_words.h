@@ -3,7 +3,12 @@
 // stand in a settings line, a repeater list or a route.
 
 #include <array>
+#include <cstddef>
 #include <string_view>
+
+// Call areas are told apart on their first 7 characters, and a stored area
+// holds no more.
+inline constexpr std::size_t kCallAreaLength = 7;
 
 // The call areas every window offers, in their order in the list.
 inline constexpr std::array<const char*, 12> kCallAreas = {

@@ -7,13 +7,13 @@
 #include <string_view>
 
 #include "console/console_view.h"
+#include "settings/operator_words.h"
 #include "settings/station_settings.h"
 
 // What the console takes of a repeater list: each list holds at most this
 // many repeaters, "My repeater" reads lines of at most kMaxMyRepeaterLine
 // characters, and call areas are told apart on their first 7 characters.
 inline constexpr std::size_t kMaxRepeaterEntries = 256;
-inline constexpr std::size_t kCallAreaLength = 7;
 
 // The line up to its first "//".
 std::string_view strip_comment(std::string_view line);

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "settings/operator_words.h"
 #include "settings/received_header.h"
 
 // Text ends at a NUL byte, as a C string would: whatever follows could not be
@@ -73,7 +74,7 @@ inline constexpr std::size_t kMaxMyRepeaterLine = 100;
 struct StationSettings {
   FixedField<8> my_callsign{"QR3WMN D"};
   FixedField<4> my_suffix{"F817"};
-  BoundedText<7> call_area{"JP1"};
+  BoundedText<kCallAreaLength> call_area{"JP1"};
   FixedField<8> my_repeater{"QR3KTA A"};
   FixedField<8> his_repeater{"QR3KTA B"};
   BoundedText<3> adapter_port{"7"};

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "console/qt/byte_text.h"
+#include "settings/received_header.h"
 
 namespace {
 
@@ -15,7 +16,7 @@ namespace {
 // goes into the box as soon as it is whole: a screen reader then hears it
 // as one insertion, never "4KLM CQCQCQ" after a cut. Anything else typed
 // goes in once no character has come for this long.
-constexpr int kHeardLineChars = 4 * 8 + 3;
+constexpr int kHeardLineChars = static_cast<int>(kHeaderCallsignBytes) + 3;
 constexpr int kFlushAfterMs = 100;
 
 bool is_operator_input(QEvent::Type type) {
