@@ -289,125 +289,147 @@ std::string details_of(const ImportRequest& request, const ExistingList& existin
   return details;
 }
 
-}  // namespace
-
-ImportReport import_repeater_table(const ImportRequest& request) {
-  ImportReport report;
-  const std::string& csv = request.csv_file;
+// The old list, read under a lock that keeps other imports away from it
+// until the new list is in its place. False with the report's error.
+bool read_old_list(const ImportRequest& request, const FileIdentity& table_id, ListLock& lock,
+                   ExistingList& existing, ImportReport& report) {
   const std::string& list_name = request.list_file;
-  std::string table;
-  FileIdentity table_id;
-  std::vector<CsvRecord> records;
-  if (!read_table(csv, report, table, table_id, records)) return report;
   std::string why;
-
   {
     ImportFileReader file;
     bool missing = false;
     if (file.open(list_name, why, missing) && file.identity() == table_id) {
       report.error = list_name + " is the table itself; write the list to another file";
-      return report;
+      return false;
     }
   }
-  // From reading the old list until the new one is in place, no other
-  // import may write it.
-  ListLock lock;
   if (!lock.acquire(list_name, why)) {
     report.error = list_name + " cannot be written: " + why + "; nothing was written";
-    return report;
+    return false;
   }
-  ExistingList existing;
   if (request.append) {
     ImportFileReader file;
     bool missing = false;
     if (!file.open(list_name, why, missing) && !missing) {
       report.error = list_name + " could not be opened: " + why + "; nothing was written";
-      return report;
+      return false;
     }
-    if (!missing && !read_whole(file, list_name, existing.bytes, report.error)) return report;
+    if (!missing && !read_whole(file, list_name, existing.bytes, report.error)) return false;
   }
   take_lines(existing);
+  return true;
+}
 
-  // An English header names the columns; any other first row (a Japanese
-  // header) leaves the standard order, and is skipped unless it holds a
-  // frequency, as a table without header does.
-  const TextEncoding encoding = encoding_of(table);
+struct TableLayout {
+  TextEncoding encoding;
+  RepeaterColumns columns;
+  std::size_t first_row;
+};
+
+// An English header names the columns; any other first row (a Japanese
+// header) leaves the standard order, and is skipped unless it holds a
+// frequency, as a table without header does.
+TableLayout layout_of(const std::string& table, std::vector<CsvRecord>& records) {
   const std::vector<std::string>& top = records.front().fields;
   std::optional<RepeaterColumns> named = columns_of_header(top);
   RepeaterColumns columns = named.value_or(RepeaterColumns{});
   if (!named && static_cast<int>(top.size()) <= columns.mode) columns.mode = -1;
   const std::size_t first =
       !named && khz_from_mhz(top[static_cast<std::size_t>(columns.frequency)]) ? 0 : 1;
-
   if (separator_of_header(table) != ',') take_decimal_commas(records, columns);
+  return {encoding_of(table), columns, first};
+}
 
-  // Every group's area is settled before the first line, so that two
-  // groups whose names begin alike are both told apart.
+// Every group's area is settled before the first line, so that two groups
+// whose names begin alike are both told apart.
+GroupAreas areas_of_table(const std::vector<CsvRecord>& records, const TableLayout& layout) {
   std::vector<std::string> group_column;
-  for (std::size_t i = first; i < records.size(); ++i)
-    group_column.emplace_back(field_at(records[i].fields, columns.group_name));
-  GroupAreas areas = areas_of_groups(group_column, encoding);
+  for (std::size_t i = layout.first_row; i < records.size(); ++i)
+    group_column.emplace_back(field_at(records[i].fields, layout.columns.group_name));
+  return areas_of_groups(group_column, layout.encoding);
+}
+
+std::string too_many_rows(const ImportRequest& request, const ExistingList& existing,
+                          const std::vector<Candidate>& rows, const GroupAreas& areas) {
+  return count_of(rows.size(), "DV row") +
+         (existing.entries ? " and the " + count_of(existing.entries, "line") + " already in " +
+                                 request.list_file
+                           : std::string()) +
+         " do not fit the " + std::to_string(kMaxRepeaterEntries) +
+         " lines the console reads. Choose groups with --group (" + rows_per_group(rows, areas) +
+         ") or the nearest repeaters with --near YOUR-LOCATOR.";
+}
+
+// No line to write: fine when every repeater is already listed, an error
+// that says why otherwise.
+void report_no_new_lines(const ImportRequest& request, const ExistingList& existing,
+                         const Selection& s, ImportReport& report) {
+  report.ok = s.already_listed > 0 && s.farther == 0;
+  if (s.farther)
+    report.error = request.list_file + " is full: it holds " + std::to_string(existing.entries) +
+                   " lines, as many as the console reads";
+  else if (s.other_groups || s.no_place || s.beyond)
+    report.error =
+        "no DV repeater of " + request.csv_file + " is left by --group, --near and --within";
+  else if (!report.ok)
+    report.error = "no DV repeater could be read from " + request.csv_file;
+}
+
+// A list that a killed import left empty is begun anew.
+bool write_list(const ImportRequest& request, const ExistingList& existing,
+                const std::vector<Candidate>& rows, ImportReport& report) {
+  std::string bytes =
+      request.append && !existing.bytes.empty() ? existing.bytes : std::string(kFormatComment);
+  for (const Candidate& row : rows) bytes += row.line + existing.line_end;
+  clear_system_error();
+  if (save_file_whole(request.list_file.c_str(), bytes)) return true;
+  const std::string reason = system_error_text();
+  report.error = request.list_file + " was not written: " +
+                 (reason.empty() ? "the file or its folder takes no new file" : reason);
+  return false;
+}
+
+}  // namespace
+
+ImportReport import_repeater_table(const ImportRequest& request) {
+  ImportReport report;
+  std::string table;
+  FileIdentity table_id;
+  std::vector<CsvRecord> records;
+  if (!read_table(request.csv_file, report, table, table_id, records)) return report;
+  ListLock lock;
+  ExistingList existing;
+  if (!read_old_list(request, table_id, lock, existing, report)) return report;
+
+  const TableLayout layout = layout_of(table, records);
+  GroupAreas areas = areas_of_table(records, layout);
   std::set<std::string> chosen;
   if (!choose_groups(request, areas, report, chosen)) return report;
-
   const std::size_t room = kMaxRepeaterEntries - std::min(existing.entries, kMaxRepeaterEntries);
-  const Selection selection =
-      select_rows(request, records, first, columns, encoding, areas, chosen, existing, room);
-  const auto& [rows, refused, other_modes, already_listed, repeated, other_groups, no_place, beyond,
-               farther] = selection;
+  const Selection selection = select_rows(request, records, layout.first_row, layout.columns,
+                                          layout.encoding, areas, chosen, existing, room);
 
-  const bool fits = rows.size() <= room;
-  std::vector<std::string> lines;
+  const bool fits = selection.rows.size() <= room;
   std::set<std::string> written_areas;
   if (fits) {
-    for (const Candidate& row : rows) {
-      lines.push_back(row.line);
+    for (const Candidate& row : selection.rows)
       written_areas.emplace(split_fields(row.line).front());
-    }
   }
-
   const std::string details =
-      details_of(request, existing, selection, fits, columns, areas, written_areas);
-
-  const std::string unchanged = list_name + " left as it was\n" + details;
+      details_of(request, existing, selection, fits, layout.columns, areas, written_areas);
+  report.summary = request.list_file + " left as it was\n" + details;
   if (!fits) {
-    report.summary = unchanged;
-    report.error =
-        count_of(rows.size(), "DV row") +
-        (existing.entries
-             ? " and the " + count_of(existing.entries, "line") + " already in " + list_name
-             : std::string()) +
-        " do not fit the " + std::to_string(kMaxRepeaterEntries) +
-        " lines the console reads. Choose groups with --group (" + rows_per_group(rows, areas) +
-        ") or the nearest repeaters with --near YOUR-LOCATOR.";
+    report.error = too_many_rows(request, existing, selection.rows, areas);
     return report;
   }
-  if (lines.empty()) {
-    report.summary = unchanged;
-    report.ok = already_listed > 0 && farther == 0;
-    if (farther)
-      report.error = list_name + " is full: it holds " + std::to_string(existing.entries) +
-                     " lines, as many as the console reads";
-    else if (other_groups || no_place || beyond)
-      report.error = "no DV repeater of " + csv + " is left by --group, --near and --within";
-    else if (!report.ok)
-      report.error = "no DV repeater could be read from " + csv;
+  if (selection.rows.empty()) {
+    report_no_new_lines(request, existing, selection, report);
     return report;
   }
-  // A list that a killed import left empty is begun anew.
-  std::string bytes = request.append && !existing.bytes.empty() ? existing.bytes : kFormatComment;
-  for (const std::string& line : lines) bytes += line + existing.line_end;
-  clear_system_error();
-  if (!save_file_whole(list_name.c_str(), bytes)) {
-    const std::string reason = system_error_text();
-    report.summary = unchanged;
-    report.error = list_name + " was not written: " +
-                   (reason.empty() ? "the file or its folder takes no new file" : reason);
-    return report;
-  }
+  if (!write_list(request, existing, selection.rows, report)) return report;
   lock.keep();
-  report.summary = list_name + ": " + count_of(lines.size(), "repeater line") + " written from " +
-                   csv + "\n" + details;
+  report.summary = request.list_file + ": " + count_of(selection.rows.size(), "repeater line") +
+                   " written from " + request.csv_file + "\n" + details;
   report.ok = true;
   return report;
 }
