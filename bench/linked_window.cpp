@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QTextDocument>
 #include <QTimer>
+#include <cstdio>
 
 #include "adapter/link_state.h"
 #include "adapter/receive_loop.h"
@@ -58,4 +59,16 @@ double LinkedWindow::time_report(const ReportBytes& report, int chars_added,
   QApplication::processEvents();
   if (!done) return -1;
   return std::chrono::duration<double, std::milli>(landed - written).count();
+}
+
+int run_with_linked_window(char** argv, const std::function<int(LinkedWindow&)>& bench) {
+  use_offscreen_platform();
+  int qt_argc = 1;
+  QApplication app(qt_argc, argv);
+  LinkedWindow window;
+  if (!window.link_open()) {
+    std::fprintf(stderr, "the adapter link on COM7 did not open\n");
+    return 1;
+  }
+  return bench(window);
 }

@@ -5,6 +5,7 @@
 
 #include <QPlainTextEdit>
 #include <chrono>
+#include <functional>
 
 #include "bench/adapter_reports.h"
 #include "console/qt/console_dialog.h"
@@ -40,3 +41,7 @@ class LinkedWindow {
   PtyDevice adapter_{7};
   ConsoleDialog dialog_;
 };
+
+// Runs `bench` with the window shown on the offscreen platform and its link
+// open; 1 and why when the link did not open, else what `bench` returns.
+int run_with_linked_window(char** argv, const std::function<int(LinkedWindow&)>& bench);

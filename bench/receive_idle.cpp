@@ -8,7 +8,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <map>
 #include <optional>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -26,6 +28,38 @@ double process_cpu_seconds() {
   timespec ts{};
   clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
   return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
+}
+
+// What the process spent over a spell with the main thread asleep.
+struct QuietSpell {
+  double wall = 0;  // s
+  double cpu = 0;   // s of processor time
+  std::map<int, ThreadSwitches> before, after;
+
+  long switches() const { return total_switches(after) - total_switches(before); }
+};
+
+QuietSpell sleep_through(double seconds) {
+  QuietSpell spell;
+  const double cpu_before = process_cpu_seconds();
+  spell.before = thread_switches();
+  const auto began = std::chrono::steady_clock::now();
+  std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+  spell.wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+  spell.cpu = process_cpu_seconds() - cpu_before;
+  spell.after = thread_switches();
+  return spell;
+}
+
+void print_spell(const char* what, const QuietSpell& spell) {
+  std::printf("%.1f s %s: %.3f ms of processor time, %ld context switches (%s)\n", spell.wall, what,
+              spell.cpu * 1e3, spell.switches(),
+              switches_between(spell.before, spell.after).c_str());
+}
+
+void print_spell_results(const std::string& name, const QuietSpell& spell) {
+  print_result(name + "_cpu_percent", 100.0 * spell.cpu / spell.wall);
+  print_result(name + "_wakeups_per_s", static_cast<double>(spell.switches()) / spell.wall);
 }
 
 constexpr int kStops = 20;
@@ -48,15 +82,7 @@ int main(int argc, char** argv) {
   // Let the thread settle into its reads before the spell is timed.
   std::this_thread::sleep_for(std::chrono::milliseconds(100));
 
-  const double cpu_before = process_cpu_seconds();
-  const auto threads_before = thread_switches();
-  const auto wall_before = std::chrono::steady_clock::now();
-  std::this_thread::sleep_for(std::chrono::duration<double>(options.seconds));
-  const double wall =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - wall_before).count();
-  const double cpu = process_cpu_seconds() - cpu_before;
-  const auto threads_after = thread_switches();
-  const long switches = total_switches(threads_after) - total_switches(threads_before);
+  const QuietSpell quiet = sleep_through(options.seconds);
 
   const bool still_running = receive_loop_running();
   stop_receive_loop({});
@@ -65,8 +91,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "the receive loop ended by itself\n");
     return 1;
   }
-  std::printf("%.1f s quiet: %.3f ms of processor time, %ld context switches (%s)\n", wall,
-              cpu * 1e3, switches, switches_between(threads_before, threads_after).c_str());
+  print_spell("quiet", quiet);
 
   // A stop of a loop that has been waiting on a silent adapter.
   std::vector<double> stop_ms;
@@ -90,25 +115,13 @@ int main(int argc, char** argv) {
   unplugged->close_far_end();
   unplugged.reset();  // and its COM7 link goes
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  const double gone_cpu_before = process_cpu_seconds();
-  const auto gone_before = thread_switches();
-  const auto gone_began = std::chrono::steady_clock::now();
-  std::this_thread::sleep_for(std::chrono::duration<double>(options.seconds));
-  const double gone_wall =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - gone_began).count();
-  const double gone_cpu = process_cpu_seconds() - gone_cpu_before;
-  const auto gone_after = thread_switches();
-  const long gone_switches = total_switches(gone_after) - total_switches(gone_before);
+  const QuietSpell gone = sleep_through(options.seconds);
   stop_receive_loop({});
   close_adapter_link();
-  std::printf(
-      "%.1f s with the adapter gone: %.3f ms of processor time, %ld context switches (%s)\n",
-      gone_wall, gone_cpu * 1e3, gone_switches, switches_between(gone_before, gone_after).c_str());
+  print_spell("with the adapter gone", gone);
 
-  print_result("receive_gone_cpu_percent", 100.0 * gone_cpu / gone_wall);
-  print_result("receive_gone_wakeups_per_s", static_cast<double>(gone_switches) / gone_wall);
-  print_result("receive_idle_cpu_percent", 100.0 * cpu / wall);
-  print_result("receive_idle_wakeups_per_s", static_cast<double>(switches) / wall);
+  print_spell_results("receive_gone", gone);
+  print_spell_results("receive_idle", quiet);
   print_result("receive_stop_median_ms", median(stop_ms));
   print_result("receive_stop_max_ms", *std::max_element(stop_ms.begin(), stop_ms.end()));
   return 0;

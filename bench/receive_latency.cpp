@@ -3,7 +3,6 @@
 // Each line also goes to the heard log in the window's working folder; the
 // lines found there afterwards show the log was on while timing.
 
-#include <QApplication>
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -33,28 +32,23 @@ int heard_log_lines() {
 
 int main(int argc, char** argv) {
   const int reports = parse_bench_options(argc, argv).reports;
-  use_offscreen_platform();
-  int qt_argc = 1;
-  QApplication app(qt_argc, argv);
-  LinkedWindow window;
-  if (!window.link_open()) {
-    std::fprintf(stderr, "the adapter link on COM7 did not open\n");
-    return 1;
-  }
-  std::vector<double> latencies;
-  for (int i = 0; i < reports; ++i) {
-    const double ms = window.time_report(header_report(caller(i)), kHeaderLineChars);
-    if (ms < 0) {
-      std::fprintf(stderr, "report %d never reached the Receiving box\n", i + 1);
-      return 1;
+  return run_with_linked_window(argv, [&](LinkedWindow& window) {
+    std::vector<double> latencies;
+    for (int i = 0; i < reports; ++i) {
+      const double ms = window.time_report(header_report(caller(i)), kHeaderLineChars);
+      if (ms < 0) {
+        std::fprintf(stderr, "report %d never reached the Receiving box\n", i + 1);
+        return 1;
+      }
+      latencies.push_back(ms);
     }
-    latencies.push_back(ms);
-  }
-  std::printf("%d header reports: p50 %.3f ms, p99 %.3f ms, worst %.3f ms\n", reports,
-              percentile(latencies, 0.5), percentile(latencies, 0.99), percentile(latencies, 1.0));
-  print_result("latency_p50_ms", percentile(latencies, 0.5));
-  print_result("latency_p99_ms", percentile(latencies, 0.99));
-  print_result("latency_worst_ms", percentile(latencies, 1.0));
-  print_result("heard_log_lines", heard_log_lines());
-  return 0;
+    std::printf("%d header reports: p50 %.3f ms, p99 %.3f ms, worst %.3f ms\n", reports,
+                percentile(latencies, 0.5), percentile(latencies, 0.99),
+                percentile(latencies, 1.0));
+    print_result("latency_p50_ms", percentile(latencies, 0.5));
+    print_result("latency_p99_ms", percentile(latencies, 0.99));
+    print_result("latency_worst_ms", percentile(latencies, 1.0));
+    print_result("heard_log_lines", heard_log_lines());
+    return 0;
+  });
 }

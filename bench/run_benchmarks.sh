@@ -45,9 +45,29 @@ judge() { awk -v v="$1" -v op="$2" -v lim="$3" -v why="${4:-}" 'BEGIN {
   if (v == "") { print "no figure" (why == "" ? "" : ": " why); exit }
   ok = (op == "lt") ? (v + 0 < lim + 0) : (v + 0 >= lim + 0); print ok ? "yes" : "NO" }'; }
 
+# yes when both figures meet their limits, else the first verdict that is
+# not yes: both VALUE OP LIMIT WHY VALUE OP LIMIT [WHY].
+both() {
+  met=$(judge "$1" "$2" "$3" "$4")
+  [ "$met" = yes ] && met=$(judge "$5" "$6" "$7" "${8:-}")
+  printf '%s\n' "$met"
+}
+
 fmt() { awk -v v="$1" -v f="$2" 'BEGIN { if (v == "") print "?"; else printf f, v }'; }
 
 note() { printf '%s\n' "$*" >&2; }
+
+# measure WHAT OUTPUT PROGRAM [ARGS]: says what is measured, then runs the
+# program with all it prints in OUTPUT.
+measure() {
+  note "$1"
+  out=$2
+  shift 2
+  "$@" > "$out" 2>&1
+}
+
+# A quiet spell's cost: share of one core and wake-ups a second.
+cost() { printf '%s %% of one core, %s wake-ups/s' "$(fmt "$1" '%.3f')" "$(fmt "$2" '%.1f')"; }
 
 # Parser throughput.
 note "parser throughput ..."
@@ -59,15 +79,13 @@ row "Parser throughput (feed_byte, mixed header and status frames)" "$(fmt "$mbs
 
 # Receive latency through the real window.
 if [ -x "$bin/receive_latency" ]; then
-  note "receive latency ..."
-  "$bin/receive_latency" > "$work/latency.out" 2>&1
+  measure "receive latency ..." "$work/latency.out" "$bin/receive_latency"
   p50=$(result "$work/latency.out" latency_p50_ms)
   p99=$(result "$work/latency.out" latency_p99_ms)
   row "Receive latency (window, pty, 1000 header reports)" \
       "p50 $(fmt "$p50" '%.2f') ms, p99 $(fmt "$p99" '%.2f') ms" "p99 < 5 ms" "$(judge "$p99" lt 5 "$(why "$work/latency.out")")"
   logged=$(result "$work/latency.out" heard_log_lines)
-  met=$(judge "$p99" lt 5 "$(why "$work/latency.out")")
-  [ "$met" = yes ] && met=$(judge "$logged" ge 1000)
+  met=$(both "$p99" lt 5 "$(why "$work/latency.out")" "$logged" ge 1000)
   row "Receive latency with the heard log on (same run, every line also in D-STAR_heard_YYYY-MM.csv)" \
       "p99 $(fmt "$p99" '%.2f') ms, $(fmt "$logged" '%.0f') of 1000 lines logged" \
       "p99 < 5 ms, every line logged" "$met"
@@ -77,8 +95,7 @@ else
 fi
 
 # START overhead with real pauses.
-note "START overhead, $runs STARTs of about 1.4 s ..."
-"$bin/start_overhead" --runs "$runs" > "$work/start.out" 2>&1
+measure "START overhead, $runs STARTs of about 1.4 s ..." "$work/start.out" "$bin/start_overhead" --runs "$runs"
 over=$(result "$work/start.out" start_overhead_median_ms)
 worst=$(result "$work/start.out" start_overhead_max_ms)
 cpu=$(result "$work/start.out" start_cpu_median_ms)
@@ -88,22 +105,18 @@ row "START overhead (wall time less $(fmt "$pauses" '%.2f') ms of pauses, $runs 
     "< 20 ms" "$(judge "$over" lt 20 "$(why "$work/start.out")")"
 
 # Idle cost of the receive loop alone, and how long stopping it takes.
-note "receive loop idle, $idle s, then 20 stops ..."
-"$bin/receive_idle" --seconds "$idle" > "$work/idle.out" 2>&1
+measure "receive loop idle, $idle s, then 20 stops ..." "$work/idle.out" "$bin/receive_idle" --seconds "$idle"
 pct=$(result "$work/idle.out" receive_idle_cpu_percent)
 wake=$(result "$work/idle.out" receive_idle_wakeups_per_s)
 stop_med=$(result "$work/idle.out" receive_stop_median_ms)
 stop_max=$(result "$work/idle.out" receive_stop_max_ms)
-met=$(judge "$pct" lt 1 "$(why "$work/idle.out")")
-[ "$met" = yes ] && met=$(judge "$wake" lt 2.001)
-row "Idle cost, receive loop alone (link open, no traffic, $idle s)" \
-    "$(fmt "$pct" '%.3f') % of one core, $(fmt "$wake" '%.1f') wake-ups/s" "< 1 %, <= 2 wake-ups/s" "$met"
+row "Idle cost, receive loop alone (link open, no traffic, $idle s)" "$(cost "$pct" "$wake")" \
+    "< 1 %, <= 2 wake-ups/s" "$(both "$pct" lt 1 "$(why "$work/idle.out")" "$wake" lt 2.001)"
 gone_pct=$(result "$work/idle.out" receive_gone_cpu_percent)
 gone_wake=$(result "$work/idle.out" receive_gone_wakeups_per_s)
-met=$(judge "$gone_wake" lt 2.001 "$(why "$work/idle.out")")
-[ "$met" = yes ] && met=$(judge "$gone_pct" lt 1)
 row "Adapter unplugged while the link runs (LOST, COM7 tried once a second, $idle s)" \
-    "$(fmt "$gone_pct" '%.3f') % of one core, $(fmt "$gone_wake" '%.1f') wake-ups/s" "<= 2 wake-ups/s" "$met"
+    "$(cost "$gone_pct" "$gone_wake")" "<= 2 wake-ups/s" \
+    "$(both "$gone_wake" lt 2.001 "$(why "$work/idle.out")" "$gone_pct" lt 1)"
 # Judged by the median: the worst of 20 shows the machine's load as much as
 # the stop.
 row "Stop of an idle receive loop (flag cleared to thread ended, 20 stops)" \
@@ -112,16 +125,12 @@ row "Stop of an idle receive loop (flag cleared to thread ended, 20 stops)" \
 
 # Idle cost of the whole program, and its STOP.
 if [ -x "$bin/program_idle" ]; then
-  note "program idle, $idle s ..."
-  "$bin/program_idle" --seconds "$idle" > "$work/pidle.out" 2>&1
+  measure "program idle, $idle s ..." "$work/pidle.out" "$bin/program_idle" --seconds "$idle"
   ppct=$(result "$work/pidle.out" program_idle_cpu_percent)
   pwake=$(result "$work/pidle.out" program_idle_wakeups_per_s)
   pstop=$(result "$work/pidle.out" program_stop_ms)
-  met=$(judge "$ppct" lt 1 "$(why "$work/pidle.out")")
-  [ "$met" = yes ] && met=$(judge "$pwake" lt 2.001)
-  row "Idle cost, running program (link open, no traffic, $idle s)" \
-      "$(fmt "$ppct" '%.3f') % of one core, $(fmt "$pwake" '%.1f') wake-ups/s" \
-      "< 1 %, <= 2 wake-ups/s" "$met"
+  row "Idle cost, running program (link open, no traffic, $idle s)" "$(cost "$ppct" "$pwake")" \
+      "< 1 %, <= 2 wake-ups/s" "$(both "$ppct" lt 1 "$(why "$work/pidle.out")" "$pwake" lt 2.001)"
   row "STOP of the running program (button to return: files saved, loop ended, ports closed)" \
       "$(fmt "$pstop" '%.1f') ms" "report the figure" "reported"
 else
@@ -130,13 +139,11 @@ fi
 
 # Long session.
 if [ -x "$bin/long_session" ]; then
-  note "long session ..."
-  "$bin/long_session" > "$work/long.out" 2>&1
+  measure "long session ..." "$work/long.out" "$bin/long_session"
   per_line=$(result "$work/long.out" long_session_line_ms)
   p99_line=$(result "$work/long.out" long_session_line_p99_ms)
   rss=$(result "$work/long.out" long_session_rss_mb)
-  met=$(judge "$per_line" lt 2 "$(why "$work/long.out")")
-  [ "$met" = yes ] && met=$(judge "$rss" lt 150 "$(why "$work/long.out")")
+  met=$(both "$per_line" lt 2 "$(why "$work/long.out")" "$rss" lt 150 "$(why "$work/long.out")")
   row "Long session (100,000 lines in the Receiving box, one more line through the port)" \
       "p50 $(fmt "$per_line" '%.2f') ms (p99 $(fmt "$p99_line" '%.2f') ms) per line, $(fmt "$rss" '%.0f') MB resident" \
       "< 2 ms, < 150 MB" "$met"
@@ -146,12 +153,12 @@ fi
 
 # Start-up of the program.
 if [ -x "$build/kestrel8" ] && command -v xvfb-run > /dev/null && command -v xwininfo > /dev/null; then
-  note "start-up of $build/kestrel8 under Xvfb ..."
-  xvfb-run -a sh "$(dirname "$0")/startup_time.sh" "$build/kestrel8" 5 > "$work/startup.out" 2>&1
+  measure "start-up of $build/kestrel8 under Xvfb ..." "$work/startup.out" \
+      xvfb-run -a sh "$(dirname "$0")/startup_time.sh" "$build/kestrel8" 5
   shown=$(result "$work/startup.out" startup_shown_ms)
   srss=$(result "$work/startup.out" startup_rss_mb)
-  met=$(judge "$shown" lt 300 "$(why "$work/startup.out")")
-  [ "$met" = yes ] && met=$(judge "$srss" lt 80 "$(why "$work/startup.out")")
+  met=$(both "$shown" lt 300 "$(why "$work/startup.out")" \
+    "$srss" lt 80 "$(why "$work/startup.out")")
   row "Start-up (to window shown, typical settings, 256-line list)" \
       "$(fmt "$shown" '%.0f') ms, $(fmt "$srss" '%.0f') MB resident" "< 300 ms, < 80 MB" "$met"
 else

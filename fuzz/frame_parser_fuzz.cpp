@@ -55,6 +55,15 @@ struct Framing {
     state = 0;
   }
 
+  // Past the first bytes of a frame: FD ends it, FE starts a new one, any
+  // other byte leads to `next`.
+  void end_or(std::uint8_t b, int next) {
+    if (b == 0xFD)
+      end();
+    else
+      state = b == 0xFE ? 2 : next;
+  }
+
   void step(std::uint8_t b) {
     ended = false;
     shown_line.clear();
@@ -62,24 +71,23 @@ struct Framing {
     if (state == 0) state = 1;
     switch (state) {
       case 1:
-        state = b == 0xFE ? 2 : 1;
-        break;
       case 2:
-        state = b == 0xFE ? 3 : 1;
-        break;
       case 3:
-        state = b == 0x7F ? 4 : 10;
+      case 4: {
+        // The opening FE FE 7F 01: a wrong byte before the second FE starts
+        // the search again, one after it spoils the frame.
+        constexpr std::uint8_t opening[] = {0xFE, 0xFE, 0x7F, 0x01};
+        if (b == opening[state - 1])
+          ++state;
+        else
+          state = state <= 2 ? 1 : 10;
         break;
-      case 4:
-        state = b == 0x01 ? 5 : 10;
-        break;
+      }
       case 5:
         if (b == 0x1D)
           state = 6;
-        else if (b == 0xFD)
-          end();
         else
-          state = b == 0xFE ? 2 : 10;
+          end_or(b, 10);
         break;
       case 6:
         subcommand = b;
@@ -91,38 +99,24 @@ struct Framing {
         state = b == 0xFE ? 2 : (b == 0x00 || b == 0x04) ? 7 : 10;
         break;
       case 7:
-        if (subcommand == 0x04) {
-          if (b == 0xFD)
-            end();
-          else if (header_count > 32)
-            state = 10;
-          else
-            header[static_cast<std::size_t>(header_count++)] = b;
-        } else {
-          if (b == 0xFD)
-            end();
-          else
-            state = b == 0xFE ? 2 : 8;
-        }
+        if (subcommand != 0x04)
+          end_or(b, 8);
+        else if (b == 0xFD)
+          end();
+        else if (header_count > 32)
+          state = 10;
+        else
+          header[static_cast<std::size_t>(header_count++)] = b;
         break;
       case 8:
-        if (b == 0xFD)
-          end();
-        else
-          state = b == 0xFE ? 2 : 9;
+        end_or(b, 9);
         break;
       case 9:
         status_code = b;
-        if (b == 0xFD)
-          end();
-        else
-          state = b == 0xFE ? 2 : 10;
+        end_or(b, 10);
         break;
       case 10:
-        if (b == 0xFD)
-          end();
-        else if (b == 0xFE)
-          state = 2;
+        end_or(b, 10);
         break;
     }
   }

@@ -81,51 +81,30 @@ void expect(SettingsKind kind, const std::vector<std::string>& f, Snapshot& s,
   if (f.empty()) return;
   const auto has = [&](int i) { return static_cast<std::size_t>(i) + 1 < f.size() && i <= 5; };
   const auto at = [&](int i) { return f[static_cast<std::size_t>(i) + 1]; };
+  // A field the window shows as well as stores.
+  const auto show = [&](std::string& field, const std::string& value, ViewCall::Kind how, int id) {
+    field = value;
+    shown.push_back({how, id, value});
+  };
   switch (kind) {
     case SettingsKind::adapter:
-      s.my_callsign = padded(f[0], 8);
-      shown.push_back({ViewCall::set_text, 210, s.my_callsign});
-      if (has(0)) {
-        s.my_suffix = padded(at(0), 4);
-        shown.push_back({ViewCall::set_text, 230, s.my_suffix});
-      }
-      if (has(1)) {
-        s.call_area = cut(at(1), 7);
-        shown.push_back({ViewCall::list_append, 250, s.call_area});
-      }
+      show(s.my_callsign, padded(f[0], 8), ViewCall::set_text, 210);
+      if (has(0)) show(s.my_suffix, padded(at(0), 4), ViewCall::set_text, 230);
+      if (has(1)) show(s.call_area, cut(at(1), 7), ViewCall::list_append, 250);
       if (has(2)) s.my_repeater = padded(at(2), 8);
       if (has(3)) s.his_repeater = padded(at(3), 8);
-      if (has(4)) {
-        s.adapter_port = cut(at(4), 3);
-        shown.push_back({ViewCall::set_text, 110, s.adapter_port});
-      }
+      if (has(4)) show(s.adapter_port, cut(at(4), 3), ViewCall::set_text, 110);
       break;
     case SettingsKind::transceiver:
-      s.transceiver_model = cut(f[0], 15);
-      shown.push_back({ViewCall::list_append, 360, s.transceiver_model});
-      if (has(0)) {
-        s.transceiver_port = cut(at(0), 3);
-        shown.push_back({ViewCall::set_text, 370, s.transceiver_port});
-      }
-      if (has(1)) {
-        s.frequency_khz = cut(at(1), 11);
-        shown.push_back({ViewCall::set_text, 390, s.frequency_khz});
-      }
-      if (has(2)) {
-        s.shift_khz = cut(at(2), 7);
-        shown.push_back({ViewCall::set_text, 410, s.shift_khz});
-      }
+      show(s.transceiver_model, cut(f[0], 15), ViewCall::list_append, 360);
+      if (has(0)) show(s.transceiver_port, cut(at(0), 3), ViewCall::set_text, 370);
+      if (has(1)) show(s.frequency_khz, cut(at(1), 11), ViewCall::set_text, 390);
+      if (has(2)) show(s.shift_khz, cut(at(2), 7), ViewCall::set_text, 410);
       if (has(3)) s.mode = cut(at(3), 3);
       break;
     case SettingsKind::my_repeater:
-      if (has(1)) {
-        s.frequency_khz = cut(at(1), 11);
-        shown.push_back({ViewCall::set_text, 390, s.frequency_khz});
-      }
-      if (has(2)) {
-        s.shift_khz = cut(at(2), 7);
-        shown.push_back({ViewCall::set_text, 410, s.shift_khz});
-      }
+      if (has(1)) show(s.frequency_khz, cut(at(1), 11), ViewCall::set_text, 390);
+      if (has(2)) show(s.shift_khz, cut(at(2), 7), ViewCall::set_text, 410);
       if (has(3)) s.my_repeater = padded(at(3), 8);
       if (has(4)) s.gateway = padded(at(4), 8);
       break;

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <string>
+
 #include "adapter/link_state.h"
 #include "settings/station_settings.h"
 #include "support/pty_device.h"
@@ -24,6 +27,17 @@ Bytes hex(std::initializer_list<int> values) {
   Bytes out;
   for (int v : values) out.push_back(static_cast<std::uint8_t>(v));
   return out;
+}
+
+// A message as its four frames: FE FE 01 7F 1D C1, the part 40 to 43, its
+// five characters, FD.
+Bytes message_frames(const std::array<std::string, 4>& parts) {
+  Bytes frames;
+  for (int part = 0; part < 4; ++part) {
+    frames = frames + hex({0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0xC1, 0x40 + part}) +
+             bytes_of(parts[static_cast<std::size_t>(part)]) + hex({0xFD});
+  }
+  return frames;
 }
 
 TEST_F(AdapterFramesTest, RepeaterStartSendsTheFiveConfigurationFramesInOrder) {
@@ -98,10 +112,7 @@ TEST_F(AdapterFramesTest, ShortMessageGoesOutAsFourPartsPaddedWithSpaces) {
   std::array<char, 20> text{};
   std::copy_n("HELLO", 5, text.begin());
   send_tx_message(text);
-  Bytes head = hex({0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0xC1});
-  Bytes expected = head + hex({0x40}) + bytes_of("HELLO") + hex({0xFD}) + head + hex({0x41}) +
-                   bytes_of("     ") + hex({0xFD}) + head + hex({0x42}) + bytes_of("     ") +
-                   hex({0xFD}) + head + hex({0x43}) + bytes_of("     ") + hex({0xFD});
+  const Bytes expected = message_frames({"HELLO", "     ", "     ", "     "});
   EXPECT_EQ(adapter.read_count(expected.size()), expected);
 }
 
@@ -110,10 +121,7 @@ TEST_F(AdapterFramesTest, TwentyCharacterMessageWithLineBreakIsSentAsTyped) {
   std::string typed = "CQ DE QR3WMN\r\nPSE K ";
   std::copy_n(typed.begin(), 20, text.begin());
   send_tx_message(text);
-  Bytes head = hex({0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0xC1});
-  Bytes expected = head + hex({0x40}) + bytes_of("CQ DE") + hex({0xFD}) + head + hex({0x41}) +
-                   bytes_of(" QR3W") + hex({0xFD}) + head + hex({0x42}) + bytes_of("MN\r\nP") +
-                   hex({0xFD}) + head + hex({0x43}) + bytes_of("SE K ") + hex({0xFD});
+  const Bytes expected = message_frames({"CQ DE", " QR3W", "MN\r\nP", "SE K "});
   EXPECT_EQ(adapter.read_count(expected.size()), expected);
 }
 

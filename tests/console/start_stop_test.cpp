@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <string>
 
 #include "adapter/link_state.h"
 #include "adapter/serial_port.h"
@@ -21,6 +22,15 @@ class StartStopTest : public ConsoleTest {
       std::remove(f);
     }
   }
+  // START with `port` in "DV port(1)": the first box names `com`, the port
+  // that did not open.
+  void start_on_a_port_that_does_not_open(const std::string& port, const std::string& com) {
+    view.set_text(ctl::adapter_port, port);
+    press(ctl::start_stop);
+    ASSERT_GE(view.boxes().size(), 1u);
+    EXPECT_EQ(view.boxes()[0],
+              (RecordedBox{"COM port could not open for DV adapter", com, BoxOwner::none}));
+  }
 };
 
 TEST_F(StartStopTest, StartConfiguresTheAdapterThenTunesTheRadio) {
@@ -38,11 +48,7 @@ TEST_F(StartStopTest, StopSavesEverythingOnceAndExitDoesNotSaveAgain) {
   press(ctl::start_stop);
   EXPECT_EQ(view.text(ctl::start_stop), "START");
   EXPECT_FALSE(adapter_open);
-  EXPECT_EQ(dir.read_file("D-STAR_DV_config.txt"), "QR3WMN D,F817,JP1,QR3KTA A,QR3KTA B,7");
-  EXPECT_EQ(dir.read_file("D-STAR_my_rpt.txt"),
-            "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G");
-  EXPECT_EQ(dir.read_file("D-STAR_his_rpt.txt"),
-            "JP1,Hilltop1200(NI12),1291570,-20000,QR3KTA B,QR3KTG G");
+  expect_usual_adapter_files_saved();
   EXPECT_EQ(dir.read_file("D-STAR_tranceiver_config.txt"), "FT-817,8,439310,-5000,PKT,Dummy ");
   forget_saved_files();
   EXPECT_TRUE(press_exit());
@@ -116,11 +122,7 @@ TEST_F(StartStopTest, ModelNoneWithEmptyRadioPortTriesTheAdaptersNumber) {
 }
 
 TEST_F(StartStopTest, FailedAdapterOpenLeavesStopOnTheButtonAndStartsAgain) {
-  view.set_text(ctl::adapter_port, "5");
-  press(ctl::start_stop);
-  ASSERT_GE(view.boxes().size(), 1u);
-  EXPECT_EQ(view.boxes()[0],
-            (RecordedBox{"COM port could not open for DV adapter", "COM5", BoxOwner::none}));
+  ASSERT_NO_FATAL_FAILURE(start_on_a_port_that_does_not_open("5", "COM5"));
   EXPECT_EQ(view.text(ctl::start_stop), "STOP");
   EXPECT_FALSE(adapter_open);
   EXPECT_FALSE(dir.exists("D-STAR_his_rpt.txt"));
@@ -135,11 +137,7 @@ TEST_F(StartStopTest, FailedAdapterOpenLeavesStopOnTheButtonAndStartsAgain) {
 }
 
 TEST_F(StartStopTest, EmptyPortFieldOpensComZero) {
-  view.set_text(ctl::adapter_port, "");
-  press(ctl::start_stop);
-  ASSERT_GE(view.boxes().size(), 1u);
-  EXPECT_EQ(view.boxes()[0],
-            (RecordedBox{"COM port could not open for DV adapter", "COM0", BoxOwner::none}));
+  start_on_a_port_that_does_not_open("", "COM0");
 }
 
 class FirstRun : public ConsoleTest {};

@@ -117,7 +117,8 @@ TEST_F(AdapterFaultsTest, AdapterPluggedInAgainGetsItsConfigurationAndTheRouteCh
   EXPECT_TRUE(wait_until([&] { return view.text(ctl::response) == "    "; }));
   // The cut header is not finished by a frame that ends early.
   replugged.write(Bytes{0xFE, 0xFE, 0x7F, 0x01, 0xFD} + kFullHeader);
-  EXPECT_TRUE(wait_until([&] { return view.text(ctl::receiving).size() >= kFullHeaderLine.size(); }));
+  EXPECT_TRUE(
+      wait_until([&] { return view.text(ctl::receiving).size() >= kFullHeaderLine.size(); }));
   EXPECT_EQ(view.text(ctl::receiving), kFullHeaderLine);
   EXPECT_TRUE(radio.read_all(50ms).empty()) << "the radio is not tuned again";
   EXPECT_TRUE(view.boxes().empty());

@@ -29,7 +29,6 @@
 namespace {
 
 using namespace std::chrono_literals;
-using Bytes = std::vector<std::uint8_t>;
 using Clock = std::chrono::steady_clock;
 
 class SoakTest : public StationTest {
@@ -46,10 +45,23 @@ class SoakTest : public StationTest {
     stop_receive_loop([this] { view.pump(); });
   }
 
-  void open_window_with_station_files() {
-    write_long_session_files(memory);
-    on_window_created(view);
-    view.set_text(ctl::transceiver_port, "8");
+  // The window opened on the long session's files with the adapter talking
+  // on COM7 and the radio on COM8; afterwards every descriptor and thread
+  // the session took is given back.
+  void soak(const std::function<void(AdapterOnAir&)>& session) {
+    const int fds_before = open_descriptors();
+    const int threads_before = threads_at_rest();
+    {
+      PtyDevice adapter(7);
+      PtyDevice radio(8);
+      write_long_session_files(memory);
+      on_window_created(view);
+      view.set_text(ctl::transceiver_port, "8");
+      AdapterOnAir far_end(adapter, radio);
+      session(far_end);
+    }
+    EXPECT_EQ(open_descriptors(), fds_before);
+    EXPECT_EQ(threads_after_settling(threads_before), threads_before);
   }
 
   void press_start_stop() { on_command(view, ctl::start_stop, CommandKind::other, pump); }
@@ -88,15 +100,8 @@ class SoakTest : public StationTest {
 };
 
 TEST_F(SoakTest, ThousandStartStopCyclesWhileHeadersArriveEveryMillisecond) {
-  const int fds_before = open_descriptors();
-  const int threads_before = threads_at_rest();
-  {
-    PtyDevice adapter(7);
-    PtyDevice radio(8);
-    open_window_with_station_files();
+  soak([this](AdapterOnAir& far_end) {
     view.set_text(ctl::adapter_port, "7");
-    AdapterOnAir far_end(adapter, radio);
-
     const auto began = Clock::now();
     for (int cycle = 0; cycle < 1000; ++cycle) {
       press_start_stop();
@@ -126,21 +131,12 @@ TEST_F(SoakTest, ThousandStartStopCyclesWhileHeadersArriveEveryMillisecond) {
         "[ soak    ] 1000 cycles in %lld ms, %d header lines shown, %lld headers sent\n",
         static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(took).count()),
         header_lines_shown(), static_cast<long long>(far_end.headers_sent()));
-  }
-  EXPECT_EQ(open_descriptors(), fds_before);
-  EXPECT_EQ(threads_after_settling(threads_before), threads_before);
+  });
 }
 
 TEST_F(SoakTest, TwoHundredCyclesAlternateAFailedAdapterOpenAndAGoodOne) {
-  const int fds_before = open_descriptors();
-  const int threads_before = threads_at_rest();
-  {
-    PtyDevice adapter(7);
-    PtyDevice radio(8);
-    open_window_with_station_files();
+  soak([this](AdapterOnAir&) {
     ASSERT_EQ(::symlink("/dev/kestrel8-no-such-adapter", "COM9"), 0);
-    AdapterOnAir far_end(adapter, radio);
-
     for (int cycle = 0; cycle < 200; ++cycle) {
       if (cycle % 2 == 0) {
         // COM9 leads nowhere, like an adapter taken away: the box, and
@@ -166,9 +162,7 @@ TEST_F(SoakTest, TwoHundredCyclesAlternateAFailedAdapterOpenAndAGoodOne) {
                 (RecordedBox{"COM port could not open for DV adapter", "COM9", BoxOwner::none}));
     }
     expect_only_whole_header_lines();
-  }
-  EXPECT_EQ(open_descriptors(), fds_before);
-  EXPECT_EQ(threads_after_settling(threads_before), threads_before);
+  });
 }
 
 }  // namespace

@@ -58,52 +58,37 @@ TEST_F(RepeaterListsTest, MissingListFileIsReportedAndTheListLeftAlone) {
   EXPECT_EQ(view.list(ctl::his_repeater), Entries{"other"});
 }
 
-TEST_F(RepeaterListsTest, LongHisLinesAreTakenIn256CharacterPieces) {
-  // The dropped character and the rest of a piece are told apart by letter.
-  const std::string head(255, 'a');
+TEST_F(RepeaterListsTest, LongLinesAreTakenInPiecesOfTheListsWidth) {
+  // His list takes 256 characters a piece, my list 100. The dropped character
+  // and the rest of a piece are told apart by letter; a next line follows.
+  const std::string his(255, 'a');
+  const std::string mine = "JP1," + std::string(95, 'n');  // 99 characters
   struct Case {
-    std::string line;
+    int list;
+    std::string file;
     Entries entries;
   } cases[] = {
-      {head, {head}},
+      {ctl::his_repeater, his + "\nnext\n", {his, "next"}},
       // The line feed after a full piece is the character dropped.
-      {head + "x", {head + "x"}},
+      {ctl::his_repeater, his + "x\nnext\n", {his + "x", "next"}},
       // The 257th character is dropped and the empty rest is skipped.
-      {head + "xy", {head + "x"}},
-      {head + "xyrest", {head + "x", "rest"}},
+      {ctl::his_repeater, his + "xy\nnext\n", {his + "x", "next"}},
+      {ctl::his_repeater, his + "xyrest\nnext\n", {his + "x", "rest", "next"}},
+      {ctl::my_repeater, mine + "\r\nJP1,next", {mine, "JP1,next"}},
+      {ctl::my_repeater, mine + "x\r\nJP1,next", {mine + "x", "JP1,next"}},
+      {ctl::my_repeater, mine + "xy\r\nJP1,next", {mine + "x", "JP1,next"}},
+      {ctl::my_repeater, mine + "xyJP1,rest\r\nJP1,next", {mine + "x", "JP1,rest", "JP1,next"}},
+      {ctl::my_repeater, mine + "xyJP2,rest\r\nJP1,next", {mine + "x", "JP1,next"}},
   };
   for (const auto& c : cases) {
     TempWorkdir here;
     RecordingView fresh;
-    here.write_file("D-STAR_repeaters.txt", c.line + "\nnext\n");
-    fill_his_repeater_list(fresh);
-    Entries want = c.entries;
-    want.push_back("next");
-    EXPECT_EQ(fresh.list(ctl::his_repeater), want) << c.line.size();
-  }
-}
-
-TEST_F(RepeaterListsTest, LongMyLinesAreTakenIn100CharacterPieces) {
-  // The dropped character and the rest of a piece are told apart by letter.
-  const std::string head = "JP1," + std::string(95, 'n');  // 99 characters
-  struct Case {
-    std::string line;
-    Entries entries;
-  } cases[] = {
-      {head, {head}},
-      {head + "x", {head + "x"}},
-      {head + "xy", {head + "x"}},
-      {head + "xyJP1,rest", {head + "x", "JP1,rest"}},
-      {head + "xyJP2,rest", {head + "x"}},
-  };
-  for (const auto& c : cases) {
-    TempWorkdir here;
-    RecordingView fresh;
-    here.write_file("D-STAR_repeaters.txt", c.line + "\r\nJP1,next");
-    fill_my_repeater_list(fresh, "D-STAR_repeaters.txt", "JP1");
-    Entries want = c.entries;
-    want.push_back("JP1,next");
-    EXPECT_EQ(fresh.list(ctl::my_repeater), want) << c.line.size();
+    here.write_file("D-STAR_repeaters.txt", c.file);
+    if (c.list == ctl::my_repeater)
+      fill_my_repeater_list(fresh, "D-STAR_repeaters.txt", "JP1");
+    else
+      fill_his_repeater_list(fresh);
+    EXPECT_EQ(fresh.list(c.list), c.entries) << c.file.size();
   }
 }
 

@@ -169,11 +169,7 @@ TEST_F(SettingsFilesTest, TransceiverLineRoundTripsThroughItsFile) {
 TEST_F(SettingsFilesTest, AdapterSaveWritesThreeFilesWithoutLineEnds) {
   dir.write_file("D-STAR_DV_config.txt", "an older and much longer line than the new one\n");
   save_adapter_settings(view);
-  EXPECT_EQ(dir.read_file("D-STAR_DV_config.txt"), "QR3WMN D,F817,JP1,QR3KTA A,QR3KTA B,7");
-  EXPECT_EQ(dir.read_file("D-STAR_my_rpt.txt"),
-            "JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G");
-  EXPECT_EQ(dir.read_file("D-STAR_his_rpt.txt"),
-            "JP1,Hilltop1200(NI12),1291570,-20000,QR3KTA B,QR3KTG G");
+  expect_usual_adapter_files_saved();
   EXPECT_TRUE(view.boxes().empty());
   EXPECT_EQ(folder_entries(dir.path()),
             (std::vector<std::string>{"D-STAR_DV_config.txt", "D-STAR_his_rpt.txt",

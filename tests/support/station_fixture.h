@@ -15,6 +15,10 @@ class StationTest : public ::testing::Test {
   StationTest() { reset_program_state(); }
   ~StationTest() override { reset_program_state(); }
 
+  // The adapter's three files as a save writes them for the compiled-in
+  // station, which the usual operator's files hold as well.
+  void expect_usual_adapter_files_saved() const;
+
   TempWorkdir dir;
   RecordingView view;
 };

@@ -7,6 +7,7 @@
 #include <clocale>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "adapter/link_state.h"
@@ -55,6 +56,21 @@ class CatTest : public StationTest {
     ASSERT_TRUE(transceiver_active);
   }
   PtyDevice radio{8};
+
+  // One command given each text: the bytes the radio gets and whether the
+  // transceiver stays active.
+  struct Sent {
+    std::string text;
+    Bytes bytes;
+    bool active;
+  };
+  void expect_sent(TuneStep (*send)(std::string_view), const std::vector<Sent>& cases) {
+    for (const auto& c : cases) {
+      transceiver_active = send(c.text) == TuneStep::sent;
+      EXPECT_EQ(radio.read_all(), c.bytes) << c.text;
+      EXPECT_EQ(transceiver_active, c.active) << c.text;
+    }
+  }
 };
 
 TEST_F(CatTest, RepeaterTuningSendsFrequencyOffsetShiftAndPacketModeInOrder) {
@@ -221,30 +237,18 @@ TEST_F(CatTest, HamlibsFt817BackendSendsOurFrequencyOffsetAndShiftBytes) {
 }
 
 TEST_F(CatTest, ModeCommandFillsItsUnusedPlacesWithLetterM) {
-  struct Case {
-    std::string mode;
-    Bytes sent;
-    bool active;
-  } cases[] = {
+  const std::vector<Sent> modes = {
       {"FM", hex({0x08, 0x6D, 0x6D, 0x6D, 0x07}), true},
       {"PKT", hex({0x0C, 0x6D, 0x6D, 0x6D, 0x07}), true},
       {"pkt", kNothing, false},
       {"FM ", kNothing, false},
       {"", kNothing, false},
   };
-  for (const auto& c : cases) {
-    transceiver_active = send_cat_mode(c.mode) == TuneStep::sent;
-    EXPECT_EQ(radio.read_all(), c.sent) << c.mode;
-    EXPECT_EQ(transceiver_active, c.active) << c.mode;
-  }
+  expect_sent(send_cat_mode, modes);
 }
 
 TEST_F(CatTest, ShiftDirectionIsReadFromTheSignOrTheNumber) {
-  struct Case {
-    std::string shift;
-    Bytes sent;
-    bool active;
-  } cases[] = {
+  const std::vector<Sent> shifts = {
       {"SIMPLEX", kSimplex, true}, {"SIMPLEXX", kSimplex, true},
       {"SIMPLE", kNothing, false}, {"+600", kPlus, true},
       {"", kPlus, true},           {"*", kPlus, true},
@@ -255,11 +259,7 @@ TEST_F(CatTest, ShiftDirectionIsReadFromTheSignOrTheNumber) {
       {"0.0", kSimplex, true},     {"\xB0", kNothing, false},
       {"  +600", kPlus, true},     {"none", kNothing, false},
   };
-  for (const auto& c : cases) {
-    transceiver_active = send_cat_direction(c.shift) == TuneStep::sent;
-    EXPECT_EQ(radio.read_all(), c.sent) << c.shift;
-    EXPECT_EQ(transceiver_active, c.active) << c.shift;
-  }
+  expect_sent(send_cat_direction, shifts);
 }
 
 TEST_F(CatTest, RepeatersOffAWholeKilohertzAreTunedTo10HzAndSoAreTheirOffsets) {
