@@ -176,7 +176,9 @@ TEST_F(DevicesEndToEnd, radio_behind_rigctld_absent_silent_tuned_and_refusing) {
                                            "-s", "9600"};
   for (int run = 0; run < 2; ++run) {
     std::optional<RigctldProcess> waiting;
-    if (run == 1) ASSERT_TRUE(waiting.emplace(silent, port).ready());
+    if (run == 1) {
+      ASSERT_TRUE(waiting.emplace(silent, port).ready());
+    }
     window.click(ctl::start_stop);
     ASSERT_TRUE(adapter_open);
     EXPECT_TRUE(devices->wait_for_count("DV  ROUTE", run + 1));
