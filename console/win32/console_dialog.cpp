@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "console/console_layout.h"
+#include "console/control_captions.h"
 #include "console/list_keys.h"
 #include "console/stderr_view.h"
 #include "console/win32/box_append.h"
@@ -50,6 +51,24 @@ bool is_list(int id) {
     if (key.list == id) return true;
   }
   return false;
+}
+
+// A screen reader names an edit or a list by the nearest caption before it
+// among the dialog's children, so each caption that the layout creates after
+// its control is put just before it. Captions take no keys and overlap
+// nothing they pass, so the Tab order and the painting stay as they were.
+void put_captions_before_their_controls(HWND window) {
+  for (const CaptionedControl& c : kCaptionedControls) {
+    HWND control = GetDlgItem(window, c.control);
+    HWND caption = GetDlgItem(window, c.caption);
+    if (!control || !caption || (GetWindowLongA(caption, GWL_STYLE) & WS_TABSTOP)) continue;
+    bool after = false;
+    for (HWND w = control; w; w = GetWindow(w, GW_HWNDNEXT)) after = after || w == caption;
+    if (!after) continue;
+    HWND before_control = GetWindow(control, GW_HWNDPREV);
+    SetWindowPos(caption, before_control ? before_control : HWND_TOP, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
+  }
 }
 
 }  // namespace
@@ -135,6 +154,7 @@ void Win32ConsoleDialog::created(HWND window) {
   // The box only grows; nothing is ever removed from it.
   SendDlgItemMessageA(window, ctl::receiving, EM_SETLIMITTEXT, 0, 0);
   fit_fonts();
+  put_captions_before_their_controls(window);
   for (const ControlSpec& placed : console_controls) {
     const bool keyed = placed.kind == ControlKind::digits_edit ||
                        placed.kind == ControlKind::line_edit ||

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <oleacc.h>
 
 #include <algorithm>
 #include <atomic>
@@ -15,6 +17,7 @@
 #include <vector>
 
 #include "console/console_layout.h"
+#include "console/control_captions.h"
 #include "console/list_keys.h"
 #include "console/win32/console_dialog.h"
 
@@ -41,6 +44,28 @@ std::vector<int> run_dialog(const std::function<bool(Win32ConsoleDialog&)>& scen
   self = &dialog;
   dialog.run();
   return commands;
+}
+
+// The name a screen reader gets for a control, through the system's own
+// accessibility object for it.
+std::string accessible_name(HWND control) {
+  IAccessible* object = nullptr;
+  if (FAILED(CreateStdAccessibleObject(control, OBJID_CLIENT, __uuidof(IAccessible),
+                                       reinterpret_cast<void**>(&object))))
+    return "(no accessible object)";
+  VARIANT self{};
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  BSTR name = nullptr;
+  std::string text;
+  if (SUCCEEDED(object->get_accName(self, &name)) && name) {
+    char bytes[256] = "";
+    WideCharToMultiByte(CP_UTF8, 0, name, -1, bytes, sizeof bytes, nullptr, nullptr);
+    text = bytes;
+    SysFreeString(name);
+  }
+  object->Release();
+  return text;
 }
 
 std::pair<int, int> selection(Win32ConsoleDialog& dialog, int id) {
@@ -115,11 +140,13 @@ TEST(Win32ConsoleDialog, EveryControlOfTheLayoutTableSitsAtItsDialogUnitsWithIts
       }
       GetClassNameA(control, text, sizeof text);
       EXPECT_STREQ(text, expected_class(placed.kind));
-      // Creation order is the order of the children, hence the tab order.
-      if (previous) {
-        EXPECT_EQ(GetWindow(previous, GW_HWNDNEXT), control);
+      // Creation order is the tab order.
+      if (GetWindowLongA(control, GWL_STYLE) & WS_TABSTOP) {
+        if (previous) {
+          EXPECT_EQ(GetNextDlgTabItem(window, previous, FALSE), control);
+        }
+        previous = control;
       }
-      previous = control;
       // Windows turns the place and the size into pixels each on its own.
       RECT place{placed.x, placed.y, 0, 0};
       RECT size{0, 0, placed.w, placed.h};
@@ -285,6 +312,31 @@ TEST(Win32ConsoleDialog, AltAndTheCaptionsLetterReachEachListWhereDownAndSpaceCh
   dialog.run();
   EXPECT_EQ(chosen, (std::vector<std::string>{"250 focused one", "270 focused one",
                                               "290 focused one", "360 focused one"}));
+}
+
+// Each caption stands just before its control, where a screen reader looks
+// for a control's name. Wine names the edits so; its list boxes it names not
+// at all, so only their place is checked.
+TEST(Win32ConsoleDialog, AScreenReaderNamesEachFieldByItsCaptionAndTheButtonByItsText) {
+  run_dialog([](Win32ConsoleDialog& dialog) {
+    for (const CaptionedControl& c : kCaptionedControls) {
+      if (c.value) continue;  // a value field is read by its own text
+      char caption[64] = "";
+      GetDlgItemTextA(dialog.window(), c.caption, caption, sizeof caption);
+      HWND control = GetDlgItem(dialog.window(), c.control);
+      EXPECT_EQ(GetWindow(GetDlgItem(dialog.window(), c.caption), GW_HWNDNEXT), control) << caption;
+      char kind[16] = "";
+      GetClassNameA(control, kind, sizeof kind);
+      if (std::string(kind) == "Edit") {
+        EXPECT_EQ(accessible_name(control), caption);
+      }
+    }
+    HWND button = GetDlgItem(dialog.window(), ctl::start_stop);
+    EXPECT_EQ(accessible_name(button), "START");
+    dialog.set_text(ctl::start_stop, "STOP");
+    EXPECT_EQ(accessible_name(button), "STOP");
+    return true;
+  });
 }
 
 }  // namespace
