@@ -22,7 +22,6 @@ struct ControlSpec {
   ControlKind kind;
   const char* caption;  // initial text; empty for edits and lists
   int x, y, w, h;       // dialog units
-  const char* accessible_name;
 };
 
 inline constexpr int console_width_du = 460;
@@ -34,42 +33,38 @@ inline constexpr const char* console_title = "Kestrel8";
 
 // Creation order also decides which control is drawn over which.
 inline constexpr std::array<ControlSpec, 31> console_controls = {{
-    {ctl::adapter_port_label, ControlKind::label, "DV port(1)", 300, 10, 49, 10, "DV port(1)"},
-    {ctl::adapter_port, ControlKind::digits_edit, "", 350, 10, 40, 10, "DV port"},
-    {ctl::response_label, ControlKind::label, "Response", 301, 28, 39, 10, "Response"},
-    {ctl::response, ControlKind::label, "***", 350, 30, 40, 10, "Adapter response"},
+    {ctl::adapter_port_label, ControlKind::label, "DV port(1)", 300, 10, 49, 10},
+    {ctl::adapter_port, ControlKind::digits_edit, "", 350, 10, 40, 10},
+    {ctl::response_label, ControlKind::label, "Response", 301, 28, 39, 10},
+    {ctl::response, ControlKind::label, "***", 350, 30, 40, 10},
     // "Tranceiver" as operators know it from the window and its settings file.
-    {ctl::transceiver_label, ControlKind::label, "Tranceiver(15)", 323, 70, 49, 10,
-     "Tranceiver(15)"},
-    {ctl::transceiver_model, ControlKind::list, "", 372, 70, 70, 10, "Tranceiver model"},
-    {ctl::transceiver_port_label, ControlKind::label, "TRX port(1)", 326, 90, 47, 10,
-     "TRX port(1)"},
-    {ctl::transceiver_port, ControlKind::line_edit, "", 372, 90, 40, 10, "TRX port"},
-    {ctl::start_stop, ControlKind::default_button, "START", 400, 10, 40, 10, "START / STOP"},
-    {ctl::exit_button, ControlKind::button, "EXIT", 400, 30, 40, 10, "EXIT"},
-    {ctl::tx_msg, ControlKind::button, "TX msg", 328, 200, 40, 10, "TX msg"},
-    {ctl::receiving, ControlKind::multi_line_edit, "", 70, 130, 254, 50, "Received headers"},
-    {ctl::receiving_label, ControlKind::label, "Receiving", 20, 130, 40, 10, "Receiving"},
-    {ctl::sending, ControlKind::multi_line_edit, "", 70, 200, 255, 50, "Short message text"},
-    {ctl::sending_label, ControlKind::label, "Sending(20)", 20, 200, 40, 10, "Sending(20)"},
-    {ctl::my_callsign, ControlKind::multi_line_edit, "", 70, 10, 45, 10, "My callsign"},
-    {ctl::my_callsign_label, ControlKind::label, "My callsign(8)", 20, 10, 50, 10,
-     "My callsign(8)"},
-    {ctl::my_suffix, ControlKind::multi_line_edit, "", 150, 10, 30, 10, "Slash"},
-    {ctl::my_suffix_label, ControlKind::label, "Slash(4)", 120, 10, 30, 10, "Slash(4)"},
-    {ctl::call_area, ControlKind::list, "", 70, 50, 60, 10, "Call area"},
-    {ctl::call_area_label, ControlKind::label, "Call area(7)", 20, 50, 50, 10, "Call area(7)"},
-    {ctl::my_repeater, ControlKind::list, "", 70, 70, 253, 20, "My repeater choices"},
-    {ctl::my_repeater_label, ControlKind::label, "My repeater", 20, 70, 50, 10, "My repeater"},
-    {ctl::his_repeater, ControlKind::list, "", 70, 90, 254, 30, "His repeater choices"},
-    {ctl::his_repeater_label, ControlKind::label, "His repeater", 20, 90, 50, 10, "His repeater"},
-    {ctl::frequency_label, ControlKind::label, "TRX frq[kHz]", 326, 115, 45, 10, "TRX frq[kHz]"},
-    {ctl::frequency, ControlKind::right_label, "*******", 372, 114, 38, 10, "TRX frequency"},
-    {ctl::shift_label, ControlKind::label, "Shift[kHz]", 327, 135, 45, 10, "Shift[kHz]"},
-    {ctl::shift, ControlKind::right_label, "*****", 373, 135, 37, 10, "Shift"},
-    {ctl::call_back, ControlKind::button, "Call back", 327, 153, 42, 10, "Call back"},
-    {ctl::callback_callsign, ControlKind::right_label, "********", 372, 154, 45, 10,
-     "Call back callsign"},
+    {ctl::transceiver_label, ControlKind::label, "Tranceiver(15)", 323, 70, 49, 10},
+    {ctl::transceiver_model, ControlKind::list, "", 372, 70, 70, 10},
+    {ctl::transceiver_port_label, ControlKind::label, "TRX port(1)", 326, 90, 47, 10},
+    {ctl::transceiver_port, ControlKind::line_edit, "", 372, 90, 40, 10},
+    {ctl::start_stop, ControlKind::default_button, "START", 400, 10, 40, 10},
+    {ctl::exit_button, ControlKind::button, "EXIT", 400, 30, 40, 10},
+    {ctl::tx_msg, ControlKind::button, "TX msg", 328, 200, 40, 10},
+    {ctl::receiving, ControlKind::multi_line_edit, "", 70, 130, 254, 50},
+    {ctl::receiving_label, ControlKind::label, "Receiving", 20, 130, 40, 10},
+    {ctl::sending, ControlKind::multi_line_edit, "", 70, 200, 255, 50},
+    {ctl::sending_label, ControlKind::label, "Sending(20)", 20, 200, 40, 10},
+    {ctl::my_callsign, ControlKind::multi_line_edit, "", 70, 10, 45, 10},
+    {ctl::my_callsign_label, ControlKind::label, "My callsign(8)", 20, 10, 50, 10},
+    {ctl::my_suffix, ControlKind::multi_line_edit, "", 150, 10, 30, 10},
+    {ctl::my_suffix_label, ControlKind::label, "Slash(4)", 120, 10, 30, 10},
+    {ctl::call_area, ControlKind::list, "", 70, 50, 60, 10},
+    {ctl::call_area_label, ControlKind::label, "Call area(7)", 20, 50, 50, 10},
+    {ctl::my_repeater, ControlKind::list, "", 70, 70, 253, 20},
+    {ctl::my_repeater_label, ControlKind::label, "My repeater", 20, 70, 50, 10},
+    {ctl::his_repeater, ControlKind::list, "", 70, 90, 254, 30},
+    {ctl::his_repeater_label, ControlKind::label, "His repeater", 20, 90, 50, 10},
+    {ctl::frequency_label, ControlKind::label, "TRX frq[kHz]", 326, 115, 45, 10},
+    {ctl::frequency, ControlKind::right_label, "*******", 372, 114, 38, 10},
+    {ctl::shift_label, ControlKind::label, "Shift[kHz]", 327, 135, 45, 10},
+    {ctl::shift, ControlKind::right_label, "*****", 373, 135, 37, 10},
+    {ctl::call_back, ControlKind::button, "Call back", 327, 153, 42, 10},
+    {ctl::callback_callsign, ControlKind::right_label, "********", 372, 154, 45, 10},
 }};
 
 // Tab walks the edits and buttons in this order; labels and lists are skipped.
