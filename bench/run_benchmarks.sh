@@ -154,7 +154,7 @@ fi
 # Start-up of the program.
 if [ -x "$build/kestrel8" ] && command -v xvfb-run > /dev/null && command -v xwininfo > /dev/null; then
   measure "start-up of $build/kestrel8 under Xvfb ..." "$work/startup.out" \
-      xvfb-run -a sh "$(dirname "$0")/startup_time.sh" "$build/kestrel8" 5
+      xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" sh "$(dirname "$0")/startup_time.sh" "$build/kestrel8" 5
   shown=$(result "$work/startup.out" startup_shown_ms)
   srss=$(result "$work/startup.out" startup_rss_mb)
   met=$(both "$shown" lt 300 "$(why "$work/startup.out")" \

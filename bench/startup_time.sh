@@ -2,7 +2,7 @@
 # Start-up of the real program: time from starting build/kestrel8 to its
 # window being shown on an X display, and its resident memory then, with
 # typical settings and a 256-line repeater list. Run under a display of its
-# own: xvfb-run -a sh bench/startup_time.sh build/kestrel8 [runs]
+# own: xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" sh bench/startup_time.sh build/kestrel8 [runs]
 # Prints "result startup_shown_ms <median>" and "result startup_rss_mb <max>".
 set -u
 # Every way of not getting a figure says why, on the last line of output.
