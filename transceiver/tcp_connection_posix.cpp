@@ -6,6 +6,7 @@
 
 #include <cerrno>
 
+#include "transceiver/address_lookup.h"
 #include "transceiver/tcp_connection.h"
 
 namespace {
@@ -50,13 +51,11 @@ TcpConnection TcpConnection::open(const std::string& host, const std::string& po
   hints.ai_family = AF_UNSPEC;
   hints.ai_socktype = SOCK_STREAM;
   hints.ai_flags = AI_NUMERICSERV;
-  addrinfo* found = nullptr;
-  if (::getaddrinfo(host.c_str(), port.c_str(), &hints, &found) != 0) return {};
+  const Addresses found = addresses_of(host, port, hints, end);
   int fd = -1;
-  for (const addrinfo* a = found; a && fd < 0 && Clock::now() < end; a = a->ai_next) {
+  for (const addrinfo* a = found.get(); a && fd < 0 && Clock::now() < end; a = a->ai_next) {
     fd = connect_within(*a, end);
   }
-  ::freeaddrinfo(found);
   return fd < 0 ? TcpConnection() : TcpConnection(fd);
 }
 

@@ -1,6 +1,7 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
+#include "transceiver/address_lookup.h"
 #include "transceiver/tcp_connection.h"
 
 namespace {
@@ -61,13 +62,12 @@ TcpConnection TcpConnection::open(const std::string& host, const std::string& po
   hints.ai_socktype = SOCK_STREAM;
   hints.ai_protocol = IPPROTO_TCP;
   hints.ai_flags = AI_NUMERICSERV;
-  addrinfo* found = nullptr;
-  if (getaddrinfo(host.c_str(), port.c_str(), &hints, &found) != 0) return {};
+  const Addresses found = addresses_of(host, port, hints, end);
   SOCKET s = INVALID_SOCKET;
-  for (const addrinfo* a = found; a && s == INVALID_SOCKET && Clock::now() < end; a = a->ai_next) {
+  for (const addrinfo* a = found.get(); a && s == INVALID_SOCKET && Clock::now() < end;
+       a = a->ai_next) {
     s = connect_within(*a, end);
   }
-  freeaddrinfo(found);
   return s == INVALID_SOCKET ? TcpConnection() : TcpConnection(static_cast<std::intptr_t>(s));
 }
 

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "adapter/link_state.h"
@@ -18,6 +19,8 @@
 #include "support/pty_device.h"
 #include "support/rigctld_process.h"
 #include "support/station_fixture.h"
+#include "transceiver/finished_by.h"
+#include "transceiver/rigctld_link.h"
 #include "transceiver/transceiver_models.h"
 
 namespace {
@@ -212,7 +215,28 @@ TEST_F(CatTest, EveryModelInTheListTunesARepeaterAndASimplexChannelItsOwnWay) {
       EXPECT_EQ(rigctld.query("f o r m"), c.rig_simplex);
     }
   }
+  // A host name is looked up, the connection made again to where it leads.
+  close_rigctld_link();
+  std::string by_name = rigctld.address();
+  by_name.replace(0, by_name.find(':'), "localhost");
+  set_text(station.transceiver_address, by_name);
+  set_text(station.call_area, "JP1");
+  set_text(station.frequency_khz, "439310");
+  tune_and_keep_transceiver(view);
+  EXPECT_EQ(rigctld.query("f o r m"), "439310000 5000000 - FM-D 15000");
   EXPECT_TRUE(view.boxes().empty());
+}
+
+TEST(FinishedBy, GivesTheResultOfWorkDoneInTimeAndNothingForWorkStillRunning) {
+  using namespace std::chrono_literals;
+  const auto soon = [] { return std::chrono::steady_clock::now() + 2s; };
+  EXPECT_EQ(finished_by<int>(soon(), [] { return 7; }), 7);
+  EXPECT_EQ(finished_by<int>(std::chrono::steady_clock::now() + 50ms,
+                             [] {
+                               std::this_thread::sleep_for(1s);
+                               return 7;
+                             }),
+            std::nullopt);
 }
 
 // hamlib's own FT-817 backend, told to give up at once on a radio that
