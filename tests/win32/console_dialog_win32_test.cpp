@@ -46,24 +46,18 @@ std::vector<int> run_dialog(const std::function<bool(Win32ConsoleDialog&)>& scen
   return commands;
 }
 
-// The name a screen reader gets for a control, through the system's own
-// accessibility object for it.
-std::string accessible_name(HWND control) {
+// The name Windows' own accessibility object gives a screen reader.
+std::wstring accessible_name(HWND control) {
   IAccessible* object = nullptr;
   if (FAILED(CreateStdAccessibleObject(control, OBJID_CLIENT, __uuidof(IAccessible),
                                        reinterpret_cast<void**>(&object))))
-    return "(no accessible object)";
-  VARIANT self{};
+    return L"(none)";
+  VARIANT self{};  // lVal 0: the control itself
   self.vt = VT_I4;
-  self.lVal = CHILDID_SELF;
   BSTR name = nullptr;
-  std::string text;
-  if (SUCCEEDED(object->get_accName(self, &name)) && name) {
-    char bytes[256] = "";
-    WideCharToMultiByte(CP_UTF8, 0, name, -1, bytes, sizeof bytes, nullptr, nullptr);
-    text = bytes;
-    SysFreeString(name);
-  }
+  object->get_accName(self, &name);
+  const std::wstring text = name ? name : L"";
+  SysFreeString(name);
   object->Release();
   return text;
 }
@@ -321,8 +315,8 @@ TEST(Win32ConsoleDialog, AScreenReaderNamesEachFieldByItsCaptionAndTheButtonByIt
   run_dialog([](Win32ConsoleDialog& dialog) {
     for (const CaptionedControl& c : kCaptionedControls) {
       if (c.value) continue;  // a value field is read by its own text
-      char caption[64] = "";
-      GetDlgItemTextA(dialog.window(), c.caption, caption, sizeof caption);
+      wchar_t caption[64] = L"";
+      GetDlgItemTextW(dialog.window(), c.caption, caption, 64);
       HWND control = GetDlgItem(dialog.window(), c.control);
       EXPECT_EQ(GetWindow(GetDlgItem(dialog.window(), c.caption), GW_HWNDNEXT), control) << caption;
       char kind[16] = "";
@@ -332,9 +326,9 @@ TEST(Win32ConsoleDialog, AScreenReaderNamesEachFieldByItsCaptionAndTheButtonByIt
       }
     }
     HWND button = GetDlgItem(dialog.window(), ctl::start_stop);
-    EXPECT_EQ(accessible_name(button), "START");
+    EXPECT_EQ(accessible_name(button), L"START");
     dialog.set_text(ctl::start_stop, "STOP");
-    EXPECT_EQ(accessible_name(button), "STOP");
+    EXPECT_EQ(accessible_name(button), L"STOP");
     return true;
   });
 }
