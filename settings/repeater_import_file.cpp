@@ -57,6 +57,7 @@ struct ExistingList {
   std::string line_end = "\n";  // the list's own, CR LF stays CR LF
   std::size_t entries = 0;
   std::set<RepeaterKey> repeaters;
+  bool existed = false;  // a list was there before the import
 };
 
 void take_lines(ExistingList& list) {
@@ -289,6 +290,42 @@ std::string details_of(const ImportRequest& request, const ExistingList& existin
   return details;
 }
 
+// The console's own files, which a list written over them would destroy:
+// the station's settings, the chosen repeaters and the heard logs. Windows
+// names are the same in any case, so the names are compared so everywhere.
+std::string console_file_named(std::string_view path) {
+  const std::size_t slash = path.find_last_of("/\\");
+  const std::string name(path.substr(slash == std::string_view::npos ? 0 : slash + 1));
+  const std::string upper = upper_case(name);
+  for (const char* file :
+       {kAdapterSettingsFile, kTransceiverSettingsFile, kMyRepeaterFile, kHisRepeaterFile})
+    if (upper == upper_case(file)) return file;
+  // The heard log's names, "D-STAR_heard_2026-12.csv".
+  if (upper.starts_with("D-STAR_HEARD_") && upper.ends_with(".CSV")) return name;
+  return {};
+}
+
+// The console's file that the list's name is, by name or through links
+// (symbolic, or hard links to the settings files beside it); empty if none.
+std::string console_file_at(const std::string& list_name, const ImportFileReader* opened) {
+  const std::vector<std::string> names = names_along_links(list_name);
+  for (const std::string& name : names)
+    if (std::string file = console_file_named(name); !file.empty()) return file;
+  if (!opened) return {};
+  const std::string& last = names.back();
+  const std::size_t slash = last.find_last_of("/\\");
+  const std::string folder = slash == std::string::npos ? "" : last.substr(0, slash + 1);
+  for (const char* file :
+       {kAdapterSettingsFile, kTransceiverSettingsFile, kMyRepeaterFile, kHisRepeaterFile}) {
+    ImportFileReader settings;
+    std::string why;
+    bool missing = false;
+    if (settings.open(folder + file, why, missing) && settings.identity() == opened->identity())
+      return file;
+  }
+  return {};
+}
+
 // The old list, read under a lock that keeps other imports away from it
 // until the new list is in its place. False with the report's error.
 bool read_old_list(const ImportRequest& request, const FileIdentity& table_id, ListLock& lock,
@@ -298,10 +335,18 @@ bool read_old_list(const ImportRequest& request, const FileIdentity& table_id, L
   {
     ImportFileReader file;
     bool missing = false;
-    if (file.open(list_name, why, missing) && file.identity() == table_id) {
+    const bool opened = file.open(list_name, why, missing);
+    if (opened && file.identity() == table_id) {
       report.error = list_name + " is the table itself; write the list to another file";
       return false;
     }
+    if (const std::string own = console_file_at(list_name, opened ? &file : nullptr);
+        !own.empty()) {
+      report.error = list_name + " is the console's own " + own +
+                     "; write the list to another file; nothing was written";
+      return false;
+    }
+    existing.existed = !missing;
   }
   if (!lock.acquire(list_name, why)) {
     report.error = list_name + " cannot be written: " + why + "; nothing was written";

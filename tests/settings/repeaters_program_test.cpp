@@ -202,6 +202,13 @@ TEST_F(StationTest, bad_paths_give_the_reason_and_write_nothing) {
   std::filesystem::create_symlink("table.csv", "link.csv");
   std::filesystem::create_hard_link("table.csv", "other.csv");
   std::filesystem::create_symlink("gone.txt", "dangling.txt");
+  const std::string settings = "QR9ZZZ A,    ,JP1,QR3KTA A,QR3KTA A,7";
+  for (const char* own : {"D-STAR_DV_config.txt", "D-STAR_tranceiver_config.txt",
+                          "D-STAR_his_rpt.txt", "D-STAR_heard_2026-12.csv"})
+    dir.write_file(own, settings);
+  std::filesystem::create_symlink("D-STAR_DV_config.txt", "list.txt");
+  std::filesystem::create_symlink("D-STAR_heard_2027-01.csv", "log.txt");
+  std::filesystem::create_hard_link("D-STAR_his_rpt.txt", "his.txt");
   const struct {
     std::string args, message;
   } cases[] = {{"import table.csv --out loop.txt --append", std::strerror(ELOOP)},
@@ -212,6 +219,13 @@ TEST_F(StationTest, bad_paths_give_the_reason_and_write_nothing) {
                {"import table.csv --out other.csv", "is the table itself"},
                {"import table.csv --out " + std::string(300, 'x'), std::strerror(ENAMETOOLONG)},
                {"import table.csv --out dangling.txt --group Umbria", "no group \"Umbria\""},
+               {"import table.csv --out D-STAR_DV_config.txt", "is the console's own"},
+               {"import table.csv --out list.txt", "own D-STAR_DV_config.txt"},
+               {"import table.csv --out D-STAR_tranceiver_config.txt --append", "console's own"},
+               {"import table.csv --out D-STAR_heard_2026-12.csv --append", "console's own"},
+               {"import table.csv --out log.txt --append", "own D-STAR_heard_2027-01.csv"},
+               {"import table.csv --out his.txt", "own D-STAR_his_rpt.txt"},
+               {"import table.csv --out d-star_my_rpt.txt", "own D-STAR_my_rpt.txt"},
                // No new file can be made beside it.
                {"import table.csv --out /proc/version", "/proc/version was not written: "}};
   for (const auto& c : cases) {
@@ -224,6 +238,10 @@ TEST_F(StationTest, bad_paths_give_the_reason_and_write_nothing) {
   EXPECT_EQ(dir.read_file("table.csv"), fictional_table());
   EXPECT_FALSE(dir.exists(kRepeaterListFile));
   EXPECT_FALSE(dir.exists("gone.txt"));
+  EXPECT_FALSE(dir.exists("D-STAR_heard_2027-01.csv"));
+  EXPECT_EQ(dir.read_file("list.txt") + dir.read_file("D-STAR_tranceiver_config.txt") +
+                dir.read_file("his.txt") + dir.read_file("D-STAR_heard_2026-12.csv"),
+            settings + settings + settings + settings);
 }
 
 TEST_F(StationTest, two_appends_at_once_keep_both_tables_lines) {
