@@ -143,6 +143,8 @@ TEST(ImportRules, rows_become_lines_of_at_most_100_characters_or_are_refused_wit
            {row("Hill", "QR9SJN C", "DV", "", "0.0001"), TextEncoding::utf8, RowResult::rejected, ""},
            {row("Hill", "QR9SJN C", "DV", "", "1300.001"), TextEncoding::utf8, RowResult::rejected, ""},
            {row("Hill", "QR9SJN C", "DV", "", "145.29", "DUP-", "600"), TextEncoding::utf8, RowResult::rejected, ""},
+           {row("Hill", "QR9SJN C", "DV", "", "145.29", "DUP-", "100"), TextEncoding::utf8, RowResult::rejected, ""},
+           {row("Hill", "QR9SJN C", "DV", "", "145.29", "DUP-", "99.999"), TextEncoding::utf8, RowResult::line, "Canada,Hill,145290,-99999,QR9SJN C,None"},
            {row("Hill", "QR9SJN"), TextEncoding::utf8, RowResult::rejected, ""},
            {{"4", "Canada", "Hill", "", "QR9SJN C", "", "145.29"}, TextEncoding::utf8, RowResult::rejected, ""}}) {
     GroupAreas areas;

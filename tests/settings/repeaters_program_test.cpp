@@ -51,9 +51,10 @@ TEST_F(StationTest, tables_become_lines_the_console_lists_back_unchanged) {
         "JP1,Hilltop430,439310,-5000,JQ1ZZZ A,JQ1ZZZ G", "QR5,Plain,439100,0,QR5PLN A,None",
         "Simplex,Calling,433300,0,DIRECT  ,None", "Campani,Vesuvio,145625,-600,QR8VSV B,None"},
        "8 repeater lines written from table.csv\n"
-       "  1 row skipped, same callsign and frequency as an earlier row\n"
+       "  1 row merged into an earlier row of the same callsign and frequency\n"
        "  1 row skipped, not DV (FM 1)\n  area Lazio: group Lazio\n"
        "  area New Bru: group New Brunswick\n  area Campani: group Campania\n"
+       "  simplex channel Calling (433300 kHz, group Simplex) under area Simplex\n"
        "  1 row rejected:\n    row 8: repeater callsign \"xxxxxxxB\""},
       {"Shift-JIS header and group names stay Shift-JIS",
        "No,\x96\xBC\x91\x4F,a,b,c,d,\x8E\xFC\x94\x67\x90\x94,e,f,g\r\n1," + kSjisKanto + "," +
@@ -183,16 +184,19 @@ TEST_F(StationTest, group_keeps_the_groups_named_in_any_case) {
 
 TEST_F(StationTest, near_writes_the_repeaters_around_you_nearest_first) {
   dir.write_file("table.csv", fictional_table());
-  // Old Town is nearer the middle of JN61fv than Hill Top; Vesuvio is 190 km away.
+  // Old Town is nearer the middle of JN61fv than Hill Top; Vesuvio is 190 km away. The simplex
+  // channel, usable anywhere, follows the repeaters.
   const ProgramRun run = run_repeaters_program("import table.csv --near jn61fv --within 150");
   EXPECT_EQ(run.exit_status, 0) << run.output;
-  EXPECT_THAT(run.output, ::testing::AllOf(HasSubstr("5 rows without coordinates left out"),
-                                           HasSubstr("1 repeater farther than 150 km left out")));
+  EXPECT_THAT(run.output, ::testing::AllOf(HasSubstr("4 rows without coordinates left out"),
+                                           HasSubstr("1 repeater farther than 150 km left out"),
+                                           HasSubstr("simplex channel Calling (433300 kHz")));
   RecordingView view;
   fill_his_repeater_list(view);
   EXPECT_EQ(view.list(ctl::his_repeater),
             (std::vector<std::string>{"Lazio,Old Town,145290,-600,QR0OTN C,None",
-                                      "Lazio,Hill Top,430437.5,-5000,QR0HTP B,QR0HTP G"}));
+                                      "Lazio,Hill Top,430437.5,-5000,QR0HTP B,QR0HTP G",
+                                      "Simplex,Calling,433300,0,DIRECT  ,None"}));
 }
 
 TEST_F(StationTest, bad_paths_give_the_reason_and_write_nothing) {
