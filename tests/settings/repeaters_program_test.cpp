@@ -40,6 +40,7 @@ TEST_F(StationTest, tables_become_lines_the_console_lists_back_unchanged) {
     std::string csv;
     std::vector<std::string> lines;
     std::string summary;
+    std::string options = "", also = "";
   };
   const Case cases[] = {
       {"utf8 with BOM, quotes, CRLF, other modes and a placeholder",
@@ -62,14 +63,31 @@ TEST_F(StationTest, tables_become_lines_the_console_lists_back_unchanged) {
            kSjisTokyo + ",,QR0ZZZ B,,430.1,OFF,0,DV\r\n",
        {"JP1," + kSjisTokyo + ",439310,-5000,JQ1ZZZ A,JQ1ZZZ G",
         kSjisKanto.substr(0, 6) + "," + kSjisTokyo + ",430100,0,QR0ZZZ B,None"},
-       "2 repeater lines written"},
+       "2 repeater lines written from table.csv\n  table read as Shift-JIS",
+       "",
+       "  area \xE9\x96\xA2\xE6\x9D\xB1\xE5\x9C\xB0: group "
+       "\xE9\x96\xA2\xE6\x9D\xB1\xE5\x9C\xB0\xE6\x96\xB9\n"},
+      {"a gateway column by another name, and gateways that are not the repeater's own",
+       "No,GROUP NAME,Name,Sub Name,Repeater Callsign,Gateway,Frequency,Dup,Offset,Mode\n"
+       "1,France,Lille,,F2ZCD B,F1ZCD G,430.2375,DUP-,9.4,DV\n"
+       "1,Italia,Napoli,,IK8JHL B,IK8JKL G,430.125,DUP-,1.6,DV\n",
+       {"France,Lille,430237.5,-9400,F2ZCD  B,F1ZCD  G",
+        "Italia,Napoli,430125,-1600,IK8JHL B,IK8JKL G"},
+       "2 gateways worth checking",
+       "",
+       "row 3 (IK8JHL B): gateway IK8JKL G"},
+      {"a Polish spreadsheet's CSV in Windows-1250, named with --encoding",
+       kHeader + "1,Polska,\x8Cwinouj\x9C\x63ie,,SR1WS B,,439.0875,DUP-,7.6,DV\n",
+       {"Polska,\xC5\x9Awinouj\xC5\x9B\x63ie,439087.5,-7600,SR1WS  B,None"},
+       "table read as CP1250 (--encoding)",
+       "--encoding CP1250"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     dir.write_file("table.csv", c.csv);
-    const ProgramRun run = run_repeaters_program("import table.csv");
+    const ProgramRun run = run_repeaters_program("import table.csv " + c.options);
     EXPECT_EQ(run.exit_status, 0) << run.output;
-    EXPECT_THAT(run.output, HasSubstr(c.summary));
+    EXPECT_THAT(run.output, ::testing::AllOf(HasSubstr(c.summary), HasSubstr(c.also)));
 
     RecordingView fresh;  // each table fills empty lists
     fill_his_repeater_list(fresh);
@@ -197,6 +215,19 @@ TEST_F(StationTest, near_writes_the_repeaters_around_you_nearest_first) {
             (std::vector<std::string>{"Lazio,Old Town,145290,-600,QR0OTN C,None",
                                       "Lazio,Hill Top,430437.5,-5000,QR0HTP B,QR0HTP G",
                                       "Simplex,Calling,433300,0,DIRECT  ,None"}));
+
+  // przemienniki.net lists SR9UVJ B twice at 0,0 before its place near Kraków.
+  const std::string real = "1,Polska,Skrzyczne,,SR9UVJ B,SR9UVJ G,439.1,DUP-,7.6,DV,";
+  dir.write_file("pl.csv", kHeader.substr(0, kHeader.size() - 1) + ",Latitude,Longitude\n" + real +
+                               "0,0\n" + real + "0.0,0.0\n" + real + "49.68,19.03\n" +
+                               "1,Polska,Zly,,SR9ZLY B,,439.2,DUP-,7.6,DV,123.4,19.9\n");
+  const ProgramRun pl = run_repeaters_program("import pl.csv --near 50.06,19.94 --within 150");
+  EXPECT_THAT(pl.output, ::testing::AllOf(HasSubstr("2 rows merged"),
+                                          HasSubstr("row 5 (SR9ZLY B): latitude \"123.4\"")));
+  EXPECT_THAT(dir.read_file(kRepeaterListFile), HasSubstr("SR9UVJ B"));
+  EXPECT_THAT(run_repeaters_program("import pl.csv --near JO62 --within 0.5").output,
+              HasSubstr("farther than 0.5 km"));
+  EXPECT_EQ(run_repeaters_program("import pl.csv --near JO62 --near KO02").exit_status, 2);
 }
 
 TEST_F(StationTest, bad_paths_give_the_reason_and_write_nothing) {
