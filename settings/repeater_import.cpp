@@ -99,10 +99,16 @@ bool offset_fits(std::string_view khz) {
 
 // "99,999.99 kHz"
 std::string largest_offset_text() {
-  std::string fraction = std::to_string(kLargestRepeaterOffsetHz % 1000 + 1000).substr(1);
-  fraction.erase(fraction.find_last_not_of('0') + 1);
-  std::string whole = std::to_string(kLargestRepeaterOffsetHz / 1000);
-  for (std::size_t i = whole.size(); i > 3; i -= 3) whole.insert(i - 3, ",");
+  const std::string digits = std::to_string(kLargestRepeaterOffsetHz / 1000);
+  std::string whole;
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) whole.push_back(',');
+    whole.push_back(digits[i]);
+  }
+  std::string fraction;
+  for (long long rest = kLargestRepeaterOffsetHz % 1000, place = 100; rest > 0;
+       rest %= place, place /= 10)
+    fraction.push_back(static_cast<char>('0' + rest / place));
   return whole + (fraction.empty() ? "" : "." + fraction) + " kHz";
 }
 

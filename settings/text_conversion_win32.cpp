@@ -27,12 +27,18 @@ UINT code_page_of(const std::string& encoding) {
   if (name == "SHIFTJIS" || name == "SJIS" || name == "WINDOWS31J") return 932;
   if (name == "LATIN1") return 28591;
   if (name == "LATIN2") return 28592;
-  if (name.starts_with("ISO8859") && all_digits(name.substr(7)))
-    return 28590 + static_cast<UINT>(std::stoul(name.substr(7)) % 100);
-  for (const char* prefix : {"WINDOWS", "CP", ""}) {
-    const std::string_view rest = std::string_view(name).substr(std::string_view(prefix).size());
-    if (name.starts_with(prefix) && all_digits(rest) && rest.size() <= 5)
-      return static_cast<UINT>(std::stoul(std::string(rest)));
+  // At most five digits: no number here is out of range.
+  auto number = [](std::string_view digits) {
+    return all_digits(digits) && digits.size() <= 5
+               ? static_cast<UINT>(std::stoul(std::string(digits)))
+               : 0;
+  };
+  if (name.starts_with("ISO8859")) {
+    const UINT part = number(std::string_view(name).substr(7));
+    return part > 0 && part <= 16 ? 28590 + part : 0;
+  }
+  for (const std::string_view prefix : {"WINDOWS", "CP", ""}) {
+    if (name.starts_with(prefix)) return number(std::string_view(name).substr(prefix.size()));
   }
   return 0;
 }
