@@ -136,8 +136,8 @@ struct SummaryWords {
     }
     return utf8;
   }
-  std::string name(std::string_view table_text) const {
-    const std::string utf8 = (*this)(table_text);
+  std::string name(std::string_view table_text) const { return cut((*this)(table_text)); }
+  static std::string cut(const std::string& utf8) {
     std::size_t characters = 0;
     for (std::size_t i = 0; i < utf8.size(); ++i) {
       if ((static_cast<unsigned char>(utf8[i]) >> 6) == 0x2) continue;
@@ -306,7 +306,7 @@ bool choose_groups(const ImportRequest& request, const GroupAreas& areas, const 
     if (found.empty()) {
       std::vector<std::string> groups;
       for (const auto& entry : areas.by_group) groups.push_back(words.name(entry.first));
-      report.error = "no group \"" + words.name(wanted) + "\" in " + csv +
+      report.error = "no group \"" + SummaryWords::cut(wanted) + "\" in " + csv +
                      (groups.empty() ? "; it has no Group Name"
                                      : "; its groups are " + and_more(groups, kMostGroupsNamed));
       return false;
