@@ -111,7 +111,7 @@ struct Candidate {
   double km = 0;
 };
 
-// The first `most` of `names` and how many more: "A, B and 3 more".
+// The first `most` of `names` and how many more: "A, B, and 3 more".
 std::string and_more(const std::vector<std::string>& names, std::size_t most,
                      const char* separator = ", ") {
   std::string out;
