@@ -15,6 +15,9 @@ struct ImportRequest {
   std::vector<std::string> groups;  // only rows of these Group Names, in any case
   std::optional<GeoPoint> near;     // nearest first; the nearest that fit are kept
   std::optional<double> within_km;  // with `near`: none farther than this
+  // The table's encoding as the system names it ("CP1250"); its names are
+  // then written in UTF-8. Empty: UTF-8, or Shift-JIS, as the bytes show.
+  std::string encoding;
 };
 
 struct ImportReport {
