@@ -4,7 +4,9 @@
 // the console sent is read back from the devices' decoded log.
 
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -239,7 +241,7 @@ class RemoteShack : public StationTest {
                                  "--script-after-init", "--every", "0"});
     ASSERT_TRUE(devices->wait_for_line("ready"));
     ASSERT_EQ(symlink((pi + "/COM8").c_str(), "COM8"), 0);  // the radio stays local
-    const std::string port = std::to_string(free_loopback_port());
+    const std::string port = std::to_string(port_ = free_loopback_port());
     dir.write_file("ser2net.yaml",
                    "%YAML 1.1\n---\nconnection: &adapter\n  accepter: tcp,127.0.0.1," + port +
                        "\n  connector: serialdev," + pi +
@@ -251,8 +253,9 @@ class RemoteShack : public StationTest {
         "/usr/bin/setsid",
         std::vector<std::string>{
             "sh", "-c",
-            "trap exit TERM; while :; do socat pty,link=COM7,raw,echo=0 tcp:127.0.0.1:" + port +
-                ",connect-timeout=5,keepalive,keepidle=10,keepintvl=10,keepcnt=3; sleep 1; done"});
+            "trap exit TERM; while :; do socat tcp:127.0.0.1:" + port +
+                ",connect-timeout=5,keepalive,keepidle=10,keepintvl=10,keepcnt=3 "
+                "pty,link=COM7,raw,echo=0; sleep 1; done"});
     ASSERT_TRUE(devices->wait_for_line("COM7 opened"));  // socat connected, ser2net opened it
   }
   void TearDown() override {
@@ -272,6 +275,7 @@ class RemoteShack : public StationTest {
     return pid;
   }
 
+  int port_ = 0;
   std::unique_ptr<DevicesProcess> devices, ser2net, socat_loop;
   MessageBoxAnswerer answerer;
   RealConsoleWindow window;
@@ -292,7 +296,29 @@ TEST_F(RemoteShack, network_drop_and_ser2net_restart_are_lost_then_configured_ag
       ser2net->stop();
     }
     ASSERT_TRUE(window.wait_for_text(ctl::response, "LOST")) << "drop " << drop;
-    if (drop == 2) start_ser2net();
+    if (drop == 2) {
+      // Then a while with nothing answering at the port, as when the Pi is
+      // off the network: its one-place queue is taken, so socat's try hangs.
+      sockaddr_in at{
+          AF_INET, htons(static_cast<std::uint16_t>(port_)), {htonl(INADDR_LOOPBACK)}, {}};
+      const int mute = socket(AF_INET, SOCK_STREAM, 0), queued = socket(AF_INET, SOCK_STREAM, 0);
+      const int on = 1;
+      setsockopt(mute, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+      ASSERT_EQ(bind(mute, reinterpret_cast<sockaddr*>(&at), sizeof at), 0);
+      listen(mute, 0);
+      connect(queued, reinterpret_cast<sockaddr*>(&at), sizeof at);
+      bool stayed_lost = true;
+      EXPECT_TRUE(window.wait_until(
+          [&] {
+            stayed_lost = stayed_lost && window.text(ctl::response) == "LOST";
+            return socat_loop->count_lines("timed out") > 0;
+          },
+          15s));
+      EXPECT_TRUE(stayed_lost) << "COM7 was there before socat reached ser2net";
+      close(queued);
+      close(mute);
+      start_ser2net();
+    }
     // socat is back: connected, ser2net has opened the adapter's port.
     ASSERT_TRUE(window.wait_until([&] { return devices->count_lines("COM7 opened") > drop; }, 10s));
     const auto back = std::chrono::steady_clock::now();
