@@ -6,7 +6,7 @@ PACKAGES := g++ cmake ninja-build pkg-config groff-base qt6-base-dev libxkbcommo
             clang libclang-rt-14-dev xvfb xauth x11-utils imagemagick xdotool \
             dpkg-dev lintian desktop-file-utils appstream librsvg2-bin clang-format \
             orca speech-dispatcher at-spi2-core dbus-daemon dbus-bin procps \
-            libhamlib-utils
+            libhamlib-utils ser2net socat
 # The Windows program is cross-compiled and tested under Wine: `make deps-windows`.
 WINDOWS_PACKAGES := g++ cmake ninja-build groff-base googletest libgtest-dev \
                     g++-mingw-w64-x86-64-posix wine64 xvfb xauth nsis locales libhamlib-utils

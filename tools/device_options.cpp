@@ -90,7 +90,8 @@ const char* device_usage() {
          "                       up and its COM link goes, as when a USB adapter is pulled out\n"
          "  --replug-after S     plug it in again S seconds later: a new terminal, a new link\n"
          "  --help               this text\n"
-         "Reports are sent only while the console holds the adapter port (START to STOP).\n"
+         "Reports are sent only while a program has the adapter port open: the console\n"
+         "from START to STOP, or ser2net while its client is connected.\n"
          "SIGUSR1 unplugs the adapter, or plugs it in again when it is out.\n";
 }
 

@@ -123,7 +123,8 @@ void send_header(Devices& d, const std::string& my, const std::string& ur, const
   const auto frame = dv::header_report(my, ur, rpt1, rpt2);
   const std::string text =
       header_text(dv::callsign8(my), dv::callsign8(ur), dv::callsign8(rpt1), dv::callsign8(rpt2));
-  if (!d.dv_link.held_by_console()) {
+  // ser2net holds the port without claiming the terminal: open is enough.
+  if (d.dv_holders == 0 && !d.dv_link.held_by_console()) {
     log_line("DV", text + " not sent: " + d.dv_link.link_path() + " is not open");
     return;
   }

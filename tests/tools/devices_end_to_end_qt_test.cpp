@@ -4,16 +4,22 @@
 // the console sent is read back from the devices' decoded log.
 
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QTest>
 #include <cstdio>
+#include <fstream>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "adapter/link_state.h"
+#include "adapter/pacing.h"
 #include "support/devices_process.h"
 #include "support/message_box_answerer.h"
 #include "support/offscreen_qt_app.h"
@@ -215,6 +221,118 @@ TEST_F(DevicesEndToEnd, radio_behind_rigctld_absent_silent_tuned_and_refusing) {
   ASSERT_FALSE(answerer.boxes().empty());
   EXPECT_EQ(answerer.boxes()[0].text, "rigctld refused F 439550000: RPRT -5");
   EXPECT_EQ(devices->count_lines("COM8 opened"), 0u);
+}
+
+// The adapter in a remote shack, as docs/operating.md sets it up: the
+// virtual adapter on "the Pi" behind real ser2net, and on "the desktop"
+// socat's pseudo-terminal as COM7, started again by a loop whenever it ends.
+class RemoteShack : public StationTest {
+ protected:
+  void SetUp() override {
+    set_pacing_divisor_for_tests(1);  // the return is timed with the real pauses
+    const std::string pi = dir.path() + "/pi";
+    ASSERT_EQ(mkdir(pi.c_str(), 0755), 0);
+    dir.write_file("D-STAR_DV_config.txt", "QR3WMN D,F817,JP1,QR3KTA A,QR3KTA B,7");
+    dir.write_file("D-STAR_tranceiver_config.txt", "None,8,439310,-5000,PKT,Dummy ");
+    dir.write_file("headers.txt", "0.5,QR3XYZ X,CQCQCQ,QR3KTA A,QR3KTG G\n");
+    devices = std::make_unique<DevicesProcess>(
+        KESTREL8_DEVICES_PROGRAM,
+        std::vector<std::string>{"--dir", pi, "--script", dir.path() + "/headers.txt",
+                                 "--script-after-init", "--every", "0"});
+    ASSERT_TRUE(devices->wait_for_line("ready"));
+    ASSERT_EQ(symlink((pi + "/COM8").c_str(), "COM8"), 0);  // the radio stays local
+    const std::string port = std::to_string(port_ = free_loopback_port());
+    dir.write_file("ser2net.yaml",
+                   "%YAML 1.1\n---\nconnection: &adapter\n  accepter: tcp,127.0.0.1," + port +
+                       "\n  connector: serialdev," + pi +
+                       "/COM7,9600n81,local\n  options:\n    kickolduser: true\n");
+    start_ser2net();
+    // Its own process group, so that the loop and its socat end together,
+    // the loop last, taking socat's exit with it.
+    socat_loop = std::make_unique<DevicesProcess>(
+        "/usr/bin/setsid",
+        std::vector<std::string>{
+            "sh", "-c",
+            "trap exit TERM; while :; do socat tcp:127.0.0.1:" + port +
+                ",connect-timeout=5,keepalive,keepidle=10,keepintvl=10,keepcnt=3 "
+                "pty,link=COM7,raw,echo=0; sleep 1; done"});
+    ASSERT_TRUE(devices->wait_for_line("COM7 opened"));  // socat connected, ser2net opened it
+  }
+  void TearDown() override {
+    if (socat_loop) kill(-socat_loop->pid(), SIGTERM);
+    socat_loop.reset();
+  }
+  void start_ser2net() {
+    ser2net = std::make_unique<DevicesProcess>(
+        "/usr/sbin/ser2net",
+        std::vector<std::string>{"-n", "-d", "-c", dir.path() + "/ser2net.yaml"});
+  }
+  pid_t socat_pid() {
+    const std::string loop = std::to_string(socat_loop->pid());
+    std::ifstream children("/proc/" + loop + "/task/" + loop + "/children");
+    pid_t pid = -1;
+    children >> pid;
+    return pid;
+  }
+
+  int port_ = 0;
+  std::unique_ptr<DevicesProcess> devices, ser2net, socat_loop;
+  MessageBoxAnswerer answerer;
+  RealConsoleWindow window;
+};
+
+TEST_F(RemoteShack, network_drop_and_ser2net_restart_are_lost_then_configured_again) {
+  const std::string heard = "\r\nQR3XYZ X CQCQCQ   QR3KTA A QR3KTG G";
+  std::string shown = heard;
+  ASSERT_TRUE(window.open());
+  answerer.clear();  // no repeater lists here
+  window.click(ctl::start_stop);
+  EXPECT_TRUE(
+      devices->wait_for_line("DV  ROUTE RPT2=\"QR3KTG G\" RPT1=\"QR3KTA A\" UR=\"/QR3KTAB\""));
+  EXPECT_TRUE(window.wait_for_text(ctl::receiving, heard));
+  for (std::size_t drop = 1; drop <= 2; ++drop) {
+    if (drop == 1) {
+      ASSERT_EQ(kill(socat_pid(), SIGTERM), 0);  // the network drops: socat ends
+    } else {
+      ser2net->stop();
+    }
+    ASSERT_TRUE(window.wait_for_text(ctl::response, "LOST")) << "drop " << drop;
+    if (drop == 2) {
+      // Then a while with nothing answering at the port, as when the Pi is
+      // off the network: its one-place queue is taken, so socat's try hangs.
+      sockaddr_in at{
+          AF_INET, htons(static_cast<std::uint16_t>(port_)), {htonl(INADDR_LOOPBACK)}, {}};
+      const int mute = socket(AF_INET, SOCK_STREAM, 0), queued = socket(AF_INET, SOCK_STREAM, 0);
+      const int on = 1;
+      setsockopt(mute, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+      ASSERT_EQ(bind(mute, reinterpret_cast<sockaddr*>(&at), sizeof at), 0);
+      listen(mute, 0);
+      connect(queued, reinterpret_cast<sockaddr*>(&at), sizeof at);
+      bool stayed_lost = true;
+      EXPECT_TRUE(window.wait_until(
+          [&] {
+            stayed_lost = stayed_lost && window.text(ctl::response) == "LOST";
+            return socat_loop->count_lines("timed out") > 0;
+          },
+          15s));
+      EXPECT_TRUE(stayed_lost) << "COM7 was there before socat reached ser2net";
+      close(queued);
+      close(mute);
+      start_ser2net();
+    }
+    // socat is back: connected, ser2net has opened the adapter's port.
+    ASSERT_TRUE(window.wait_until([&] { return devices->count_lines("COM7 opened") > drop; }, 10s));
+    const auto back = std::chrono::steady_clock::now();
+    ASSERT_TRUE(window.wait_until([&] { return devices->count_lines("DV  ROUTE") > drop; }));
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - back;
+    std::printf("drop %zu: adapter configured %.3f s after socat's return\n", drop, took.count());
+    EXPECT_TRUE(window.wait_for_text(ctl::receiving, shown += heard));
+    EXPECT_TRUE(window.wait_for_text(ctl::response, "    "));
+  }
+  window.click(ctl::start_stop);
+  EXPECT_EQ(window.text(ctl::start_stop), "START");
+  EXPECT_FALSE(adapter_open);
+  EXPECT_TRUE(answerer.boxes().empty());
 }
 
 }  // namespace
