@@ -3,8 +3,15 @@
 #include "adapter/link_state.h"
 #include "adapter/pacing.h"
 #include "settings/station_settings.h"
+#include "transceiver/rigctld_link.h"
+#include "transceiver/rigctld_tuning.h"
 
 void reset_program_state() {
+  // No tuning of an earlier case reaches this one's view or rigctld.
+  end_rigctld_tunings();
+  await_rigctld_tunings({}, std::chrono::seconds(5));
+  // A silent rigctld is told within 3 s rather than hamlib's own times.
+  set_rigctld_wait_for_tests(std::chrono::seconds(3));
   close_adapter_link();
   close_transceiver_link();
   port_number = 0;

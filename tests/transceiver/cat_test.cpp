@@ -18,9 +18,11 @@
 #include "support/console_fixture.h"
 #include "support/pty_device.h"
 #include "support/rigctld_process.h"
+#include "support/rigctld_stand_in.h"
 #include "support/station_fixture.h"
 #include "transceiver/finished_by.h"
 #include "transceiver/rigctld_link.h"
+#include "transceiver/rigctld_tuning.h"
 #include "transceiver/transceiver_models.h"
 
 namespace {
@@ -50,6 +52,14 @@ const RecordedBox k460Box{"More than 460MHz can not handle by the Tranceiver.",
                           "Error : ", BoxOwner::window};
 std::vector<RecordedBox> boxes_if_460(bool shown) {
   return shown ? std::vector<RecordedBox>{k460Box} : std::vector<RecordedBox>{};
+}
+
+// Waits for the tuning through rigctld to end, then says whether STOP would
+// save the transceiver file.
+bool tuning_kept() {
+  EXPECT_TRUE(await_rigctld_tunings({}, std::chrono::seconds(20)));
+  const std::optional<RigctldTuned> tuned = end_rigctld_tunings();
+  return tuned ? tuned->reached : transceiver_active;
 }
 
 class CatTest : public StationTest {
@@ -202,28 +212,165 @@ TEST_F(CatTest, EveryModelInTheListTunesARepeaterAndASimplexChannelItsOwnWay) {
     set_text(station.frequency_khz, "439310");
     set_text(station.shift_khz, "-5000");
     tune_and_keep_transceiver(view);
+    EXPECT_EQ(tuning_kept(), c.model != "None") << c.model;
     EXPECT_EQ(radio.read_all(), c.repeater) << c.model;
-    EXPECT_EQ(transceiver_active, c.model != "None") << c.model;
     if (!c.rig_repeater.empty()) {
       EXPECT_EQ(rigctld.query("f o r m"), c.rig_repeater);
     }
     set_text(station.call_area, "Simplex");
     set_text(station.frequency_khz, "439537.5");
     tune_and_keep_transceiver(view);
+    tuning_kept();
     EXPECT_EQ(radio.read_all(), c.simplex) << c.model;
     if (!c.rig_simplex.empty()) {
       EXPECT_EQ(rigctld.query("f o r m"), c.rig_simplex);
     }
   }
   // A host name is looked up, the connection made again to where it leads.
-  close_rigctld_link();
   std::string by_name = rigctld.address();
   by_name.replace(0, by_name.find(':'), "localhost");
   set_text(station.transceiver_address, by_name);
   set_text(station.call_area, "JP1");
   set_text(station.frequency_khz, "439310");
   tune_and_keep_transceiver(view);
+  EXPECT_TRUE(tuning_kept());
   EXPECT_EQ(rigctld.query("f o r m"), "439310000 5000000 - FM-D 15000");
+  EXPECT_TRUE(view.boxes().empty());
+
+  // Restarted between two tunings (its radio switched off and on): the held
+  // connection has hung up, and the next tuning connects again.
+  const int port = free_loopback_port();
+  std::optional<RigctldProcess> restarted(std::in_place, std::vector<std::string>{"-m", "1"}, port);
+  ASSERT_TRUE(restarted->ready());
+  set_text(station.transceiver_address, restarted->address());
+  tune_and_keep_transceiver(view);  // the connection is held, as between picks
+  ASSERT_TRUE(await_rigctld_tunings({}, std::chrono::seconds(20)));
+  restarted.emplace(std::vector<std::string>{"-m", "1"}, port);
+  ASSERT_TRUE(restarted->ready());
+  set_text(station.frequency_khz, "439550");
+  tune_and_keep_transceiver(view);
+  EXPECT_TRUE(tuning_kept());
+  EXPECT_EQ(restarted->query("f o r m"), "439550000 5000000 - FM-D 15000");
+  EXPECT_TRUE(view.boxes().empty());
+
+  // Shared between programs with --vfo: every command names the VFO.
+  RigctldProcess with_vfo({"-m", "1", "--vfo"});
+  ASSERT_TRUE(with_vfo.ready());
+  set_text(station.transceiver_address, with_vfo.address());
+  tune_and_keep_transceiver(view);
+  EXPECT_TRUE(tuning_kept());
+  EXPECT_EQ(with_vfo.query("--vfo f currVFO o currVFO r currVFO m currVFO"),
+            "439550000 5000000 - FM-D 15000");
+  EXPECT_TRUE(view.boxes().empty());
+}
+
+// rigctld as operators meet it: radios without packet FM, servers that say
+// more or other than rigctld would, silent radios. Hilltop430 each time.
+TEST_F(CatTest, EachRigctldAnswerIsReadForItsOwnCommand) {
+  RigctldProcess rigctld;
+  ASSERT_TRUE(rigctld.ready());
+  const std::string old_channel = "\nThe radio stays on its old channel.";
+  struct Case {
+    const char* situation;
+    std::vector<StandInRule> rules;
+    std::string greeting;
+    std::string box;  // after the stand-in's address where it names it
+    bool kept;
+  } cases[] = {
+      {"a radio without packet FM", {{"+M PKTFM", "-1"}}, "", "", true},
+      {"a radio that takes neither packet FM nor FM, after an RPRT 0 on connecting",
+       {{"+M", "-1"}},
+       "RPRT 0\n",
+       "rigctld refused M FM 0: invalid parameter (RPRT -1)",
+       false},
+      {"a line after RPRT", {{"+F", "0\nRPRT -9"}}, "", "", true},
+      {"a code too large for its type",
+       {{"+F", "", "set_freq: 439310000\nRPRT -99999999999\n"}},
+       "",
+       "rigctld refused F 439310000: an error hamlib does not name (RPRT -99999999999)" +
+           old_channel,
+       false},
+      {"a malformed RPRT line",
+       {{"+F", "", "set_freq: 439310000\nRPRT zero\n"}},
+       "",
+       "A malformed RPRT line came from rigctld at @: RPRT zero" + old_channel,
+       false},
+      {"an answer too long",
+       {{"+F", "", "set_freq: 439310000\n" + std::string(5000, 'x')}},
+       "",
+       "An answer too long to be rigctld's came from @" + old_channel,
+       false},
+      {"an HTTP server",
+       {{"\\chk_vfo", "", "HTTP/1.1 400 Bad Request\r\n\r\n"}},
+       "",
+       "What answers is not rigctld, at @" + old_channel,
+       false},
+      {"a silent radio",
+       {{"+F", "", "", {}, true}},
+       "",
+       "No answer from rigctld at @" + old_channel,
+       false},
+      {"a radio that stops answering after the frequency",
+       {{"+O", "", "", {}, true}},
+       "",
+       "No answer from rigctld at @\nThe radio has the new frequency but keeps its old shift.",
+       false},
+  };
+  for (const Case& c : cases) {
+    RigctldStandIn stand_in(rigctld.address(), c.rules, c.greeting);
+    set_text(station.transceiver_address, stand_in.address());
+    set_text(station.transceiver_model, "rigctld");
+    view.clear_boxes();
+    tune_and_keep_transceiver(view);
+    EXPECT_EQ(tuning_kept(), c.kept) << c.situation;
+    std::string box = c.box;
+    if (const std::size_t at = box.find('@'); at != std::string::npos) {
+      box.replace(at, 1, stand_in.address());
+    }
+    const std::vector<RecordedBox> boxes = view.boxes();
+    EXPECT_EQ(boxes.size(), box.empty() ? 0u : 1u) << c.situation;
+    if (!boxes.empty()) EXPECT_EQ(boxes[0].text, box) << c.situation;
+    if (&c == &cases[0]) EXPECT_EQ(rigctld.query("m"), "FM 15000");  // FM, its own width
+  }
+  for (const char* address :
+       {"127.0.0.1", "127.0.0.1:", "127.0.0.1:99999", "127.0.0.1:110976", "127.0.0.1:0", ":4532"}) {
+    set_text(station.transceiver_address, address);
+    view.clear_boxes();
+    tune_and_keep_transceiver(view);
+    EXPECT_FALSE(tuning_kept()) << address;
+    EXPECT_EQ(view.boxes(), (std::vector<RecordedBox>{
+                                {std::string("The rigctld address is not HOST:PORT (a port from 1 "
+                                             "to 65535): ") +
+                                     address + old_channel,
+                                 "TRX rigctld error", BoxOwner::none}}))
+        << address;
+  }
+}
+
+// A slow radio: the window's thread never waits, the repeater picked last is
+// the one tuned, and STOP ends a tuning at once.
+TEST_F(CatTest, TuningThroughRigctldNeverHoldsTheWindow) {
+  RigctldProcess rigctld;
+  ASSERT_TRUE(rigctld.ready());
+  RigctldStandIn slow(rigctld.address(), {}, {}, std::chrono::milliseconds(300));
+  set_text(station.transceiver_model, "rigctld");
+  set_text(station.transceiver_address, slow.address());
+  tune_and_keep_transceiver(view);
+  set_text(station.frequency_khz, "439550");
+  tune_and_keep_transceiver(view);
+  EXPECT_TRUE(rigctld_tuning_under_way());
+  EXPECT_TRUE(tuning_kept());
+  EXPECT_EQ(rigctld.query("f"), "439550000");
+  EXPECT_TRUE(view.boxes().empty());
+
+  RigctldStandIn stuck(rigctld.address(), {{"+F", "", "", std::chrono::seconds(10)}});
+  set_text(station.transceiver_address, stuck.address());
+  tune_and_keep_transceiver(view);
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  const std::optional<RigctldTuned> tuned = end_rigctld_tunings();
+  EXPECT_TRUE(await_rigctld_tunings({}, std::chrono::seconds(1)));
+  ASSERT_TRUE(tuned.has_value());
+  EXPECT_FALSE(tuned->reached);
   EXPECT_TRUE(view.boxes().empty());
 }
 
