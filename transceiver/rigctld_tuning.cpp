@@ -79,9 +79,8 @@ void end_tuning_thread_at_exit() {
   shared.quit = true;
   shared.close_link = true;
   shared.changed.notify_all();
-  const bool idle = shared.changed.wait_for(hold, std::chrono::seconds(2), [] {
-    return !shared.busy && !shared.close_link;
-  });
+  const bool idle = shared.changed.wait_for(hold, std::chrono::seconds(2),
+                                            [] { return !shared.busy && !shared.close_link; });
   hold.unlock();
   if (idle) {
     tuning_thread.join();

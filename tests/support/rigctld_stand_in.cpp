@@ -53,14 +53,17 @@ std::string read_answer(int fd, bool extended) {
 }  // namespace
 
 RigctldStandIn::RigctldStandIn(std::string rigctld_address, std::vector<StandInRule> rules,
-                               std::string greeting, std::chrono::milliseconds every_answer)
+                               std::string greeting, std::chrono::milliseconds every_answer,
+                               int port)
     : upstream_(std::move(rigctld_address)),
       rules_(std::move(rules)),
       greeting_(std::move(greeting)),
       every_answer_(every_answer) {
   listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in a{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
+  sockaddr_in a{AF_INET, htons(static_cast<std::uint16_t>(port)), {htonl(INADDR_LOOPBACK)}, {}};
   socklen_t length = sizeof a;
+  const int reuse = 1;
+  ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
   ::bind(listener_, reinterpret_cast<sockaddr*>(&a), sizeof a);
   ::listen(listener_, 4);
   ::getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &length);

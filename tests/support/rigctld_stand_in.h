@@ -1,7 +1,8 @@
 #pragma once
 // A scripted stand-in for rigctld: it listens on a free loopback port and
 // passes each line to a real rigctld, its answer back, except where a rule
-// names the line: then it refuses, delays, or answers with bytes of its own.
+// names the line: then it refuses, delays, or answers with bytes of its own. It listens on a free
+// loopback port unless given one.
 
 #include <atomic>
 #include <chrono>
@@ -23,7 +24,8 @@ class RigctldStandIn {
   // each answer that no rule names.
   RigctldStandIn(std::string rigctld_address, std::vector<StandInRule> rules,
                  std::string greeting = {},
-                 std::chrono::milliseconds every_answer = std::chrono::milliseconds(0));
+                 std::chrono::milliseconds every_answer = std::chrono::milliseconds(0),
+                 int port = 0);
   ~RigctldStandIn();
   RigctldStandIn(const RigctldStandIn&) = delete;
   RigctldStandIn& operator=(const RigctldStandIn&) = delete;
