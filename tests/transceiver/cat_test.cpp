@@ -20,6 +20,7 @@
 #include "support/rigctld_process.h"
 #include "support/rigctld_stand_in.h"
 #include "support/station_fixture.h"
+#include "support/wait_until.h"
 #include "transceiver/finished_by.h"
 #include "transceiver/rigctld_link.h"
 #include "transceiver/rigctld_tuning.h"
@@ -374,6 +375,24 @@ TEST_F(CatTest, TuningThroughRigctldNeverHoldsTheWindow) {
   EXPECT_EQ(dir.read_file("D-STAR_tranceiver_config.txt"),
             "rigctld,8,439550,-5000,PKT," + stuck.address());
   EXPECT_TRUE(view.boxes().empty());
+
+  // A box waiting for OK longer than any wait: the next command still gets
+  // its whole wait, and no false "No answer" follows.
+  set_rigctld_wait_for_tests(std::chrono::milliseconds(300));
+  RigctldStandIn refusing(rigctld.address(), {{"+F", "-9"}});
+  set_text(station.transceiver_address, refusing.address());
+  set_text(station.call_area, "Simplex");
+  view.act_as_window_thread();
+  tune_and_keep_transceiver(view);
+  ASSERT_TRUE(wait_until([&] { return view.request_waiting(); }));
+  std::this_thread::sleep_for(std::chrono::milliseconds(600));
+  EXPECT_TRUE(await_rigctld_tunings([&] { view.pump(); }, std::chrono::seconds(5)));
+  EXPECT_EQ(
+      view.boxes(),
+      (std::vector<RecordedBox>{{"rigctld refused F 439700000: command rejected by the rig (RPRT "
+                                 "-9)\nThe radio stays on its old channel.",
+                                 "TRX rigctld error", BoxOwner::none}}));
+  EXPECT_TRUE(tuning_kept());  // simplex: right on any frequency
 }
 
 // A lookup that has not answered by its deadline no longer holds the caller.
