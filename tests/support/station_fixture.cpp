@@ -7,10 +7,8 @@
 #include "transceiver/rigctld_tuning.h"
 
 void reset_program_state() {
-  // No tuning of an earlier case reaches this one's view or rigctld.
-  end_rigctld_tunings();
+  end_rigctld_tunings();  // never reaching the next case's view
   await_rigctld_tunings({}, std::chrono::seconds(5));
-  // A silent rigctld is told within 3 s rather than hamlib's own times.
   set_rigctld_wait_for_tests(std::chrono::seconds(3));
   close_adapter_link();
   close_transceiver_link();

@@ -96,15 +96,13 @@ TEST(ConsoleUnderWine, StartHearStopAndExitAgainstTheVirtualDevices) {
   EXPECT_EQ(console.wait_for_exit(std::chrono::seconds(20)), 0) << "EXIT did not end the program";
 }
 
-// Model rigctld through Winsock: the Linux rigctld on 127.0.0.1, behind a
-// stand-in that takes 0.3 s an answer and refuses packet FM as a TM-V71's
-// backend does, is tuned to FM; COM8 is never opened, and STOP keeps the
-// address.
+// Model rigctld through Winsock: the Linux rigctld on 127.0.0.1, slow and
+// without packet FM, is tuned to FM; COM8 is never opened, STOP keeps the address.
 TEST(ConsoleUnderWine, StartTunesTheRadioThroughTheLinuxRigctld) {
   ASSERT_TRUE(wine_ready()) << "WINEPREFIX must name a prefix; run make test-windows";
   RigctldProcess rigctld;
   ASSERT_TRUE(rigctld.ready());
-  RigctldStandIn no_packet_fm(rigctld.address(), {{"+M PKTFM", "-1"}}, {},
+  RigctldStandIn no_packet_fm(rigctld.address(), {{"+M PKTFM", "set_mode: PKTFM 0\nRPRT -1\n"}},
                               std::chrono::milliseconds(300));
   const std::string radio = "rigctld,8,439310,-5000,PKT," + no_packet_fm.address();
   TempWorkdir dir;
