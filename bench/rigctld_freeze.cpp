@@ -49,14 +49,14 @@ int main(int argc, char** argv) {
   } servers[] = {
       {"quick", {}, 0ms},
       {"1.5 s an answer", {}, 1500ms},
-      {"silent", {{"\\chk_vfo", "", "", {}, true}}, 0ms},
-      {"garbage", {{"\\chk_vfo", "", "\x01\x02garbage without end"}}, 0ms},
+      {"silent", {{"\\chk_vfo"}}, 0ms},
+      {"garbage", {{"\\chk_vfo", "\x01\x02garbage without end"}}, 0ms},
   };
   RecordingView view;
   set_text(station.transceiver_model, "rigctld");
   double longest = 0;
   for (const Server& server : servers) {
-    RigctldStandIn stand_in(rigctld.address(), server.rules, {}, server.every_answer);
+    RigctldStandIn stand_in(rigctld.address(), server.rules, server.every_answer);
     set_text(station.transceiver_address, stand_in.address());
     std::vector<double> held;
     for (int run = 0; run < options.runs; ++run) {

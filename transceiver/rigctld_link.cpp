@@ -147,6 +147,11 @@ struct AnswerReader {
     return Answer::pending;
   }
 
+  // No answer came in time: bytes no rigctld would send say it is not rigctld.
+  Answer cut_short(Answer otherwise) const {
+    return stranger || !received.empty() ? Answer::stranger : otherwise;
+  }
+
   static bool looks_like_rigctld(std::string_view line) {
     if (line.starts_with("RPRT ")) return true;
     const std::size_t colon = line.find(':');
@@ -190,10 +195,10 @@ Answer exchange(const std::string& text, AnswerReader& reader) {
   for (;;) {
     if (const Answer seen = reader.look(); seen != Answer::pending) return seen;
     if (!wanted()) return Answer::silent;
-    if (left().count() == 0) return reader.stranger ? Answer::stranger : Answer::silent;
+    if (left().count() == 0) return reader.cut_short(Answer::silent);
     if (rigctld.receive(reader.received, left()) == TcpConnection::Received::hung_up) {
       if (const Answer seen = reader.look(); seen != Answer::pending) return seen;
-      return reader.stranger ? Answer::stranger : Answer::hung_up;
+      return reader.cut_short(Answer::hung_up);
     }
   }
 }

@@ -45,6 +45,7 @@ void tuning_loop() {
     if (shared.close_link) {
       shared.close_link = false;
       close_rigctld_link();
+      shared.changed.notify_all();
       continue;
     }
     if (shared.quit) return;
