@@ -167,8 +167,8 @@ TEST_F(DevicesEndToEnd, start_hear_call_back_unknown_repeater_and_stop) {
 // never answers: one box each naming the address, and the link runs.
 // A real rigctld behind a stand-in taking 1.5 s an answer is tuned at START,
 // while the caller heard shows and the operator's typing is taken, and again
-// for a picked repeater; STOP keeps its address. A backend that gives up at once refuses with
-// hamlib's code and words, and the file stays as it was.
+// for a picked repeater; STOP keeps its address. A backend that gives up at
+// once refuses with hamlib's code and words, and the file stays as it was.
 TEST_F(DevicesEndToEnd, radio_behind_rigctld_absent_silent_tuned_and_refusing) {
   const int port = free_loopback_port();
   const std::string address = "127.0.0.1:" + std::to_string(port);
