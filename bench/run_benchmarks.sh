@@ -104,6 +104,13 @@ row "START overhead (wall time less $(fmt "$pauses" '%.2f') ms of pauses, $runs 
     "median $(fmt "$over" '%.2f') ms, worst $(fmt "$worst" '%.2f') ms, processor $(fmt "$cpu" '%.2f') ms" \
     "< 20 ms" "$(judge "$over" lt 20 "$(why "$work/start.out")")"
 
+# The longest a tuning through rigctld holds the window's thread.
+measure "window held by tunings through rigctld (quick, slow, silent, garbage, absent) ..." \
+  "$work/rigctld.out" "$bin/rigctld_freeze" --runs 3
+freeze=$(result "$work/rigctld.out" rigctld_freeze_max_ms)
+row "Window held by a tuning through rigctld (start, pick, STOP; quick, 1.5 s an answer, silent, garbage, absent)" \
+    "worst $(fmt "$freeze" '%.2f') ms" "< 50 ms" "$(judge "$freeze" lt 50 "$(why "$work/rigctld.out")")"
+
 # Idle cost of the receive loop alone, and how long stopping it takes.
 measure "receive loop idle, $idle s, then 20 stops ..." "$work/idle.out" "$bin/receive_idle" --seconds "$idle"
 pct=$(result "$work/idle.out" receive_idle_cpu_percent)

@@ -14,7 +14,7 @@
 #include "settings/settings_files.h"
 #include "settings/station_settings.h"
 #include "transceiver/cat.h"
-#include "transceiver/rigctld_link.h"
+#include "transceiver/rigctld_tuning.h"
 #include "transceiver/transceiver_models.h"
 
 namespace {
@@ -25,6 +25,9 @@ constexpr int kPortTextChars = 9;
 constexpr int kMessageChars = 20;
 // The longest a stop waits for a stalled disk to take the heard lines.
 constexpr auto kHeardLogDrain = std::chrono::seconds(2);
+// A given-up tuning lets go of the window within milliseconds, unless a box
+// of its own waits for OK.
+constexpr auto kTuningLetsGo = std::chrono::milliseconds(500);
 
 void clear_list(ConsoleView& view, int id) {
   for (int n = view.list_count(id); n > 0; --n) view.list_remove(id, 0);
@@ -90,6 +93,8 @@ void tune_and_keep_transceiver(ConsoleView& view) {
       break;
     case TuningOutcome::not_tuned:
     case TuningOutcome::failed:
+    // Through rigctld the tuning thread's outcome decides, at STOP.
+    case TuningOutcome::under_way:
       transceiver_active = false;
       break;
   }
@@ -183,12 +188,17 @@ void stop_adapter_side(ConsoleView& view, const DisplayPump& pump) {
 }
 
 void stop_transceiver_side(ConsoleView& view) {
+  // A tuning through rigctld still under way ends here; the last one that
+  // ended decides, and its channel is what the radio was last tuned to.
+  if (const std::optional<RigctldTuned> tuned = end_rigctld_tunings()) {
+    if (tuned->reached) save_transceiver_settings(view, tuned->frequency_khz, tuned->shift_khz);
+    transceiver_active = false;
+  }
   if (transceiver_active) {
     transceiver_active = false;
     save_transceiver_settings(view);
   }
   close_transceiver_link();
-  close_rigctld_link();
 }
 
 void on_start_stop(ConsoleView& view, const DisplayPump& pump) {
@@ -204,7 +214,7 @@ void on_start_stop(ConsoleView& view, const DisplayPump& pump) {
   if (adapter_open) start_receive_loop(view);
   // A port still held from an earlier START would refuse this one.
   close_transceiver_link();
-  close_rigctld_link();
+  end_rigctld_tunings();
   // rigctld holds the radio's port itself; the tuning connects to it.
   if (!tuned_through_rigctld()) {
     open_transceiver_port(view, view.get_text(ctl::transceiver_port, kPortTextChars));
@@ -219,6 +229,8 @@ void on_start_stop(ConsoleView& view, const DisplayPump& pump) {
 void on_exit(ConsoleView& view, const DisplayPump& pump) {
   stop_adapter_side(view, pump);
   stop_transceiver_side(view);
+  // The window goes next: the tuning thread lets go of it first.
+  await_rigctld_tunings(pump, kTuningLetsGo);
 }
 
 void end_link_unattended() {

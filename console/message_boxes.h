@@ -31,6 +31,17 @@ inline constexpr BoxText above_460_mhz{"More than 460MHz can not handle by the T
 inline constexpr BoxText adapter_closed{"DV adapter port has been closed", "ERROR"};
 inline constexpr BoxText rigctld_silent{"No answer from rigctld at ", "TRX rigctld error"};
 inline constexpr BoxText rigctld_refused{"rigctld refused ", "TRX rigctld error"};
+inline constexpr BoxText rigctld_not_host_port{
+    "The rigctld address is not HOST:PORT (a port from 1 to 65535): ", "TRX rigctld error"};
+inline constexpr BoxText rigctld_too_long{"An answer too long to be rigctld's came from ",
+                                          "TRX rigctld error"};
+inline constexpr BoxText rigctld_malformed{"A malformed RPRT line came from rigctld at ",
+                                           "TRX rigctld error"};
+inline constexpr BoxText rigctld_stranger{"What answers is not rigctld, at ", "TRX rigctld error"};
+// Added to a rigctld box when the tuning ends there.
+inline constexpr std::string_view radio_on_old_channel = "\nThe radio stays on its old channel.";
+inline constexpr std::string_view radio_on_new_frequency_only =
+    "\nThe radio has the new frequency but keeps its old shift.";
 inline constexpr BoxText heard_log_unwritten{"The heard log ", "Heard log"};
 }  // namespace box
 

@@ -212,10 +212,14 @@ std::string transceiver_address_to_save() {
 }  // namespace
 
 void save_transceiver_settings(ConsoleView& view) {
+  save_transceiver_settings(view, station.frequency_khz.view(), station.shift_khz.view());
+}
+
+void save_transceiver_settings(ConsoleView& view, std::string_view frequency_khz,
+                               std::string_view shift_khz) {
   const std::string line =
-      joined({station.transceiver_model.view(), station.transceiver_port.view(),
-              station.frequency_khz.view(), station.shift_khz.view(), station.mode.view(),
-              transceiver_address_to_save()});
+      joined({station.transceiver_model.view(), station.transceiver_port.view(), frequency_khz,
+              shift_khz, station.mode.view(), transceiver_address_to_save()});
   if (!save_file_whole(kTransceiverSettingsFile, line)) {
     show_box(view, box::transceiver_file_unsaved, kTransceiverSettingsFile);
   }

@@ -32,3 +32,7 @@ void parse_settings_line(ConsoleView& view, std::string_view line, SettingsKind 
 
 void save_adapter_settings(ConsoleView& view);
 void save_transceiver_settings(ConsoleView& view);
+// The same with the channel the radio was last tuned to, when the record has
+// moved on to one it was not.
+void save_transceiver_settings(ConsoleView& view, std::string_view frequency_khz,
+                               std::string_view shift_khz);

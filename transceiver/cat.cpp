@@ -11,6 +11,7 @@
 #include "console/stderr_view.h"
 #include "settings/station_settings.h"
 #include "transceiver/rigctld_link.h"
+#include "transceiver/rigctld_tuning.h"
 #include "transceiver/transceiver_models.h"
 
 namespace {
@@ -161,7 +162,9 @@ TuneStep cat_mode(ConsoleView&, Mode mode) {
 
 // rigctld answers once its radio has taken a command: the answer is the pause.
 TuneStep rig_frequency(ConsoleView& view, std::int64_t hz) {
-  return rigctld_command(view, "F " + std::to_string(hz));
+  const TuneStep step = rigctld_command(view, "F " + std::to_string(hz));
+  if (step == TuneStep::sent) note_channel_so_far(ChannelSoFar::new_frequency_old_shift);
+  return step;
 }
 
 TuneStep rig_offset(ConsoleView& view, std::int64_t hz) {
@@ -171,14 +174,22 @@ TuneStep rig_offset(ConsoleView& view, std::int64_t hz) {
 void rig_before_direction() {}
 
 TuneStep rig_direction(ConsoleView& view, Shift shift) {
-  return rigctld_command(view, shift == Shift::minus  ? "R -"
-                               : shift == Shift::plus ? "R +"
-                                                      : "R 0");
+  const TuneStep step = rigctld_command(view, shift == Shift::minus  ? "R -"
+                                              : shift == Shift::plus ? "R +"
+                                                                     : "R 0");
+  if (step == TuneStep::sent) note_channel_so_far(ChannelSoFar::new_channel);
+  return step;
 }
 
 TuneStep rig_mode(ConsoleView& view, Mode mode) {
-  // Passband 0: the radio's own width for the mode.
-  return rigctld_command(view, mode == Mode::fm ? "M FM 0" : "M PKTFM 0");
+  // Passband 0: the radio's own width for the mode. Radios without packet
+  // FM (hamlib's TM-D710 and TM-V71 backends refuse it) carry 9600-baud
+  // data through their data jack in FM.
+  if (mode == Mode::pkt) {
+    const TuneStep packet = rigctld_command(view, "M PKTFM 0", RefusalBox::none);
+    if (packet != TuneStep::refused) return packet;
+  }
+  return rigctld_command(view, "M FM 0");
 }
 
 constexpr RadioCommands kCatCommands{kCatStepHz,           cat_frequency, cat_offset,
@@ -295,28 +306,39 @@ TuneStep send_cat_mode(std::string_view text) {
 
 TuningOutcome tune_transceiver(ConsoleView& view) {
   const TransceiverModel* model = find_transceiver_model(station.transceiver_model.view());
+  // Any other model tunes without rigctld: a rigctld tuning still under way
+  // from an earlier pick is given up.
+  if (!model || model->tuning != TuningKind::rigctld) end_rigctld_tunings();
   if (!model || model->tuning == TuningKind::none) return TuningOutcome::not_tuned;
-  if (model->tuning == TuningKind::rigctld && !begin_rigctld_tuning(view)) {
-    return TuningOutcome::failed;
+  ChannelToTune channel{std::string(station.frequency_khz.view()),
+                        std::string(station.shift_khz.view()), is_simplex()};
+  if (model->tuning == TuningKind::rigctld) {
+    order_rigctld_tuning(view, {rigctld_address(), std::move(channel)});
+    return TuningOutcome::under_way;
   }
+  return tune_channel(view, *model, channel);
+}
+
+TuningOutcome tune_channel(ConsoleView& view, const TransceiverModel& model,
+                           const ChannelToTune& channel) {
   TuningSteps steps;
-  if (!is_simplex()) {
+  if (!channel.simplex) {
     // A shift goes only with the frequency it belongs to, and a direction only
     // with its offset: otherwise the radio would transmit off its repeater's
     // input. After a refusal it keeps its whole previous repeater setting.
-    if (steps.add(tune_frequency(view, *model, station.frequency_khz.view())) == TuneStep::sent &&
-        steps.add(tune_offset(view, *model, station.shift_khz.view())) == TuneStep::sent) {
-      steps.add(tune_direction(view, *model, station.shift_khz.view()));
+    if (steps.add(tune_frequency(view, model, channel.frequency_khz)) == TuneStep::sent &&
+        steps.add(tune_offset(view, model, channel.shift_khz)) == TuneStep::sent) {
+      steps.add(tune_direction(view, model, channel.shift_khz));
     }
-    steps.add(tune_mode(view, *model, "PKT"));
+    steps.add(tune_mode(view, model, "PKT"));
     return steps.outcome;
   }
   // Offset 0 and simplex are right on any frequency, so each step runs.
-  steps.add(tune_frequency(view, *model, station.frequency_khz.view()));
-  steps.add(tune_offset(view, *model, "000000"));
-  steps.add(tune_direction(view, *model, "SIMPLEX"));
-  steps.add(tune_mode(view, *model, "PKT"));
+  steps.add(tune_frequency(view, model, channel.frequency_khz));
+  steps.add(tune_offset(view, model, "000000"));
+  steps.add(tune_direction(view, model, "SIMPLEX"));
+  steps.add(tune_mode(view, model, "PKT"));
   return steps.outcome;
 }
 
-bool transceiver_link_open() { return transceiver_port_handle.is_open() || rigctld_connected(); }
+bool transceiver_link_open() { return transceiver_port_handle.is_open(); }

@@ -6,9 +6,11 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "console/console_view.h"
+#include "transceiver/transceiver_models.h"
 
 struct CatCommand {
   std::array<std::uint8_t, 4> parameters{};
@@ -40,11 +42,23 @@ enum class TuningOutcome {
   sent,       // every command was sent
   refused,    // at least one command was refused
   failed,     // rigctld is not there or stopped answering
+  under_way,  // handed to the tuning thread (rigctld_tuning.h)
+};
+
+// What one tuning tunes, as the station record held it when it was asked for.
+struct ChannelToTune {
+  std::string frequency_khz;
+  std::string shift_khz;
+  bool simplex = false;
 };
 
 // The transceiver half of START, and of a repeater picked while the link
 // runs: frequency, offset, shift direction, mode, for the chosen model.
 TuningOutcome tune_transceiver(ConsoleView& view);
 
-// The radio can be reached: its COM port, or its rigctld connection, is open.
+// The four commands for one channel, on the caller's thread.
+TuningOutcome tune_channel(ConsoleView& view, const TransceiverModel& model,
+                           const ChannelToTune& channel);
+
+// The radio's COM port is open.
 bool transceiver_link_open();

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -17,9 +18,10 @@ class TcpConnection {
   TcpConnection& operator=(const TcpConnection&) = delete;
 
   // Connected within `limit`, or not open: the host is unknown, nothing
-  // listens there, or it did not take the connection in time.
+  // listens there, it did not take the connection in time, or `wanted`
+  // (asked every few milliseconds) turned false.
   static TcpConnection open(const std::string& host, const std::string& port,
-                            std::chrono::milliseconds limit);
+                            std::chrono::milliseconds limit, const std::function<bool()>& wanted);
   bool is_open() const { return socket_ != kNoSocket; }
   void close();
 

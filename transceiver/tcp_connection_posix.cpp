@@ -4,6 +4,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "transceiver/address_lookup.h"
@@ -12,28 +13,35 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+// How often a wait asks whether it is still wanted.
+constexpr int kWantedCheckMs = 20;
 
 int milliseconds_left(Clock::time_point end) {
   const auto left = std::chrono::ceil<std::chrono::milliseconds>(end - Clock::now());
   return left.count() > 0 ? static_cast<int>(left.count()) : 0;
 }
 
-// Waits for `events` on the socket until `end`; false when time ran out.
-bool wait_for(int fd, short events, Clock::time_point end) {
+// Waits for `events` on the socket until `end`, asking `wanted` every few
+// milliseconds; false when time ran out or the wait is no longer wanted.
+bool wait_for(int fd, short events, Clock::time_point end,
+              const std::function<bool()>& wanted = {}) {
   for (;;) {
     pollfd p{fd, events, 0};
-    const int n = ::poll(&p, 1, milliseconds_left(end));
+    const int left = milliseconds_left(end);
+    const int n = ::poll(&p, 1, wanted ? std::min(left, kWantedCheckMs) : left);
     if (n > 0) return true;
-    if (n == 0 || errno != EINTR) return false;
+    if (n < 0 && errno != EINTR) return false;
+    if (milliseconds_left(end) == 0 || (wanted && !wanted())) return false;
   }
 }
 
-int connect_within(const addrinfo& address, Clock::time_point end) {
+int connect_within(const addrinfo& address, Clock::time_point end,
+                   const std::function<bool()>& wanted) {
   const int fd = ::socket(address.ai_family, address.ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   if (fd < 0) return -1;
   if (::connect(fd, address.ai_addr, address.ai_addrlen) == 0) return fd;
   int error = errno;
-  if (error == EINPROGRESS && wait_for(fd, POLLOUT, end)) {
+  if (error == EINPROGRESS && wait_for(fd, POLLOUT, end, wanted)) {
     socklen_t length = sizeof error;
     if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0) error = errno;
     if (error == 0) return fd;
@@ -45,16 +53,17 @@ int connect_within(const addrinfo& address, Clock::time_point end) {
 }  // namespace
 
 TcpConnection TcpConnection::open(const std::string& host, const std::string& port,
-                                  std::chrono::milliseconds limit) {
+                                  std::chrono::milliseconds limit,
+                                  const std::function<bool()>& wanted) {
   const auto end = Clock::now() + limit;
   addrinfo hints{};
   hints.ai_family = AF_UNSPEC;
   hints.ai_socktype = SOCK_STREAM;
   hints.ai_flags = AI_NUMERICSERV;
-  const Addresses found = addresses_of(host, port, hints, end);
+  const Addresses found = addresses_of(host, port, hints, end, wanted);
   int fd = -1;
   for (const addrinfo* a = found.get(); a && fd < 0 && Clock::now() < end; a = a->ai_next) {
-    fd = connect_within(*a, end);
+    fd = connect_within(*a, end, wanted);
   }
   return fd < 0 ? TcpConnection() : TcpConnection(fd);
 }

@@ -1,12 +1,16 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
+#include <algorithm>
+
 #include "transceiver/address_lookup.h"
 #include "transceiver/tcp_connection.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
+// How often a wait asks whether it is still wanted.
+constexpr auto kWantedCheck = std::chrono::milliseconds(20);
 
 // Winsock is taken once for the whole run and given back at its end.
 bool winsock_ready() {
@@ -24,27 +28,33 @@ timeval time_left(Clock::time_point end) {
 }
 
 // Waits until the socket can be written (or, with `for_reading`, read)
-// until `end`; false when time ran out or the connection failed.
-bool wait_for(SOCKET s, bool for_reading, Clock::time_point end) {
-  fd_set ready;
-  fd_set failed;
-  FD_ZERO(&ready);
-  FD_ZERO(&failed);
-  FD_SET(s, &ready);
-  FD_SET(s, &failed);
-  timeval limit = time_left(end);
-  const int n =
-      select(0, for_reading ? &ready : nullptr, for_reading ? nullptr : &ready, &failed, &limit);
-  return n > 0 && FD_ISSET(s, &ready) && !FD_ISSET(s, &failed);
+// until `end`, asking `wanted` every few milliseconds; false when time ran
+// out, the connection failed or the wait is no longer wanted.
+bool wait_for(SOCKET s, bool for_reading, Clock::time_point end,
+              const std::function<bool()>& wanted = {}) {
+  for (;;) {
+    fd_set ready;
+    fd_set failed;
+    FD_ZERO(&ready);
+    FD_ZERO(&failed);
+    FD_SET(s, &ready);
+    FD_SET(s, &failed);
+    timeval limit = time_left(wanted ? std::min(end, Clock::now() + kWantedCheck) : end);
+    const int n =
+        select(0, for_reading ? &ready : nullptr, for_reading ? nullptr : &ready, &failed, &limit);
+    if (n != 0) return n > 0 && FD_ISSET(s, &ready) && !FD_ISSET(s, &failed);
+    if (Clock::now() >= end || (wanted && !wanted())) return false;
+  }
 }
 
-SOCKET connect_within(const addrinfo& address, Clock::time_point end) {
+SOCKET connect_within(const addrinfo& address, Clock::time_point end,
+                      const std::function<bool()>& wanted) {
   SOCKET s = socket(address.ai_family, address.ai_socktype, address.ai_protocol);
   if (s == INVALID_SOCKET) return s;
   u_long non_blocking = 1;
   if (ioctlsocket(s, FIONBIO, &non_blocking) == 0 &&
       (connect(s, address.ai_addr, static_cast<int>(address.ai_addrlen)) == 0 ||
-       (WSAGetLastError() == WSAEWOULDBLOCK && wait_for(s, false, end)))) {
+       (WSAGetLastError() == WSAEWOULDBLOCK && wait_for(s, false, end, wanted)))) {
     return s;
   }
   closesocket(s);
@@ -54,7 +64,8 @@ SOCKET connect_within(const addrinfo& address, Clock::time_point end) {
 }  // namespace
 
 TcpConnection TcpConnection::open(const std::string& host, const std::string& port,
-                                  std::chrono::milliseconds limit) {
+                                  std::chrono::milliseconds limit,
+                                  const std::function<bool()>& wanted) {
   if (!winsock_ready()) return {};
   const auto end = Clock::now() + limit;
   addrinfo hints{};
@@ -62,11 +73,11 @@ TcpConnection TcpConnection::open(const std::string& host, const std::string& po
   hints.ai_socktype = SOCK_STREAM;
   hints.ai_protocol = IPPROTO_TCP;
   hints.ai_flags = AI_NUMERICSERV;
-  const Addresses found = addresses_of(host, port, hints, end);
+  const Addresses found = addresses_of(host, port, hints, end, wanted);
   SOCKET s = INVALID_SOCKET;
   for (const addrinfo* a = found.get(); a && s == INVALID_SOCKET && Clock::now() < end;
        a = a->ai_next) {
-    s = connect_within(*a, end);
+    s = connect_within(*a, end, wanted);
   }
   return s == INVALID_SOCKET ? TcpConnection() : TcpConnection(static_cast<std::intptr_t>(s));
 }

@@ -14,12 +14,12 @@ constexpr auto kSpinForAnswer = std::chrono::microseconds(300);
 }  // namespace
 
 void WindowThreadBridge::call(const std::function<void()>& request) {
+  Waiting waiting{&request};
   std::unique_lock lock(mutex_);
-  finished_.wait(lock, [this] { return closed_ || pending_.load() == nullptr; });
   if (closed_) return;
-  pending_.store(&request);
-  const std::uint64_t ticket = ++issued_;
-  const bool wake = !serving_ && !wake_posted_;
+  queue_.push_back(&waiting);
+  queued_.fetch_add(1);
+  const bool wake = !polling_ && !wake_posted_;
   if (wake) wake_posted_ = true;
   lock.unlock();
   if (wake)
@@ -27,53 +27,51 @@ void WindowThreadBridge::call(const std::function<void()>& request) {
         this, [this] { serve(); }, Qt::QueuedConnection);
 
   const auto spin_end = Clock::now() + kSpinForAnswer;
-  while (completed_.load() < ticket && Clock::now() < spin_end) std::this_thread::yield();
+  while (!waiting.done.load() && Clock::now() < spin_end) std::this_thread::yield();
   lock.lock();
-  finished_.wait(lock, [&] { return closed_ || completed_.load() >= ticket; });
+  finished_.wait(lock, [&] { return closed_ || waiting.done.load(); });
 }
 
 void WindowThreadBridge::close() {
   {
     std::lock_guard lock(mutex_);
     closed_ = true;
-    pending_.store(nullptr);
+    queue_.clear();
+    queued_.store(0);
   }
   finished_.notify_all();
 }
 
 void WindowThreadBridge::serve() {
-  // A request may run a nested event loop (a message box); the request
-  // under way must not be started a second time from there.
-  if (inside_serve_) return;
-  {
-    std::lock_guard lock(mutex_);
-    if (closed_) return;
-    serving_ = true;
-    wake_posted_ = false;
-  }
-  inside_serve_ = true;
+  std::unique_lock lock(mutex_);
+  wake_posted_ = false;
+  // A serve() inside a request's message box leaves the polling to the
+  // one it returns to.
+  const bool outer_polling = polling_;
+  polling_ = true;
   auto last = Clock::now();
   for (;;) {
-    if (const std::function<void()>* request = pending_.load()) {
-      (*request)();
-      {
-        std::lock_guard lock(mutex_);
-        pending_.store(nullptr);
-        completed_.fetch_add(1);
-      }
+    if (closed_) break;
+    if (!queue_.empty()) {
+      // Taken off the queue before it runs: a message box it opens serves
+      // the next request, never this one a second time.
+      Waiting* waiting = queue_.front();
+      queue_.pop_front();
+      queued_.fetch_sub(1);
+      polling_ = false;
+      lock.unlock();
+      (*waiting->request)();
+      lock.lock();
+      waiting->done.store(true);
       finished_.notify_all();
+      polling_ = true;
       last = Clock::now();
       continue;
     }
-    if (Clock::now() - last >= kStayForNext) {
-      std::lock_guard lock(mutex_);
-      if (pending_.load() == nullptr) {
-        serving_ = false;
-        inside_serve_ = false;
-        return;
-      }
-      continue;
-    }
-    std::this_thread::yield();
+    if (Clock::now() - last >= kStayForNext) break;
+    lock.unlock();
+    while (queued_.load() == 0 && Clock::now() - last < kStayForNext) std::this_thread::yield();
+    lock.lock();
   }
+  polling_ = outer_polling;
 }

@@ -1,14 +1,17 @@
 #pragma once
-// Carries the receive thread's display requests to the window's thread,
-// which carries each out while the receive thread waits. A header line is
-// 36 requests in a row, so once woken the window's thread waits a few
-// hundred microseconds for the next one before it sleeps again: on a
-// multi-core machine a wake-up costs far more than the request itself.
+// Carries the display requests of the receive thread and the tuning thread
+// to the window's thread, which carries each out while its caller waits. A
+// header line is 36 requests in a row, so once woken the window's thread
+// waits a few hundred microseconds for the next one before it sleeps again:
+// on a multi-core machine a wake-up costs far more than the request itself.
+// A request may open a message box: while it waits for OK, the other
+// thread's requests are still carried out, as Windows does for SendMessage.
 
 #include <QObject>
 #include <atomic>
 #include <condition_variable>
-#include <cstdint>
+#include <cstddef>
+#include <deque>
 #include <functional>
 #include <mutex>
 
@@ -26,13 +29,15 @@ class WindowThreadBridge final : public QObject {
   void close();
 
  private:
+  struct Waiting {
+    const std::function<void()>* request;
+    std::atomic<bool> done{false};
+  };
   std::mutex mutex_;
   std::condition_variable finished_;
-  std::atomic<const std::function<void()>*> pending_{nullptr};
-  std::atomic<std::uint64_t> completed_{0};
-  std::uint64_t issued_ = 0;
+  std::deque<Waiting*> queue_;
+  std::atomic<std::size_t> queued_{0};
   bool closed_ = false;
-  bool serving_ = false;       // the window's thread is in serve()
-  bool wake_posted_ = false;   // a serve() is queued on the window's thread
-  bool inside_serve_ = false;  // window's thread only
+  bool polling_ = false;      // a serve() looks at the queue between requests
+  bool wake_posted_ = false;  // a serve() is queued on the window's thread
 };

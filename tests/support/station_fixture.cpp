@@ -3,8 +3,13 @@
 #include "adapter/link_state.h"
 #include "adapter/pacing.h"
 #include "settings/station_settings.h"
+#include "transceiver/rigctld_link.h"
+#include "transceiver/rigctld_tuning.h"
 
 void reset_program_state() {
+  end_rigctld_tunings();  // never reaching the next case's view
+  await_rigctld_tunings({}, std::chrono::seconds(5));
+  set_rigctld_wait_for_tests(std::chrono::seconds(3));
   close_adapter_link();
   close_transceiver_link();
   port_number = 0;

@@ -26,7 +26,9 @@
 #include "support/pty_device.h"
 #include "support/real_console_window.h"
 #include "support/rigctld_process.h"
+#include "support/rigctld_stand_in.h"
 #include "support/station_fixture.h"
+#include "transceiver/rigctld_tuning.h"
 
 namespace {
 
@@ -167,44 +169,50 @@ TEST_F(DevicesEndToEnd, start_hear_call_back_unknown_repeater_and_stop) {
   }
 }
 
-// Model rigctld, COM8 left closed. Nobody listening, then a backend whose
-// radio never answers: one box each naming the address, and the link runs.
-// A real rigctld is tuned at START and again for a picked repeater, and STOP
-// keeps its address. A backend that gives up at once refuses with hamlib's
-// code, and the file stays as it was.
+// Model rigctld, COM8 left closed. Nobody listening, then a daemon that
+// never answers: one box each naming the address, and the link runs.
+// A real rigctld behind a stand-in taking 1.5 s an answer is tuned at START,
+// while the caller heard shows and the operator's typing is taken, and again
+// for a picked repeater; STOP keeps its address. A backend that gives up at
+// once refuses with hamlib's code and words, and the file stays as it was.
 TEST_F(DevicesEndToEnd, radio_behind_rigctld_absent_silent_tuned_and_refusing) {
   const int port = free_loopback_port();
   const std::string address = "127.0.0.1:" + std::to_string(port);
   dir.write_file("D-STAR_tranceiver_config.txt", "rigctld,8,439310,-5000,PKT," + address);
   ASSERT_TRUE(window.open());
   PtyDevice silent_radio;
-  const std::vector<std::string> silent = {"-m", "1020", "-r", silent_radio.near_path(),
-                                           "-s", "9600"};
   for (int run = 0; run < 2; ++run) {
-    std::optional<RigctldProcess> waiting;
-    if (run == 1) {
-      ASSERT_TRUE(waiting.emplace(silent, port).ready());
-    }
+    std::optional<RigctldStandIn> waiting;  // takes the connection, never answers
+    if (run == 1) waiting.emplace("", std::vector<StandInRule>{{"\\chk_vfo"}}, 0ms, port);
     window.click(ctl::start_stop);
     ASSERT_TRUE(adapter_open);
     EXPECT_TRUE(devices->wait_for_count("DV  ROUTE", run + 1));
+    EXPECT_TRUE(window.wait_until([&] { return answerer.boxes().size() == run + 1u; }));
     window.click(ctl::start_stop);
-  }
-  ASSERT_EQ(answerer.boxes().size(), 2u);
-  for (const AnsweredBox& box : answerer.boxes()) {
-    EXPECT_EQ(box.text, "No answer from rigctld at " + address);
-    EXPECT_EQ(box.title, "TRX rigctld error");
+    EXPECT_EQ(answerer.boxes().back().text,
+              "No answer from rigctld at " + address + "\nThe radio stays on its old channel.");
+    EXPECT_EQ(answerer.boxes().back().title, "TRX rigctld error");
   }
   answerer.clear();
 
   const std::string tuned = "rigctld,8,439550,-5000,PKT," + address;
   {
-    RigctldProcess rigctld({"-m", "1"}, port);
+    RigctldProcess rigctld({"-m", "1"});
     ASSERT_TRUE(rigctld.ready());
+    const std::string untuned = rigctld.query("f");
+    RigctldStandIn slow(rigctld.address(), {}, 1500ms, port);
+    const std::string heard =
+        window.text(ctl::receiving) + "\r\nQR3XYZ X CQCQCQ   QR3KTA A QR3KTG G";
     window.click(ctl::start_stop);
+    window.retype(ctl::sending, "QRV 439.31");
+    EXPECT_EQ(window.text(ctl::sending), "QRV 439.31");
+    EXPECT_TRUE(window.wait_for_text(ctl::receiving, heard));
+    EXPECT_EQ(rigctld.query("f"), untuned);
+    EXPECT_TRUE(window.wait_until([] { return !rigctld_tuning_under_way(); }, 15s));
     EXPECT_EQ(rigctld.query("f o r"), "439310000 5000000 -");
     ASSERT_TRUE(window.double_click_entry(ctl::call_area, "JP2"));
     ASSERT_TRUE(window.double_click_entry(ctl::my_repeater, kHarbour));
+    EXPECT_TRUE(window.wait_until([] { return !rigctld_tuning_under_way(); }, 15s));
     EXPECT_EQ(rigctld.query("f o r"), "439550000 5000000 -");
     window.click(ctl::start_stop);
     EXPECT_EQ(dir.read_file("D-STAR_tranceiver_config.txt"), tuned);
@@ -216,10 +224,13 @@ TEST_F(DevicesEndToEnd, radio_behind_rigctld_absent_silent_tuned_and_refusing) {
       port);
   ASSERT_TRUE(quick.ready());
   window.click(ctl::start_stop);
+  EXPECT_TRUE(window.wait_until([] { return !rigctld_tuning_under_way(); }, 10s));
   window.click(ctl::start_stop);
   EXPECT_EQ(dir.read_file("D-STAR_tranceiver_config.txt"), tuned);
   ASSERT_FALSE(answerer.boxes().empty());
-  EXPECT_EQ(answerer.boxes()[0].text, "rigctld refused F 439550000: RPRT -5");
+  EXPECT_EQ(answerer.boxes()[0].text,
+            "rigctld refused F 439550000: communication timed out (RPRT -5)\nThe radio stays on "
+            "its old channel.");
   EXPECT_EQ(devices->count_lines("COM8 opened"), 0u);
 }
 

@@ -18,9 +18,12 @@
 #include "support/console_fixture.h"
 #include "support/pty_device.h"
 #include "support/rigctld_process.h"
+#include "support/rigctld_stand_in.h"
 #include "support/station_fixture.h"
+#include "support/wait_until.h"
 #include "transceiver/finished_by.h"
 #include "transceiver/rigctld_link.h"
+#include "transceiver/rigctld_tuning.h"
 #include "transceiver/transceiver_models.h"
 
 namespace {
@@ -52,6 +55,14 @@ std::vector<RecordedBox> boxes_if_460(bool shown) {
   return shown ? std::vector<RecordedBox>{k460Box} : std::vector<RecordedBox>{};
 }
 
+// Waits for the tuning through rigctld to end, then says whether STOP would
+// save the transceiver file.
+bool tuning_kept() {
+  EXPECT_TRUE(await_rigctld_tunings({}, std::chrono::seconds(20)));
+  const std::optional<RigctldTuned> tuned = end_rigctld_tunings();
+  return tuned ? tuned->reached : transceiver_active;
+}
+
 class CatTest : public StationTest {
  protected:
   void SetUp() override {
@@ -73,6 +84,19 @@ class CatTest : public StationTest {
       EXPECT_EQ(radio.read_all(), c.bytes) << c.text;
       EXPECT_EQ(transceiver_active, c.active) << c.text;
     }
+  }
+  // Tunes through rigctld at `address`; whether STOP would save.
+  bool tune_through(const std::string& address) {
+    set_text(station.transceiver_model, "rigctld");
+    set_text(station.transceiver_address, address);
+    view.clear_boxes();
+    tune_and_keep_transceiver(view);
+    return tuning_kept();
+  }
+  std::string box_texts() {
+    std::string texts;
+    for (const RecordedBox& box : view.boxes()) texts += (texts.empty() ? "" : " | ") + box.text;
+    return texts;
   }
 };
 
@@ -202,29 +226,137 @@ TEST_F(CatTest, EveryModelInTheListTunesARepeaterAndASimplexChannelItsOwnWay) {
     set_text(station.frequency_khz, "439310");
     set_text(station.shift_khz, "-5000");
     tune_and_keep_transceiver(view);
+    EXPECT_EQ(tuning_kept(), c.model != "None") << c.model;
     EXPECT_EQ(radio.read_all(), c.repeater) << c.model;
-    EXPECT_EQ(transceiver_active, c.model != "None") << c.model;
     if (!c.rig_repeater.empty()) {
       EXPECT_EQ(rigctld.query("f o r m"), c.rig_repeater);
     }
     set_text(station.call_area, "Simplex");
     set_text(station.frequency_khz, "439537.5");
     tune_and_keep_transceiver(view);
+    tuning_kept();
     EXPECT_EQ(radio.read_all(), c.simplex) << c.model;
     if (!c.rig_simplex.empty()) {
       EXPECT_EQ(rigctld.query("f o r m"), c.rig_simplex);
     }
   }
   // A host name is looked up, the connection made again to where it leads.
-  close_rigctld_link();
   std::string by_name = rigctld.address();
   by_name.replace(0, by_name.find(':'), "localhost");
   set_text(station.transceiver_address, by_name);
   set_text(station.call_area, "JP1");
   set_text(station.frequency_khz, "439310");
   tune_and_keep_transceiver(view);
+  EXPECT_TRUE(tuning_kept());
   EXPECT_EQ(rigctld.query("f o r m"), "439310000 5000000 - FM-D 15000");
   EXPECT_TRUE(view.boxes().empty());
+
+  // Restarted between two tunings (its radio switched off and on): the held
+  // connection has hung up, and the next tuning connects again.
+  const int port = free_loopback_port();
+  std::optional<RigctldProcess> restarted(std::in_place, std::vector<std::string>{"-m", "1"}, port);
+  ASSERT_TRUE(restarted->ready());
+  set_text(station.transceiver_address, restarted->address());
+  tune_and_keep_transceiver(view);  // the connection is held, as between picks
+  ASSERT_TRUE(await_rigctld_tunings({}, std::chrono::seconds(20)));
+  restarted.emplace(std::vector<std::string>{"-m", "1"}, port);
+  set_text(station.frequency_khz, "439550");
+  EXPECT_TRUE(restarted->ready() && tune_through(restarted->address()));
+  EXPECT_EQ(restarted->query("f o r m") + box_texts(), "439550000 5000000 - FM-D 15000");
+
+  // Shared between programs with --vfo: every command names the VFO.
+  RigctldProcess with_vfo({"-m", "1", "--vfo"});
+  EXPECT_TRUE(with_vfo.ready() && tune_through(with_vfo.address()));
+  EXPECT_EQ(box_texts() + with_vfo.query("--vfo f currVFO o currVFO r currVFO m currVFO"),
+            "439550000 5000000 - FM-D 15000");
+}
+
+// rigctld as operators meet it: radios without packet FM, servers that say
+// more or other than rigctld would, silent radios. "@" is the address.
+TEST_F(CatTest, EachRigctldAnswerIsReadForItsOwnCommand) {
+  RigctldProcess rigctld;
+  ASSERT_TRUE(rigctld.ready());
+  const std::string old = "\nThe radio stays on its old channel.", f = "set_freq: 439310000\n";
+  const std::string no_pktfm = "set_mode: PKTFM 0\nRPRT -1\n";
+  struct Case {
+    std::vector<StandInRule> rules;
+    std::string box{};
+    bool kept = false;
+  } cases[] = {
+      {{{"+M PKTFM", no_pktfm}}, "", true},  // a radio without packet FM
+      // ... nor FM, behind a stray RPRT 0 that would shift every answer by one
+      {{{"\\chk_vfo", "RPRT 0\n0\n"},
+        {"+M PKTFM", no_pktfm},
+        {"+M FM", "set_mode: FM 0\nRPRT -1\n"}},
+       "rigctld refused M FM 0: invalid parameter (RPRT -1)"},
+      {{{"+F", f + "RPRT 0\nRPRT -9\n"}}, "", true},  // a line after RPRT
+      {{{"+F", f + "RPRT -99999999999\n"}},
+       "rigctld refused F 439310000: an error hamlib does not name (RPRT -99999999999)" + old},
+      {{{"+F", f + "RPRT zero\n"}},
+       "A malformed RPRT line came from rigctld at @: RPRT zero" + old},
+      {{{"+F", f + std::string(5000, 'x')}},
+       "An answer too long to be rigctld's came from @" + old},
+      {{{"\\chk_vfo", "HTTP/1.1 400 Bad Request\r\n\r\n"}},
+       "What answers is not rigctld, at @" + old},
+      {{{"+F"}}, "No answer from rigctld at @" + old},
+      {{{"+O"}},
+       "No answer from rigctld at @\nThe radio has the new frequency but keeps its old shift."},
+  };
+  for (const Case& c : cases) {
+    RigctldStandIn server(rigctld.address(), c.rules);
+    std::string box = c.box;
+    if (const auto at = box.find('@'); at != box.npos) box.replace(at, 1, server.address());
+    EXPECT_EQ(tune_through(server.address()), c.kept) << box;
+    EXPECT_EQ(box_texts(), box);
+    if (&c == &cases[0]) {
+      EXPECT_EQ(rigctld.query("m"), "FM 15000");  // FM, its own width
+    }
+  }
+  for (const std::string address :
+       {"127.0.0.1", "127.0.0.1:", "127.0.0.1:99999", "127.0.0.1:110976", "127.0.0.1:0", ":4532"}) {
+    EXPECT_FALSE(tune_through(address));
+    EXPECT_EQ(box_texts(),
+              "The rigctld address is not HOST:PORT (a port from 1 to 65535): " + address + old);
+  }
+}
+
+// A slow radio: the window's thread never waits, the repeater picked last is
+// tuned, STOP ends a tuning at once and saves the channel last tuned, and a
+// box waiting long for OK costs no later command its wait.
+TEST_F(CatTest, TuningThroughRigctldNeverHoldsTheWindow) {
+  RigctldProcess rigctld;
+  ASSERT_TRUE(rigctld.ready());
+  RigctldStandIn slow(rigctld.address(), {}, std::chrono::milliseconds(300));
+  set_text(station.transceiver_model, "rigctld");
+  set_text(station.transceiver_address, slow.address());
+  tune_and_keep_transceiver(view);
+  set_text(station.frequency_khz, "439550");
+  tune_and_keep_transceiver(view);
+  EXPECT_TRUE(rigctld_tuning_under_way());
+  ASSERT_TRUE(await_rigctld_tunings({}, std::chrono::seconds(20)));
+  EXPECT_EQ(rigctld.query("f"), "439550000");
+
+  RigctldStandIn stuck(rigctld.address(), {{"+F"}});
+  set_text(station.transceiver_address, stuck.address());
+  set_text(station.frequency_khz, "439700");
+  tune_and_keep_transceiver(view);
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  stop_transceiver_side(view);
+  EXPECT_TRUE(await_rigctld_tunings({}, std::chrono::milliseconds(500)));
+  EXPECT_EQ(dir.read_file("D-STAR_tranceiver_config.txt"),
+            "rigctld,8,439550,-5000,PKT," + stuck.address());
+
+  set_rigctld_wait_for_tests(std::chrono::milliseconds(300));
+  RigctldStandIn refusing(rigctld.address(), {{"+F", "set_freq: 439700000\nRPRT -9\n"}});
+  set_text(station.transceiver_address, refusing.address());
+  view.act_as_window_thread();
+  tune_and_keep_transceiver(view);
+  ASSERT_TRUE(wait_until([&] { return view.request_waiting(); }));
+  std::this_thread::sleep_for(std::chrono::milliseconds(600));
+  EXPECT_TRUE(await_rigctld_tunings([&] { view.pump(); }, std::chrono::seconds(5)));
+  EXPECT_EQ(box_texts(),
+            "rigctld refused F 439700000: command rejected by the rig (RPRT -9)\nThe "
+            "radio stays on its old channel.");
 }
 
 // A lookup that has not answered by its deadline no longer holds the caller.

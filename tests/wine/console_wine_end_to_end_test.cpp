@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "support/rigctld_process.h"
+#include "support/rigctld_stand_in.h"
 #include "support/temp_workdir.h"
 #include "wine/wine_run.h"
 
@@ -95,13 +96,15 @@ TEST(ConsoleUnderWine, StartHearStopAndExitAgainstTheVirtualDevices) {
   EXPECT_EQ(console.wait_for_exit(std::chrono::seconds(20)), 0) << "EXIT did not end the program";
 }
 
-// Model rigctld through Winsock: the Linux rigctld on 127.0.0.1 is tuned,
-// COM8 is never opened, and STOP keeps the address.
+// Model rigctld through Winsock: the Linux rigctld on 127.0.0.1, slow and
+// without packet FM, is tuned to FM; COM8 is never opened, STOP keeps the address.
 TEST(ConsoleUnderWine, StartTunesTheRadioThroughTheLinuxRigctld) {
   ASSERT_TRUE(wine_ready()) << "WINEPREFIX must name a prefix; run make test-windows";
   RigctldProcess rigctld;
   ASSERT_TRUE(rigctld.ready());
-  const std::string radio = "rigctld,8,439310,-5000,PKT," + rigctld.address();
+  RigctldStandIn no_packet_fm(rigctld.address(), {{"+M PKTFM", "set_mode: PKTFM 0\nRPRT -1\n"}},
+                              std::chrono::milliseconds(300));
+  const std::string radio = "rigctld,8,439310,-5000,PKT," + no_packet_fm.address();
   TempWorkdir dir;
   dir.write_file("D-STAR_DV_config.txt", "QR3WMN D,F817,JP1,QR3KTA A,QR3KTA B,7");
   dir.write_file("D-STAR_tranceiver_config.txt", radio);
@@ -119,8 +122,10 @@ TEST(ConsoleUnderWine, StartTunesTheRadioThroughTheLinuxRigctld) {
   ASSERT_EQ(window_step({"keys", "{return}"}), "typed");  // START, from "DV port(1)"
   EXPECT_TRUE(devices.wait_for_line("ROUTE", std::chrono::seconds(20)));
   std::string tuned;
-  for (int i = 0; i < 100 && tuned != "439310000 5000000 -"; ++i) tuned = rigctld.query("f o r");
-  EXPECT_EQ(tuned, "439310000 5000000 -");
+  for (int i = 0; i < 200 && tuned != "439310000 5000000 - FM 15000"; ++i) {
+    tuned = rigctld.query("f o r m");
+  }
+  EXPECT_EQ(tuned, "439310000 5000000 - FM 15000");
   ASSERT_EQ(window_step({"return", "110"}), "pressed return");
   EXPECT_EQ(window_step({"wait-text", "150", "START", "20000"}), "text START");
   EXPECT_EQ(dir.read_file("D-STAR_tranceiver_config.txt"), radio);
