@@ -117,6 +117,34 @@ TEST_F(OperatorActionsTest, CallsignIsTakenFromTheSelectionOnly) {
   EXPECT_EQ(adapter.read_count(expected.size()), expected);
 }
 
+TEST_F(OperatorActionsTest, StartSendsTheCallsignTheWindowShowsSelectedOrNot) {
+  const struct {
+    const char *callsign, *suffix, *sent_callsign, *sent_suffix;
+  } cases[] = {
+      {"DL9ZZZ", "F817", "DL9ZZZ  ", "F817"},
+      {"DL9ZZZ ABCD", "Z9XYZ", "DL9ZZZ A", "Z9XY"},
+      {"\r\nDL9,ZZZ\t", "F8,1", "DL9ZZZ  ", "F81 "},
+      // A blank callsign never reaches the air; no suffix is a station without one.
+      {" \r\n  ", "", "QR3WMN D", "    "},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.callsign);
+    reset_station_settings();
+    view.set_text(ctl::my_callsign, c.callsign);
+    view.set_text(ctl::my_suffix, c.suffix);
+    press(ctl::start_stop);
+    const Bytes expected = Bytes{0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0xC9, 0x00, 0xFD} +
+                           Bytes{0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0x03} +
+                           bytes_of(std::string(c.sent_callsign) + "  ") + Bytes{0xFD} +
+                           Bytes{0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0xDC} + bytes_of(c.sent_suffix) +
+                           Bytes{0xFD};
+    EXPECT_EQ(adapter.read_count(expected.size()), expected);
+    press(ctl::start_stop);
+    adapter.read_all();
+    radio.read_all();
+  }
+}
+
 TEST_F(OperatorActionsTest, SuffixSelectionIsCutToFourAndLineBreaksAreDropped) {
   view.set_text(ctl::my_suffix, "AB\r\nCDEF");
   view.select_text(ctl::my_suffix, 0, 8);
