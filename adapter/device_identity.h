@@ -5,6 +5,7 @@
 // the kernel gives the freed name (the radio's CAT cable) is left alone.
 
 #include <string>
+#include <utility>
 
 enum class DeviceKind {
   // The virtual devices, socat, ser2net: nothing tells one such terminal
@@ -33,3 +34,10 @@ struct DeviceIdentity {
     return !(serial_shared || other.serial_shared) || usb_port == other.usb_port;
   }
 };
+
+inline DeviceIdentity device_identity(DeviceKind kind, std::string id = {}) {
+  DeviceIdentity identity;
+  identity.kind = kind;
+  identity.id = std::move(id);
+  return identity;
+}

@@ -125,13 +125,15 @@ SerialPort SerialPort::open(const std::string& path, StopBits stop_bits) {
 
 DeviceIdentity SerialPort::identity() const {
   struct stat st {};
-  if (!device_.valid() || fstat(device_.fd, &st) != 0) return {DeviceKind::fixed_serial, {}};
+  if (!device_.valid() || fstat(device_.fd, &st) != 0)
+    return device_identity(DeviceKind::fixed_serial);
   return identity_of_terminal(major(st.st_rdev), minor(st.st_rdev), "/sys");
 }
 
 DeviceIdentity SerialPort::identity_at(const std::string& path) {
   struct stat st {};
-  if (::stat(path.c_str(), &st) != 0 || !S_ISCHR(st.st_mode)) return {DeviceKind::fixed_serial, {}};
+  if (::stat(path.c_str(), &st) != 0 || !S_ISCHR(st.st_mode))
+    return device_identity(DeviceKind::fixed_serial);
   return identity_of_terminal(major(st.st_rdev), minor(st.st_rdev), "/sys");
 }
 

@@ -141,8 +141,10 @@ SerialPort SerialPort::open(const std::string& path, StopBits stop_bits) {
 
 // Each device keeps its own COM number: the name it opened by is all that
 // tells it, and the same name is what is opened again.
-DeviceIdentity SerialPort::identity() const { return {DeviceKind::named, {}}; }
-DeviceIdentity SerialPort::identity_at(const std::string&) { return {DeviceKind::named, {}}; }
+DeviceIdentity SerialPort::identity() const { return device_identity(DeviceKind::named); }
+DeviceIdentity SerialPort::identity_at(const std::string&) {
+  return device_identity(DeviceKind::named);
+}
 
 void SerialPort::close() {
   if (wake_.valid()) CloseHandle(event_of(wake_));

@@ -62,17 +62,19 @@ bool has_twin(const UsbLead& ours, const fs::path& root) {
 
 DeviceIdentity identity_of_terminal(unsigned major, unsigned minor, const std::string& sys_root) {
   if (major >= kFirstPtySlaveMajor && major <= kLastPtySlaveMajor) {
-    return {DeviceKind::pseudo_terminal, {}};
+    return device_identity(DeviceKind::pseudo_terminal);
   }
   const std::string number = std::to_string(major) + ":" + std::to_string(minor);
   std::error_code error;
   const fs::path root = fs::canonical(sys_root, error);
   const fs::path place = fs::canonical(fs::path(sys_root) / "dev" / "char" / number, error);
   // Not in the device tree: only its number tells it.
-  if (error) return {DeviceKind::fixed_serial, number};
+  if (error) return device_identity(DeviceKind::fixed_serial, number);
   const UsbLead lead = usb_lead_of(place, root);
-  if (!lead.found) return {DeviceKind::fixed_serial, place.lexically_relative(root).string()};
-  DeviceIdentity identity{DeviceKind::usb_serial, lead.make + " interface " + lead.interface};
+  if (!lead.found)
+    return device_identity(DeviceKind::fixed_serial, place.lexically_relative(root).string());
+  DeviceIdentity identity =
+      device_identity(DeviceKind::usb_serial, lead.make + " interface " + lead.interface);
   identity.usb_port = lead.port;
   // Without a serial number only the socket tells one lead from another.
   identity.serial_shared = !lead.has_serial || has_twin(lead, root);
