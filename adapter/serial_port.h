@@ -87,3 +87,7 @@ std::optional<std::uint8_t> read_byte(SerialPort& port);
 // (a link to /dev/ttyUSB0 and the like), otherwise /dev/ttyS(n-1). Windows:
 // the port COMn itself. Empty below 1.
 std::string device_path_for_com(int number);
+
+// Whether two names lead to one device, however they are linked: the same
+// device number on Linux. On Windows each COM name is a device of its own.
+bool lead_to_one_device(const std::string& a, const std::string& b);

@@ -238,3 +238,11 @@ std::string device_path_for_com(int number) {
   if (lstat(local.c_str(), &st) == 0) return local;
   return "/dev/ttyS" + std::to_string(number - 1);
 }
+
+bool lead_to_one_device(const std::string& a, const std::string& b) {
+  struct stat st_a {
+  }, st_b{};
+  return !a.empty() && !b.empty() && ::stat(a.c_str(), &st_a) == 0 &&
+         ::stat(b.c_str(), &st_b) == 0 && S_ISCHR(st_a.st_mode) && S_ISCHR(st_b.st_mode) &&
+         st_a.st_rdev == st_b.st_rdev;
+}

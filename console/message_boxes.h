@@ -31,6 +31,9 @@ inline constexpr BoxText above_460_mhz{"More than 460MHz can not handle by the T
 inline constexpr BoxText adapter_closed{"DV adapter port has been closed", "ERROR"};
 inline constexpr BoxText rigctld_silent{"No answer from rigctld at ", "TRX rigctld error"};
 inline constexpr BoxText rigctld_refused{"rigctld refused ", "TRX rigctld error"};
+// Two port numbers, one device: the adapter and the radio need one each.
+inline constexpr BoxText ports_one_device{"DV port and TRX port lead to one device: ",
+                                          "COM port error"};
 inline constexpr BoxText heard_log_unwritten{"The heard log ", "Heard log"};
 }  // namespace box
 

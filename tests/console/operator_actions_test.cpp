@@ -124,8 +124,8 @@ TEST_F(OperatorActionsTest, StartSendsTheCallsignTheWindowShowsSelectedOrNot) {
       {"DL9ZZZ", "F817", "DL9ZZZ  ", "F817"},
       {"DL9ZZZ ABCD", "Z9XYZ", "DL9ZZZ A", "Z9XY"},
       {"\r\nDL9,ZZZ\t", "F8,1", "DL9ZZZ  ", "F81 "},
-      // A blank callsign never reaches the air; no suffix is a station without one.
-      {" \r\n  ", "", "QR3WMN D", "    "},
+      // A blank field keeps what is there: a blank callsign never reaches the air.
+      {" \r\n  ", "", "QR3WMN D", "F817"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.callsign);
