@@ -137,6 +137,10 @@ DeviceIdentity SerialPort::identity_at(const std::string& path) {
   return identity_of_terminal(major(st.st_rdev), minor(st.st_rdev), "/sys");
 }
 
+bool SerialPort::held_elsewhere(const std::string& path) {
+  return held_by_another_program_at(path);
+}
+
 void SerialPort::close() {
   if (wake_.valid()) ::close(wake_.fd);
   wake_ = {};
@@ -246,3 +250,5 @@ bool lead_to_one_device(const std::string& a, const std::string& b) {
          ::stat(b.c_str(), &st_b) == 0 && S_ISCHR(st_a.st_mode) && S_ISCHR(st_b.st_mode) &&
          st_a.st_rdev == st_b.st_rdev;
 }
+
+void survey_port_holders() { survey_terminal_holders(); }

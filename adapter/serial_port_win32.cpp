@@ -146,6 +146,8 @@ DeviceIdentity SerialPort::identity_at(const std::string&) {
   return device_identity(DeviceKind::named);
 }
 
+bool SerialPort::held_elsewhere(const std::string&) { return false; }
+
 void SerialPort::close() {
   if (wake_.valid()) CloseHandle(event_of(wake_));
   wake_ = {};
@@ -226,3 +228,6 @@ std::string device_path_for_com(int number) {
 
 // Windows names each device by its own COM number: two numbers, two devices.
 bool lead_to_one_device(const std::string&, const std::string&) { return false; }
+
+// Windows refuses a held port at its open: nothing to look at ahead.
+void survey_port_holders() {}

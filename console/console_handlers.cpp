@@ -7,6 +7,7 @@
 #include "adapter/adapter_frames.h"
 #include "adapter/heard_log_writer.h"
 #include "adapter/link_state.h"
+#include "adapter/serial_port.h"
 #include "console/message_boxes.h"
 #include "console/stderr_view.h"
 #include "settings/operator_words.h"
@@ -136,6 +137,7 @@ void on_window_created(ConsoleView& view) {
     }
   }
   restore_chosen_repeater_lines();
+  survey_port_holders();
   adapter_open = false;
   transceiver_active = false;
 }
