@@ -179,6 +179,15 @@ TEST_F(ConsoleLayout, dv_port_takes_digits_only_trx_port_takes_any_text) {
   EXPECT_EQ(dialog.get_text(110, 9), "78");
   QTest::keyClicks(dialog.control(370), "8x");
   EXPECT_EQ(dialog.get_text(370, 9), "8x");
+  // A screen reader's text interface takes what the keyboard may type, no more.
+  for (const int id : {110, 370}) {
+    auto* text = QAccessible::queryAccessibleInterface(dialog.control(id))->editableTextInterface();
+    ASSERT_NE(text, nullptr);
+    text->insertText(1, QStringLiteral("y"));
+    text->replaceText(0, 1, QStringLiteral("9"));
+  }
+  EXPECT_EQ(dialog.get_text(110, 9), "98");
+  EXPECT_EQ(dialog.get_text(370, 9), "9yx");
 }
 
 TEST_F(ConsoleLayout, focus_starts_in_dv_port_and_tab_walks_the_tab_stops) {
