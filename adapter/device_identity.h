@@ -5,13 +5,14 @@
 // the kernel gives the freed name (the radio's CAT cable) is left alone.
 
 #include <string>
+#include <utility>
 
 enum class DeviceKind {
   // The virtual devices, socat, ser2net: nothing tells one such terminal
   // from another but the name it is reached by.
   pseudo_terminal,
-  // Vendor, product and serial number as the device reports them (its USB
-  // port path when it has no serial number), and which of its ports.
+  // Vendor, product and serial number as the device reports them, and which
+  // of its ports (its USB port path too where the serial tells nothing).
   usb_serial,
   // A port of the computer itself: its place in the system.
   fixed_serial,
@@ -22,5 +23,21 @@ enum class DeviceKind {
 struct DeviceIdentity {
   DeviceKind kind = DeviceKind::named;
   std::string id;
-  bool operator==(const DeviceIdentity&) const = default;
+  // A USB lead's port path, and whether it is needed: the lead has no
+  // serial number, or another lead connected reports the same one.
+  std::string usb_port;
+  bool serial_shared = false;
+  // The same device: the same kind and id, and in the same USB port when
+  // either side's serial number does not tell the lead.
+  bool operator==(const DeviceIdentity& other) const {
+    if (kind != other.kind || id != other.id) return false;
+    return !(serial_shared || other.serial_shared) || usb_port == other.usb_port;
+  }
 };
+
+inline DeviceIdentity device_identity(DeviceKind kind, std::string id = {}) {
+  DeviceIdentity identity;
+  identity.kind = kind;
+  identity.id = std::move(id);
+  return identity;
+}

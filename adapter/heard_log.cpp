@@ -67,7 +67,16 @@ bool begins_as_heard_log(std::string_view first_bytes) {
   const std::string_view columns(kHeardLogColumns, sizeof kHeardLogColumns - 2);  // no line feed
   if (!first_bytes.starts_with(columns)) return false;
   first_bytes.remove_prefix(columns.size());
+  // The column line alone, its line end not written: the file holds no
+  // more than that (a longer one brings more than this many bytes).
+  if (first_bytes.empty() || first_bytes == "\r") return true;
   return first_bytes.starts_with("\n") || first_bytes.starts_with("\r\n");
+}
+
+std::string heard_log_addition(std::optional<char> last, const std::string& line) {
+  if (!last) return kHeardLogColumns + line;
+  if (*last == '\n') return line;
+  return '\n' + line;
 }
 
 std::string heard_log_file_for(const std::string& line) {

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -30,6 +31,11 @@ std::string heard_log_line(HeardTime heard, const ReceivedHeader& header);
 // is the column line, perhaps after a byte-order mark and with a carriage
 // return, as a spreadsheet saves it. Only a heard log is appended to.
 bool begins_as_heard_log(std::string_view first_bytes);
+// What goes onto the end of a log whose last byte is `last` (none: a new,
+// empty file): the column line first in a new file, and a line end first
+// after an unfinished last line (none, or a bare carriage return), so the
+// new station never joins the line before it.
+std::string heard_log_addition(std::optional<char> last, const std::string& line);
 // Enough of a file's start to tell.
 inline constexpr std::size_t kHeardLogStartBytes = 32;
 

@@ -14,9 +14,10 @@ struct HeardLineWrite {
 // Only a heard log is appended to: a regular file, or a link to one, that is
 // new or begins with the column line. A FIFO or a device at the log's name is
 // refused before anything waits on it, and any other file, such as a link to
-// the settings, is left as it is. Each line is flushed to the device before
+// the settings or a link to nothing, is left as it is. Each line is flushed to the device before
 // it counts as written.
 HeardLineWrite append_heard_line(const std::filesystem::path& path, const std::string& text);
 
 inline constexpr char kNotARegularFile[] = "it is not a regular file";
+inline constexpr char kLinkToNothing[] = "it is a link to a file that does not exist";
 inline constexpr char kNotAHeardLog[] = "its first line is not utc,my,ur,rpt1,rpt2";

@@ -52,7 +52,13 @@ void append_whole(int fd, const std::string& text, HeardLineWrite& result) {
     result.reason = kNotAHeardLog;
     return;
   }
-  const std::string whole = st.st_size == 0 ? kHeardLogColumns + text : text;
+  char last = '\n';
+  if (st.st_size != 0 && pread(fd, &last, 1, st.st_size - 1) != 1) {
+    result.reason = reason_of(errno);
+    return;
+  }
+  const std::string whole =
+      heard_log_addition(st.st_size == 0 ? std::nullopt : std::optional<char>(last), text);
   const ssize_t written = write(fd, whole.data(), whole.size());
   if (written == static_cast<ssize_t>(whole.size())) {
     result.written = true;
@@ -76,10 +82,16 @@ HeardLineWrite append_heard_line(const std::filesystem::path& path, const std::s
     result.reason = kNotARegularFile;
     return result;
   }
-  const int fd =
-      open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
+  // Only a free name is created (O_EXCL never follows a link): a dangling
+  // link planted at the name would have the file made wherever it points.
+  constexpr int kFlags = O_RDWR | O_APPEND | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+  int fd = open(path.c_str(), kFlags | O_CREAT | O_EXCL, 0666);
+  if (fd < 0 && errno == EEXIST) fd = open(path.c_str(), kFlags);
   if (fd < 0) {
-    result.reason = reason_of(errno);
+    const int error = errno;
+    const bool link_to_nothing =
+        error == ENOENT && lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+    result.reason = link_to_nothing ? kLinkToNothing : reason_of(error);
     return result;
   }
   if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <optional>
 #include <system_error>
 
 #include "adapter/heard_log.h"
@@ -16,12 +17,22 @@ std::string reason_of(DWORD error) {
   return std::error_code(static_cast<int>(error), std::system_category()).message();
 }
 
+// A link at the name is followed only to a file that is there: a dangling
+// one would have the file made wherever it points.
+DWORD disposition_for(const std::filesystem::path& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  const bool link =
+      attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  return link ? OPEN_EXISTING : OPEN_ALWAYS;
+}
+
 HANDLE open_for_append(const std::filesystem::path& path) {
+  const DWORD disposition = disposition_for(path);
   for (DWORD waited = 0;; waited += kSharingRetryMs) {
     // The wide name: a folder such as C:\Users\Jürgen\... is reached as it is.
     HANDLE h = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+                           disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION ||
         waited >= kSharingWaitMs) {
       return h;
@@ -77,7 +88,20 @@ void append_whole(HANDLE h, const std::string& text, HeardLineWrite& result) {
     result.reason = reason_of(GetLastError());
     return;
   }
-  const std::string whole = start.QuadPart == 0 ? kHeardLogColumns + text : text;
+  std::optional<char> last;
+  if (start.QuadPart != 0) {
+    char byte = '\n';
+    DWORD got = 0;
+    LARGE_INTEGER before_end{};
+    before_end.QuadPart = start.QuadPart - 1;
+    if (!SetFilePointerEx(h, before_end, nullptr, FILE_BEGIN) ||
+        !ReadFile(h, &byte, 1, &got, nullptr) || got != 1) {
+      result.reason = reason_of(GetLastError());
+      return;
+    }
+    last = byte;
+  }
+  const std::string whole = heard_log_addition(last, text);
   DWORD done = 0;
   const bool ok = WriteFile(h, whole.data(), static_cast<DWORD>(whole.size()), &done, nullptr);
   if (ok && done == whole.size()) {
@@ -98,7 +122,10 @@ HeardLineWrite append_heard_line(const std::filesystem::path& path, const std::s
   HeardLineWrite result;
   HANDLE h = open_for_append(path);
   if (h == INVALID_HANDLE_VALUE) {
-    result.reason = reason_of(GetLastError());
+    const DWORD error = GetLastError();
+    const bool link_to_nothing =
+        error == ERROR_FILE_NOT_FOUND && disposition_for(path) == OPEN_EXISTING;
+    result.reason = link_to_nothing ? kLinkToNothing : reason_of(error);
     return result;
   }
   if (GetFileType(h) != FILE_TYPE_DISK) {

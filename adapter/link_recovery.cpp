@@ -74,7 +74,12 @@ bool pause_unless_stopped(std::int64_t count) {
 // A device under the adapter's name that is the adapter that left, never
 // another that took the name.
 bool reopen_same_adapter() {
-  if (SerialPort::identity_at(adapter_device) != adapter_identity) return false;
+  // Opened only when it can be ours: an open alone can switch a stranger's
+  // control lines, and a held port would be opened and closed each second.
+  if (SerialPort::identity_at(adapter_device) != adapter_identity ||
+      SerialPort::held_elsewhere(adapter_device)) {
+    return false;
+  }
   SerialPort fresh = SerialPort::open(adapter_device, StopBits::one);
   // Looked at again once open: the name may have moved on meanwhile.
   if (!fresh.is_open() || fresh.identity() != adapter_identity) return false;

@@ -36,6 +36,13 @@ void parse_port_number(std::string_view port_text);
 // "COM7" for port number 7: the name the operator sees in message boxes.
 std::string com_name(int number);
 
+// Before START sends anything: two different port numbers that lead to one
+// device (COM7 a link to the radio's port) would have the adapter's frames
+// written into the radio. Shows the box and returns true then. The same
+// number in both fields is left to the opens, which refuse the second.
+bool ports_lead_to_one_device(ConsoleView& view, std::string_view adapter_text,
+                              std::string_view transceiver_text);
+
 void open_adapter_port(ConsoleView& view, std::string_view port_text);
 void open_transceiver_port(ConsoleView& view, std::string_view port_text);
 

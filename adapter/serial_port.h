@@ -48,6 +48,9 @@ class SerialPort {
   // Which device is at `path` now, without opening it: opening a stranger
   // (the radio's CAT cable) would already switch its control lines.
   static DeviceIdentity identity_at(const std::string& path);
+  // Whether another program holds the device at `path`, without opening it.
+  // Windows refuses a second open of a port by itself, before any line moves.
+  static bool held_elsewhere(const std::string& path);
   void close();
 
   // Every byte, then waits until they have left; gives up after one second
@@ -87,3 +90,11 @@ std::optional<std::uint8_t> read_byte(SerialPort& port);
 // (a link to /dev/ttyUSB0 and the like), otherwise /dev/ttyS(n-1). Windows:
 // the port COMn itself. Empty below 1.
 std::string device_path_for_com(int number);
+
+// Whether two names lead to one device, however they are linked: the same
+// device number on Linux. On Windows each COM name is a device of its own.
+bool lead_to_one_device(const std::string& a, const std::string& b);
+
+// When the window opens: looks ahead at what other programs hold, so the
+// look at START is quick (Linux; nothing to do on Windows).
+void survey_port_holders();

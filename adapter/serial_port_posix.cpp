@@ -125,14 +125,20 @@ SerialPort SerialPort::open(const std::string& path, StopBits stop_bits) {
 
 DeviceIdentity SerialPort::identity() const {
   struct stat st {};
-  if (!device_.valid() || fstat(device_.fd, &st) != 0) return {DeviceKind::fixed_serial, {}};
+  if (!device_.valid() || fstat(device_.fd, &st) != 0)
+    return device_identity(DeviceKind::fixed_serial);
   return identity_of_terminal(major(st.st_rdev), minor(st.st_rdev), "/sys");
 }
 
 DeviceIdentity SerialPort::identity_at(const std::string& path) {
   struct stat st {};
-  if (::stat(path.c_str(), &st) != 0 || !S_ISCHR(st.st_mode)) return {DeviceKind::fixed_serial, {}};
+  if (::stat(path.c_str(), &st) != 0 || !S_ISCHR(st.st_mode))
+    return device_identity(DeviceKind::fixed_serial);
   return identity_of_terminal(major(st.st_rdev), minor(st.st_rdev), "/sys");
+}
+
+bool SerialPort::held_elsewhere(const std::string& path) {
+  return held_by_another_program_at(path);
 }
 
 void SerialPort::close() {
@@ -236,3 +242,13 @@ std::string device_path_for_com(int number) {
   if (lstat(local.c_str(), &st) == 0) return local;
   return "/dev/ttyS" + std::to_string(number - 1);
 }
+
+bool lead_to_one_device(const std::string& a, const std::string& b) {
+  struct stat st_a {
+  }, st_b{};
+  return !a.empty() && !b.empty() && ::stat(a.c_str(), &st_a) == 0 &&
+         ::stat(b.c_str(), &st_b) == 0 && S_ISCHR(st_a.st_mode) && S_ISCHR(st_b.st_mode) &&
+         st_a.st_rdev == st_b.st_rdev;
+}
+
+void survey_port_holders() { survey_terminal_holders(); }

@@ -141,8 +141,12 @@ SerialPort SerialPort::open(const std::string& path, StopBits stop_bits) {
 
 // Each device keeps its own COM number: the name it opened by is all that
 // tells it, and the same name is what is opened again.
-DeviceIdentity SerialPort::identity() const { return {DeviceKind::named, {}}; }
-DeviceIdentity SerialPort::identity_at(const std::string&) { return {DeviceKind::named, {}}; }
+DeviceIdentity SerialPort::identity() const { return device_identity(DeviceKind::named); }
+DeviceIdentity SerialPort::identity_at(const std::string&) {
+  return device_identity(DeviceKind::named);
+}
+
+bool SerialPort::held_elsewhere(const std::string&) { return false; }
 
 void SerialPort::close() {
   if (wake_.valid()) CloseHandle(event_of(wake_));
@@ -221,3 +225,9 @@ std::string device_path_for_com(int number) {
   // The device namespace reaches COM10 and above too.
   return "\\\\.\\COM" + std::to_string(number);
 }
+
+// Windows names each device by its own COM number: two numbers, two devices.
+bool lead_to_one_device(const std::string&, const std::string&) { return false; }
+
+// Windows refuses a held port at its open: nothing to look at ahead.
+void survey_port_holders() {}

@@ -1,12 +1,20 @@
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
+#include <chrono>
+#include <climits>
+#include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <string>
+#include <cstring>
+#include <mutex>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "adapter/terminal_holders.h"
 
@@ -15,12 +23,8 @@ namespace {
 constexpr unsigned kFirstPtySlaveMajor = 136;
 constexpr unsigned kLastPtySlaveMajor = 143;
 constexpr unsigned kPtySlavesPerMajor = 256;
-
-std::string link_text(const std::string& path) {
-  char target[4096];
-  const ssize_t n = readlink(path.c_str(), target, sizeof target);
-  return n > 0 ? std::string(target, static_cast<std::size_t>(n)) : std::string();
-}
+// /dev/ptmx and /dev/pts/ptmx: each descriptor is the master of one pty.
+const dev_t kPtmx = makedev(5, 2);
 
 bool is_number(const char* name) {
   if (*name == '\0') return false;
@@ -31,73 +35,155 @@ bool is_number(const char* name) {
 }
 
 // The pseudo-terminal a master descriptor serves, as its fdinfo says.
-long master_index(const std::string& process, const char* fd) {
-  std::ifstream info(process + "/fdinfo/" + fd);
-  for (std::string line; std::getline(info, line);) {
-    if (line.rfind("tty-index:", 0) == 0) return std::strtol(line.c_str() + 10, nullptr, 10);
-  }
-  return -1;
+long master_index(int fd_dir, const char* fd) {
+  char name[NAME_MAX + 16];
+  std::snprintf(name, sizeof name, "../fdinfo/%s", fd);
+  const int info = openat(fd_dir, name, O_RDONLY | O_CLOEXEC);
+  if (info < 0) return -1;
+  char text[512];
+  const ssize_t n = read(info, text, sizeof text - 1);
+  close(info);
+  if (n <= 0) return -1;
+  text[n] = '\0';
+  const char* at = std::strstr(text, "tty-index:");
+  return at ? std::strtol(at + 10, nullptr, 10) : -1;
 }
 
-// What one process holds of the terminal: the terminal itself, its master.
-struct Holds {
-  bool terminal = false;
-  bool master = false;
+// The device nodes nearly every program holds, none of them a terminal.
+bool is_never_a_terminal(std::string_view node) {
+  return node == "/dev/null" || node == "/dev/zero" || node == "/dev/urandom" ||
+         node == "/dev/random" || node == "/dev/full";
+}
+
+// The terminals one process holds, and the pseudo-terminals whose master it
+// holds, as read when its descriptor table last changed size.
+struct Holdings {
+  ino_t fd_dir = 0;  // a new process under a reused number has another
+  off_t count = -1;  // its descriptors: a table that grew or shrank is read again
+  unsigned survey = 0;
+  std::vector<dev_t> terminals;
+  std::vector<long> masters;
 };
 
-struct Terminal {
-  std::string path;  // as the kernel names it in every process's fd list
-  struct stat st {};
-  long pty_index = -1;  // a pseudo-terminal slave's number, else -1
-};
+// Reading every descriptor of every process at each open froze the window
+// for a second on a busy machine; a process is read again only when its
+// descriptor count changed. Both threads ask: the window's at START, the
+// receive thread while the adapter is away.
+std::mutex memo_lock;
+std::unordered_map<long, Holdings> memo;  // under memo_lock, by process number
+unsigned survey = 0;                      // under memo_lock
+// START opens two ports within moments, and recovery looks before it opens:
+// one look at the processes serves them both.
+constexpr auto kSurveyFresh = std::chrono::milliseconds(50);
+std::chrono::steady_clock::time_point surveyed;  // under memo_lock
 
-Holds holds_of(const std::string& process, const Terminal& ours) {
-  Holds holds;
-  const std::string fds = process + "/fd";
-  DIR* dir = opendir(fds.c_str());
-  if (dir == nullptr) return holds;  // gone meanwhile, or another user's
+void read_holdings(int proc, const char* pid, Holdings& holds);
+
+// Brings the memo up to date with the processes there now.
+void take_survey() {
+  const long self = static_cast<long>(getpid());
+  const int proc = open("/proc", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (proc < 0) return;
+  DIR* dir = fdopendir(proc);
+  if (dir == nullptr) {
+    close(proc);
+    return;
+  }
+  // A kernel that does not count a process's descriptors (before 6.2) has
+  // every process read each time; ours always has some.
+  static const bool counted = [] {
+    struct stat st {};
+    return stat("/proc/self/fd", &st) == 0 && st.st_size > 0;
+  }();
+  ++survey;
   while (const dirent* entry = readdir(dir)) {
     if (!is_number(entry->d_name)) continue;
-    const std::string fd = fds + "/" + entry->d_name;
-    // The name first: stat follows the link, and only a device node of the
-    // same name is worth it.
-    const std::string target = link_text(fd);
-    if (target == ours.path) {
-      struct stat st {};
-      holds.terminal =
-          holds.terminal || (stat(fd.c_str(), &st) == 0 && S_ISCHR(st.st_mode) &&
-                             st.st_rdev == ours.st.st_rdev && st.st_dev == ours.st.st_dev);
-    } else if (ours.pty_index >= 0 && (target == "/dev/ptmx" || target == "/dev/pts/ptmx")) {
-      holds.master = holds.master || master_index(process, entry->d_name) == ours.pty_index;
+    const long pid = std::strtol(entry->d_name, nullptr, 10);
+    if (pid == self) continue;
+    char name[NAME_MAX + 16];
+    std::snprintf(name, sizeof name, "%s/fd", entry->d_name);
+    struct stat st {};
+    if (fstatat(proc, name, &st, 0) != 0) continue;  // gone meanwhile, or another user's
+    Holdings& holds = memo[pid];
+    holds.survey = survey;
+    if (!counted || holds.fd_dir != st.st_ino || holds.count != st.st_size) {
+      read_holdings(proc, entry->d_name, holds);
+      holds.fd_dir = st.st_ino;
+      holds.count = st.st_size;
     }
   }
   closedir(dir);
-  return holds;
+  std::erase_if(memo, [](const auto& entry) { return entry.second.survey != survey; });
+  surveyed = std::chrono::steady_clock::now();
+}
+
+void read_holdings(int proc, const char* pid, Holdings& holds) {
+  holds.terminals.clear();
+  holds.masters.clear();
+  char name[NAME_MAX + 16];
+  std::snprintf(name, sizeof name, "%s/fd", pid);
+  const int fd_dir = openat(proc, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd_dir < 0) return;  // gone meanwhile, or another user's
+  DIR* dir = fdopendir(fd_dir);
+  if (dir == nullptr) {
+    close(fd_dir);
+    return;
+  }
+  while (const dirent* entry = readdir(dir)) {
+    if (!is_number(entry->d_name)) continue;
+    // The name first: only a device node is worth a stat.
+    char target[16];
+    const ssize_t n = readlinkat(fd_dir, entry->d_name, target, sizeof target);
+    if (n < 5 || std::memcmp(target, "/dev/", 5) != 0 ||
+        is_never_a_terminal({target, static_cast<std::size_t>(n)}))
+      continue;
+    struct stat st {};
+    if (fstatat(fd_dir, entry->d_name, &st, 0) != 0 || !S_ISCHR(st.st_mode)) continue;
+    if (st.st_rdev == kPtmx) {
+      holds.masters.push_back(master_index(fd_dir, entry->d_name));
+    } else {
+      holds.terminals.push_back(st.st_rdev);
+    }
+  }
+  closedir(dir);
+}
+
+bool contains(const auto& list, const auto& value) {
+  return std::find(list.begin(), list.end(), value) != list.end();
+}
+
+bool held_elsewhere(dev_t terminal) {
+  const unsigned major_number = major(terminal);
+  long pty_index = -1;
+  if (major_number >= kFirstPtySlaveMajor && major_number <= kLastPtySlaveMajor) {
+    pty_index = static_cast<long>((major_number - kFirstPtySlaveMajor) * kPtySlavesPerMajor +
+                                  minor(terminal));
+  }
+  std::lock_guard<std::mutex> hold(memo_lock);
+  if (survey == 0 || std::chrono::steady_clock::now() - surveyed > kSurveyFresh) take_survey();
+  for (const auto& [pid, holds] : memo) {
+    // A program that also holds the pty's master is the device itself.
+    if (contains(holds.terminals, terminal) &&
+        !(pty_index >= 0 && contains(holds.masters, pty_index))) {
+      return true;
+    }
+  }
+  return false;
 }
 
 }  // namespace
 
 bool held_by_another_program(int fd) {
-  Terminal ours;
-  ours.path = link_text("/proc/self/fd/" + std::to_string(fd));
-  if (ours.path.empty() || fstat(fd, &ours.st) != 0) return false;
-  const unsigned major_number = major(ours.st.st_rdev);
-  if (major_number >= kFirstPtySlaveMajor && major_number <= kLastPtySlaveMajor) {
-    ours.pty_index = static_cast<long>((major_number - kFirstPtySlaveMajor) * kPtySlavesPerMajor +
-                                       minor(ours.st.st_rdev));
-  }
-  const std::string self = std::to_string(getpid());
-  DIR* proc = opendir("/proc");
-  if (proc == nullptr) return false;
-  bool held = false;
-  while (const dirent* entry = readdir(proc)) {
-    if (!is_number(entry->d_name) || self == entry->d_name) continue;
-    const Holds holds = holds_of(std::string("/proc/") + entry->d_name, ours);
-    if (holds.terminal && !holds.master) {
-      held = true;
-      break;
-    }
-  }
-  closedir(proc);
-  return held;
+  struct stat st {};
+  return fstat(fd, &st) == 0 && S_ISCHR(st.st_mode) && held_elsewhere(st.st_rdev);
+}
+
+void survey_terminal_holders() {
+  std::lock_guard<std::mutex> hold(memo_lock);
+  take_survey();
+}
+
+bool held_by_another_program_at(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISCHR(st.st_mode) && held_elsewhere(st.st_rdev);
 }

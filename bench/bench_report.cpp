@@ -36,7 +36,7 @@ bool seconds_in_range(const char* text, double& out) {
 [[noreturn]] void refuse(const char* program, const std::string& why) {
   std::fprintf(stderr,
                "%s: %s\nusage: %s [--runs N] [--divisor N] [--seconds S] [--reports N] [--lines N] "
-               "[--timed N] [--typed]\n",
+               "[--timed N] [--typed] [--crowd N]\n",
                program, why.c_str(), program);
   std::exit(2);
 }
@@ -45,10 +45,15 @@ bool seconds_in_range(const char* text, double& out) {
 
 BenchOptions parse_bench_options(int argc, char** argv) {
   static const option kOptions[] = {
-      {"runs", required_argument, nullptr, 'r'},    {"divisor", required_argument, nullptr, 'd'},
-      {"seconds", required_argument, nullptr, 's'}, {"reports", required_argument, nullptr, 'R'},
-      {"lines", required_argument, nullptr, 'l'},   {"timed", required_argument, nullptr, 't'},
-      {"typed", no_argument, nullptr, 'T'},         {nullptr, 0, nullptr, 0},
+      {"runs", required_argument, nullptr, 'r'},
+      {"divisor", required_argument, nullptr, 'd'},
+      {"seconds", required_argument, nullptr, 's'},
+      {"reports", required_argument, nullptr, 'R'},
+      {"lines", required_argument, nullptr, 'l'},
+      {"timed", required_argument, nullptr, 't'},
+      {"typed", no_argument, nullptr, 'T'},
+      {"crowd", required_argument, nullptr, 'c'},
+      {nullptr, 0, nullptr, 0},
   };
   BenchOptions options;
   opterr = 0;  // our own messages
@@ -92,6 +97,12 @@ BenchOptions parse_bench_options(int argc, char** argv) {
       }
       case 'T':
         options.typed = true;
+        break;
+      case 'c':
+        if (!whole_number(optarg, 0, 10000, n))
+          refuse(argv[0], std::string("--crowd needs a whole number from 0 to 10000, not \"") +
+                              optarg + '"');
+        options.crowd = static_cast<int>(n);
         break;
       case ':':
         refuse(argv[0], std::string(argv[word]) + " needs a value");

@@ -14,6 +14,7 @@ struct BenchOptions {
   int lines = 100000;       // --lines N: header lines in a long session
   int timed = 200;          // --timed N: of those, the lines timed
   bool typed = false;       // --typed: a long session's lines typed one by one
+  int crowd = 0;            // --crowd N: N other processes of 100 descriptors each
 };
 
 // Unknown options end the program with a usage line.

@@ -4,6 +4,7 @@
 # Usage: sh bench/run_benchmarks.sh [build-folder]
 #   START_RUNS=5     STARTs with real pauses (about 1.4 s each)
 #   IDLE_SECONDS=10  length of each quiet spell for the idle costs
+#   CROWD=1000       other processes (100 descriptors each) beside the crowded STARTs
 set -u
 
 build=${1:-build}
@@ -110,6 +111,17 @@ measure "window held by tunings through rigctld (quick, slow, silent, garbage, a
 freeze=$(result "$work/rigctld.out" rigctld_freeze_max_ms)
 row "Window held by a tuning through rigctld (start, pick, STOP; quick, 1.5 s an answer, silent, garbage, absent)" \
     "worst $(fmt "$freeze" '%.2f') ms" "< 50 ms" "$(judge "$freeze" lt 50 "$(why "$work/rigctld.out")")"
+
+# The same beside a crowd of processes: each open looks at what they hold.
+crowd=${CROWD:-1000}
+measure "START overhead beside $crowd processes of 100 descriptors, $runs STARTs ..." \
+    "$work/crowd.out" "$bin/start_overhead" --runs "$runs" --crowd "$crowd"
+over=$(result "$work/crowd.out" start_overhead_median_ms)
+worst=$(result "$work/crowd.out" start_overhead_max_ms)
+created=$(result "$work/crowd.out" window_created_ms)
+row "START overhead beside $crowd other processes of 100 descriptors each ($runs STARTs)" \
+    "median $(fmt "$over" '%.2f') ms, worst $(fmt "$worst" '%.2f') ms; window creation $(fmt "$created" '%.0f') ms" \
+    "< 20 ms" "$(judge "$over" lt 20 "$(why "$work/crowd.out")")"
 
 # Idle cost of the receive loop alone, and how long stopping it takes.
 measure "receive loop idle, $idle s, then 20 stops ..." "$work/idle.out" "$bin/receive_idle" --seconds "$idle"

@@ -7,6 +7,7 @@
 #include "adapter/adapter_frames.h"
 #include "adapter/heard_log_writer.h"
 #include "adapter/link_state.h"
+#include "adapter/serial_port.h"
 #include "console/message_boxes.h"
 #include "console/stderr_view.h"
 #include "settings/operator_words.h"
@@ -71,6 +72,21 @@ void take_selected_callsign(ConsoleView& view, int id, FixedField<Width>& field,
   set_fixed(field, value);
 }
 
+// At START the edits' own text is the station on the air, selected or not:
+// the window must never show one callsign while the adapter sends another.
+// A blank field keeps what is there, so a blank callsign never reaches the
+// air (a first run's empty window sends the compiled-in station).
+template <std::size_t Width>
+void take_shown_callsign(ConsoleView& view, int id, FixedField<Width>& field) {
+  // Room for line breaks and separators before the characters that count.
+  constexpr int kShownChars = 64;
+  const std::string text = view.get_text(id, kShownChars);
+  const EditSelection whole{0, static_cast<int>(text.size())};
+  const std::string value = selected_characters(text, whole, Width, separates_settings_fields);
+  if (value.find_first_not_of(' ') == std::string::npos) return;
+  set_fixed(field, value);
+}
+
 bool tuned_through_rigctld() {
   const TransceiverModel* model = find_transceiver_model(station.transceiver_model.view());
   return model && model->tuning == TuningKind::rigctld;
@@ -126,6 +142,7 @@ void on_window_created(ConsoleView& view) {
     }
   }
   restore_chosen_repeater_lines();
+  survey_port_holders();
   adapter_open = false;
   transceiver_active = false;
 }
@@ -210,7 +227,16 @@ void on_start_stop(ConsoleView& view, const DisplayPump& pump) {
     view.set_text(ctl::start_stop, "START");
     return;
   }
-  open_adapter_port(view, view.get_text(ctl::adapter_port, kPortTextChars));
+  take_shown_callsign(view, ctl::my_callsign, station.my_callsign);
+  take_shown_callsign(view, ctl::my_suffix, station.my_suffix);
+  // rigctld holds the radio's port itself: only a serial tuning can clash.
+  const std::string adapter_text = view.get_text(ctl::adapter_port, kPortTextChars);
+  if (!tuned_through_rigctld() &&
+      ports_lead_to_one_device(view, adapter_text,
+                               view.get_text(ctl::transceiver_port, kPortTextChars))) {
+    return;
+  }
+  open_adapter_port(view, adapter_text);
   if (adapter_open) start_receive_loop(view);
   // A port still held from an earlier START would refuse this one.
   close_transceiver_link();

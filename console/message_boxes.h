@@ -42,6 +42,9 @@ inline constexpr BoxText rigctld_stranger{"What answers is not rigctld, at ", "T
 inline constexpr std::string_view radio_on_old_channel = "\nThe radio stays on its old channel.";
 inline constexpr std::string_view radio_on_new_frequency_only =
     "\nThe radio has the new frequency but keeps its old shift.";
+// Two port numbers, one device: the adapter and the radio need one each.
+inline constexpr BoxText ports_one_device{"DV port and TRX port lead to one device: ",
+                                          "COM port error"};
 inline constexpr BoxText heard_log_unwritten{"The heard log ", "Heard log"};
 }  // namespace box
 

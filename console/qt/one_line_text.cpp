@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QStyle>
+#include <QValidator>
 
 #include "console/qt/spoken_names.h"
 
@@ -93,7 +94,15 @@ class OneLineText final : public QAccessibleWidget,
   void replaceText(int start, int end, const QString& text) override {
     if (!edit() || edit()->isReadOnly()) return;
     QString changed = edit()->text();
+    if (start < 0 || end < start || end > changed.size()) return;
     changed.replace(start, end - start, text);
+    // What the keyboard may not type, a screen reader may not put in either
+    // (letters in "DV port(1)").
+    int position = start;
+    if (const QValidator* rule = edit()->validator();
+        rule && rule->validate(changed, position) == QValidator::Invalid) {
+      return;
+    }
     edit()->setText(changed);
   }
 

@@ -282,7 +282,19 @@ TEST_F(HeardLog, only_a_regular_file_or_a_link_to_one_takes_the_lines) {
   ASSERT_TRUE(heard_log_drain(10s));
   EXPECT_NE(told.find("its first line is not utc,my,ur,rpt1,rpt2."), std::string::npos) << told;
   EXPECT_EQ(dir.read_file("D-STAR_DV_config.txt"), "QR3WMN D,7");
+  forget_heard_log_failure();  // a dangling link would have the log made outside the folder
+  std::filesystem::remove(log);
+  const std::string outside = dir.path() + "-planted.csv";
+  ASSERT_EQ(symlink(outside.c_str(), log), 0);
+  log_heard_header(header_of(kRepeaters + "QR1ABC  "));
+  ASSERT_TRUE(heard_log_drain(10s));
+  EXPECT_NE(told.find(" it is a link to a file that does not exist."), std::string::npos) << told;
+  EXPECT_FALSE(std::filesystem::remove(outside));
   set_heard_log_notice(nullptr);
+}
+
+TEST(HeardLogStart, each_start_of_the_log_takes_a_whole_line) {
+  expect_each_start_of_the_log_takes_a_whole_line();
 }
 
 TEST_F(HeardLog, exit_returns_with_the_stations_heard_on_disk) {

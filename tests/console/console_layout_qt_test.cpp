@@ -179,6 +179,14 @@ TEST_F(ConsoleLayout, dv_port_takes_digits_only_trx_port_takes_any_text) {
   EXPECT_EQ(dialog.get_text(110, 9), "78");
   QTest::keyClicks(dialog.control(370), "8x");
   EXPECT_EQ(dialog.get_text(370, 9), "8x");
+  // A screen reader's text interface takes what the keyboard may type, no more.
+  for (const int id : {110, 370}) {
+    QAccessible::queryAccessibleInterface(dialog.control(id))
+        ->editableTextInterface()
+        ->insertText(1, QStringLiteral("y"));
+  }
+  EXPECT_EQ(dialog.get_text(110, 9), "78");
+  EXPECT_EQ(dialog.get_text(370, 9), "8yx");
 }
 
 TEST_F(ConsoleLayout, focus_starts_in_dv_port_and_tab_walks_the_tab_stops) {

@@ -117,6 +117,31 @@ TEST_F(OperatorActionsTest, CallsignIsTakenFromTheSelectionOnly) {
   EXPECT_EQ(adapter.read_count(expected.size()), expected);
 }
 
+TEST_F(OperatorActionsTest, StartSendsTheCallsignTheWindowShowsSelectedOrNot) {
+  const struct {
+    const char *callsign, *suffix, *sent_callsign, *sent_suffix;
+  } cases[] = {
+      {"DL9ZZZ", "F817", "DL9ZZZ  ", "F817"},
+      {"DL9ZZZ ABCD", "Z9XYZ", "DL9ZZZ A", "Z9XY"},
+      {"\r\nDL9,ZZZ\t", "F8,1", "DL9ZZZ  ", "F81 "},
+      // A blank field keeps what is there: a blank callsign never reaches the air.
+      {" \r\n  ", "", "QR3WMN D", "F817"},
+  };
+  for (const auto& c : cases) {
+    reset_station_settings();
+    view.set_text(ctl::my_callsign, c.callsign);
+    view.set_text(ctl::my_suffix, c.suffix);
+    press(ctl::start_stop);
+    const Bytes expected =
+        Bytes{0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0xC9, 0x00, 0xFD, 0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0x03} +
+        bytes_of(std::string(c.sent_callsign) + "  \xFD\xFE\xFE\x01\x7F\x1D\xDC" + c.sent_suffix +
+                 "\xFD");
+    EXPECT_EQ(adapter.read_count(expected.size()), expected) << c.callsign;
+    press(ctl::start_stop);
+    adapter.read_all();
+  }
+}
+
 TEST_F(OperatorActionsTest, SuffixSelectionIsCutToFourAndLineBreaksAreDropped) {
   view.set_text(ctl::my_suffix, "AB\r\nCDEF");
   view.select_text(ctl::my_suffix, 0, 8);

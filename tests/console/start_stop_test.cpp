@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <string>
@@ -134,6 +135,31 @@ TEST_F(StartStopTest, FailedAdapterOpenLeavesStopOnTheButtonAndStartsAgain) {
   EXPECT_TRUE(view.boxes().empty());
   EXPECT_TRUE(adapter_open);
   EXPECT_TRUE(transceiver_active);
+}
+
+TEST_F(StartStopTest, TwoPortNumbersLeadingToOneDeviceAreRefusedBeforeAnythingIsSent) {
+  // COM9 leads to the radio's device as COM8 does, COM10 through COM9.
+  ASSERT_EQ(symlink(radio.near_path().c_str(), "COM9"), 0);
+  ASSERT_EQ(symlink("COM9", "COM10"), 0);
+  const struct {
+    const char *dv, *trx, *text, *caption;
+  } cases[] = {
+      {"9", "8", "DV port and TRX port lead to one device: COM9 and COM8", "COM port error"},
+      {"10", "9", "DV port and TRX port lead to one device: COM10 and COM9", "COM port error"},
+      // One number in both: the adapter is configured, the radio's open refused.
+      {"7", "7", "COM7", "TRX COM port error"},
+  };
+  for (const auto& c : cases) {
+    view.clear_boxes();
+    view.set_text(ctl::adapter_port, c.dv);
+    view.set_text(ctl::transceiver_port, c.trx);
+    press(ctl::start_stop);
+    EXPECT_EQ(view.boxes(), (std::vector<RecordedBox>{{c.text, c.caption, BoxOwner::none}}));
+    EXPECT_EQ(adapter.read_all(std::chrono::milliseconds(50)).size(),
+              *c.dv == '7' ? kRepeaterConfiguration.size() : 0u);
+    EXPECT_TRUE(radio.read_all(std::chrono::milliseconds(50)).empty());
+    if (adapter_open) press(ctl::start_stop);
+  }
 }
 
 TEST_F(StartStopTest, EmptyPortFieldOpensComZero) {

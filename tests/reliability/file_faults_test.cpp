@@ -35,6 +35,8 @@ bool is_own_box(const RecordedBox& box) {
   return (box.text == "COM port could not open for DV adapter" &&
           std::regex_match(box.caption, com) && none) ||
          (box.caption == "TRX COM port error" && std::regex_match(box.text, com) && none) ||
+         (box.caption == "COM port error" && none &&
+          box.text.starts_with("DV port and TRX port lead to one device: COM")) ||
          (box.text == "DV adapter port has been closed" && box.caption == "ERROR" &&
           box.owner == BoxOwner::window) ||
          (box.caption == "Error! the file could not open" && files.count(box.text) && none) ||

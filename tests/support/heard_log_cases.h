@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "adapter/heard_log_append.h"
 #include "adapter/heard_log_writer.h"
 #include "support/byte_literals.h"
 #include "support/temp_workdir.h"
@@ -54,4 +55,26 @@ inline void expect_month_files(const TempWorkdir& dir) {
   EXPECT_EQ(dir.read_file("D-STAR_heard_2026-12.csv"),
             columns + h[1].stamp + line + h[2].stamp + line);
   EXPECT_EQ(dir.read_file("D-STAR_heard_2027-01.csv"), columns + h[3].stamp + line);
+}
+
+// What the month's file holds before one station is appended, and after.
+inline void expect_each_start_of_the_log_takes_a_whole_line() {
+  const std::string columns = "utc,my,ur,rpt1,rpt2";
+  const std::string unended = columns + "\n2026-12-01T00:00:00.000Z,QR2X";
+  const std::string line = "2026-12-08T14:00:00.000Z,QR1ABC  ,CQCQCQ  ,QR3KTA A,QR3KTG G\n";
+  const struct {
+    const char* situation;
+    std::string before, after;
+  } cases[] = {
+      {"a new file", "", columns + "\n" + line},
+      {"the column line alone, without its line end", columns, columns + "\n" + line},
+      {"a last line without its end", unended, unended + "\n" + line},
+      {"a last line ended by a bare CR", unended + "\r", unended + "\r\n" + line},
+  };
+  for (const auto& c : cases) {
+    TempWorkdir dir;
+    if (!c.before.empty()) dir.write_file("D-STAR_heard_2026-12.csv", c.before);
+    EXPECT_TRUE(append_heard_line("D-STAR_heard_2026-12.csv", line).written) << c.situation;
+    EXPECT_EQ(dir.read_file("D-STAR_heard_2026-12.csv"), c.after) << c.situation;
+  }
 }

@@ -35,4 +35,8 @@ TEST(HeardLogWin32, ALineWaitsForAnotherCopysLockInAFolderOfAnyName) {
   set_heard_log_clock(nullptr);
 }
 
+TEST(HeardLogWin32, EachStartOfTheLogTakesAWholeLine) {
+  expect_each_start_of_the_log_takes_a_whole_line();
+}
+
 }  // namespace

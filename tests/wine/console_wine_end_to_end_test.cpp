@@ -119,7 +119,13 @@ TEST(ConsoleUnderWine, StartTunesTheRadioThroughTheLinuxRigctld) {
   WineProgram console("kestrel8.exe", {});
   ASSERT_EQ(window_step({"wait-window", "30000"}), "window");
   ASSERT_EQ(window_step({"wait-text", "150", "START", "30000"}), "text START");
-  ASSERT_EQ(window_step({"keys", "{return}"}), "typed");  // START, from "DV port(1)"
+  // A callsign typed over the stored one, never selected, is the one START sends.
+  ASSERT_EQ(window_step({"keys",
+                         "{tab}{tab}{tab}{tab}{tab}{tab}{tab}{ctrl+a}DL9ZZZ"
+                         "{tab}{tab}{tab}{return}"}),
+            "typed");
+  EXPECT_TRUE(devices.wait_for_line("MY_CALL \"DL9ZZZ  \"", std::chrono::seconds(20)))
+      << testing::PrintToString(devices.lines());
   EXPECT_TRUE(devices.wait_for_line("ROUTE", std::chrono::seconds(20)));
   std::string tuned;
   for (int i = 0; i < 200 && tuned != "439310000 5000000 - FM 15000"; ++i) {
