@@ -2,6 +2,7 @@
 // radios and their programming software export) into the console's
 // repeater list. No toolkit: it runs anywhere the console's files live.
 
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -63,6 +64,7 @@ int run_import(ImportRequest request, bool may_choose, bool& hold) {
 
 int run(const std::vector<std::string>& args, bool& import) {
   ImportRequest request;
+  std::set<std::string> given;
   bool options = false;
   // A table dropped on the program itself, with no prompt, is imported.
   const bool no_prompt = started_without_prompt();
@@ -76,11 +78,18 @@ int run(const std::vector<std::string>& args, bool& import) {
       return write_to_operator(OperatorStream::output, kRepeatersHelp) ? 0 : 1;
     } else if (arg == "--append") {
       request.append = true;
-    } else if (arg == "--out" || arg == "--group" || arg == "--near" || arg == "--within") {
+    } else if (arg == "--out" || arg == "--group" || arg == "--near" || arg == "--within" ||
+               arg == "--encoding") {
       if (!has_value) return usage_error(std::string(arg) + " needs a value");
       const std::string& value = args[++i];
+      // Only --group may be given more than once: a second place, list or
+      // encoding would silently win over the first.
+      if (arg != "--group" && !given.insert(std::string(arg)).second)
+        return usage_error(std::string(arg) + " is given twice; give it once");
       if (arg == "--out") {
         request.list_file = value;
+      } else if (arg == "--encoding") {
+        request.encoding = value;
       } else if (arg == "--group") {
         request.groups.push_back(value);
       } else if (arg == "--near") {

@@ -83,9 +83,9 @@ std::vector<WORD> chooser_template() {
     if (out.size() % 2 != 0) out.push_back(0);
     put_dword(out, style_of(placed.kind));
     put_dword(out, 0);
-    put_words(out, {static_cast<WORD>(placed.x), static_cast<WORD>(placed.y),
-                           static_cast<WORD>(placed.w), static_cast<WORD>(placed.h),
-                           static_cast<WORD>(placed.id)});
+    put_words(
+        out, {static_cast<WORD>(placed.x), static_cast<WORD>(placed.y), static_cast<WORD>(placed.w),
+              static_cast<WORD>(placed.h), static_cast<WORD>(placed.id)});
     if (placed.kind == ControlKind::list) {
       put_text(out, "SysListView32");
     } else {
@@ -105,8 +105,8 @@ std::string utf8_text(HWND window, int id) {
                     L'\0');
   wide.resize(static_cast<std::size_t>(
       GetDlgItemTextW(window, id, wide.data(), static_cast<int>(wide.size()))));
-  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                    nullptr, 0, nullptr, nullptr);
+  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr,
+                                    0, nullptr, nullptr);
   std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
   WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n,
                       nullptr, nullptr);

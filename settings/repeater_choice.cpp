@@ -13,7 +13,8 @@ bool blank(const std::string& text) { return text.find_first_not_of(' ') == std:
 }  // namespace
 
 std::string group_entry(const GroupRows& group) {
-  return group.group + ": " + std::to_string(group.rows) + (group.rows == 1 ? " DV row" : " DV rows");
+  return group.group + ": " + std::to_string(group.rows) +
+         (group.rows == 1 ? " DV row" : " DV rows");
 }
 
 ChoiceState state_of_choice(const ImportRequest& base, const RepeaterChoice& choice) {

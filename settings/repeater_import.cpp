@@ -10,11 +10,9 @@
 namespace {
 
 constexpr std::size_t kAreaLength = kCallAreaLength;
-// The radios tune 1 MHz to 1300 MHz; their offset command goes to 100 MHz.
+// The radios tune 1 MHz to 1300 MHz.
 constexpr unsigned long kLowestKhz = 1000;
 constexpr unsigned long kHighestKhz = 1300000;
-constexpr unsigned long kLargestOffsetKhz = 100000;
-// The route's RPT1 for a simplex channel.
 
 std::string_view trimmed(std::string_view s) {
   const std::size_t first = s.find_first_not_of(' ');
@@ -84,6 +82,34 @@ bool khz_within(std::string_view khz, unsigned long low, unsigned long high) {
   if (point > 7) return false;
   const unsigned long whole = std::stoul(std::string(khz.substr(0, point)));
   return whole >= low && (whole < high || (whole == high && point == khz.size()));
+}
+
+// Whether a shift in kHz ("-600", "+5000.5") is within the largest offset.
+bool offset_fits(std::string_view khz) {
+  if (!khz.empty() && (khz[0] == '-' || khz[0] == '+')) khz.remove_prefix(1);
+  const std::size_t point = std::min(khz.find('.'), khz.size());
+  if (point > 9) return false;
+  std::string fraction(khz.substr(std::min(point + 1, khz.size())));
+  fraction.resize(std::max<std::size_t>(fraction.size(), 3), '0');
+  const long long hz =
+      std::stoll(std::string(khz.substr(0, point))) * 1000 + std::stoll(fraction.substr(0, 3));
+  const bool finer = fraction.find_first_not_of('0', 3) != std::string::npos;
+  return hz < kLargestRepeaterOffsetHz || (hz == kLargestRepeaterOffsetHz && !finer);
+}
+
+// "99,999.99 kHz"
+std::string largest_offset_text() {
+  const std::string digits = std::to_string(kLargestRepeaterOffsetHz / 1000);
+  std::string whole;
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) whole.push_back(',');
+    whole.push_back(digits[i]);
+  }
+  std::string fraction;
+  for (long long rest = kLargestRepeaterOffsetHz % 1000, place = 100; rest > 0;
+       rest %= place, place /= 10)
+    fraction.push_back(static_cast<char>('0' + rest / place));
+  return whole + (fraction.empty() ? "" : "." + fraction) + " kHz";
 }
 
 std::size_t first_character_size(std::string_view text, TextEncoding encoding) {
@@ -227,11 +253,15 @@ std::string short_area(std::string_view group, TextEncoding encoding) {
   const std::string cleaned = list_safe(group);
   const std::string_view name = trimmed(cleaned);
   if (name.size() <= kAreaLength) return std::string(name);
+  // A hyphen parts words as a space does: "Europe-Western" gives "EuropeW".
+  constexpr std::string_view kBetweenWords = " -";
   std::string initials;
-  const std::size_t first_end = std::min(name.find(' '), name.size());
-  for (std::size_t space = first_end; space < name.size(); space = name.find(' ', space + 1)) {
+  const std::size_t first_end = std::min(name.find_first_of(kBetweenWords), name.size());
+  for (std::size_t space = first_end; space < name.size();
+       space = name.find_first_of(kBetweenWords, space + 1)) {
     const std::string_view word = name.substr(space + 1);
-    initials.append(word.substr(0, first_character_size(word, encoding)));
+    if (!word.empty() && kBetweenWords.find(word[0]) == std::string_view::npos)
+      initials.append(word.substr(0, first_character_size(word, encoding)));
   }
   initials = std::string(cut_whole_characters(initials, kAreaLength - 1, encoding));
   const std::string_view first =
@@ -292,24 +322,33 @@ std::string call_area_of(std::string_view callsign8, std::string_view group, Tex
 }
 
 std::optional<RepeaterColumns> columns_of_header(const std::vector<std::string>& header) {
-  auto column = [&](std::string_view name) {
-    for (std::size_t i = 0; i < header.size(); ++i) {
-      if (upper(trimmed(header[i])) == upper(name)) return static_cast<int>(i);
+  // Tables spell their columns in any case and with or without spaces.
+  auto key = [](std::string_view name) {
+    std::string out;
+    for (const char c : upper(name))
+      if (c != ' ') out.push_back(c);
+    return out;
+  };
+  auto column = [&](std::initializer_list<std::string_view> names) {
+    for (const std::string_view name : names) {
+      for (std::size_t i = 0; i < header.size(); ++i) {
+        if (key(header[i]) == key(name)) return static_cast<int>(i);
+      }
     }
     return -1;
   };
   RepeaterColumns c;
-  c.group_name = column("Group Name");
-  c.name = column("Name");
-  c.sub_name = column("Sub Name");
-  c.callsign = column("Repeater Call Sign");
-  c.gateway = column("Gateway Call Sign");
-  c.frequency = column("Frequency");
-  c.dup = column("Dup");
-  c.offset = column("Offset");
-  c.mode = column("Mode");
-  c.latitude = column("Latitude");
-  c.longitude = column("Longitude");
+  c.group_name = column({"Group Name", "Group"});
+  c.name = column({"Name"});
+  c.sub_name = column({"Sub Name"});
+  c.callsign = column({"Repeater Call Sign", "Call Sign"});
+  c.gateway = column({"Gateway Call Sign", "Gateway", "GW"});
+  c.frequency = column({"Frequency", "Freq"});
+  c.dup = column({"Dup", "Duplex"});
+  c.offset = column({"Offset"});
+  c.mode = column({"Mode"});
+  c.latitude = column({"Latitude", "Lat"});
+  c.longitude = column({"Longitude", "Lon", "Long"});
   for (int needed : {c.callsign, c.frequency, c.dup, c.offset}) {
     if (needed < 0) return std::nullopt;
   }
@@ -343,8 +382,9 @@ std::string check_tuning(const std::vector<std::string>& fields, const RepeaterC
     return "shift " + quoted(dup) + " with offset " + quoted(offset) +
            " is not DUP-, DUP+ or OFF with MHz";
   }
-  if (!khz_within(*shift, 0, kLargestOffsetKhz))
-    return "offset " + quoted(offset) + " MHz is more than 100 MHz";
+  if (!offset_fits(*shift))
+    return "offset " + quoted(offset) + " MHz is more than the " + largest_offset_text() +
+           " a radio's offset command carries";
   // The console keeps at most 7 characters of a shift.
   if (shift->size() > 7)
     return "offset " + quoted(offset) + " MHz is finer than the 7 characters kept in kHz";
@@ -473,6 +513,18 @@ std::optional<GeoPoint> place_of(std::string_view text) {
   const std::optional<double> lon = plain_decimal(text.substr(comma + 1));
   if (!lat || !lon || *lat < -90 || *lat > 90 || *lon < -180 || *lon > 180) return std::nullopt;
   return GeoPoint{*lat, *lon};
+}
+
+bool states_a_position(std::string_view latitude, std::string_view longitude) {
+  const auto zero_or_blank = [](std::string_view text) {
+    return trimmed(text).empty() || plain_decimal(text) == 0.0;
+  };
+  return !zero_or_blank(latitude) || !zero_or_blank(longitude);
+}
+
+bool gateway_worth_checking(std::string_view callsign8, std::string_view gateway8) {
+  if (names_no_gateway(gateway8) || callsign8.size() != 8 || gateway8.size() != 8) return false;
+  return gateway8[7] != 'G' || trimmed(callsign8.substr(0, 7)) != trimmed(gateway8.substr(0, 7));
 }
 
 std::optional<GeoPoint> coordinates_of(std::string_view latitude, std::string_view longitude) {

@@ -35,8 +35,9 @@ std::string list_safe(std::string_view text);
 // between whole characters and never ending in a space or "-": the group
 // itself when it fits ("Lazio"), else its first 7 bytes ("DV Lazi") unless
 // another group of the table has the same cut; groups whose cuts collide
-// get their first word shortened and the initials of the others ("UnitedK"
-// for United Kingdom, "UnitedS" for United States). Then a digit while
+// get their first word shortened and the initials of the others, words
+// parted by spaces or hyphens ("UnitedK" for United Kingdom, "EuropeW" for
+// Europe-Western). Only when words cannot tell them apart, a digit while
 // another group holds that area ("Austra2"). "Simplex", "KH2" and
 // JP0..JP9 are never given to a group.
 struct GroupAreas {
@@ -63,8 +64,9 @@ struct RepeaterColumns {
   int group_name = 1, name = 2, sub_name = 3, callsign = 4, gateway = 5, frequency = 6, dup = 7,
       offset = 8, mode = 9, latitude = 14, longitude = 15;
 };
-// The columns named by an English header; none when the header is not
-// recognised (the Japanese editions), and the standard order applies.
+// The columns named by an English header, in any case and with spaces or
+// none ("Gateway Callsign", "GW"); none when the header is not recognised
+// (the Japanese editions), and the standard order applies.
 std::optional<RepeaterColumns> columns_of_header(const std::vector<std::string>& header);
 
 struct RowResult {
@@ -73,7 +75,8 @@ struct RowResult {
 };
 // A DV row without a repeater callsign and without shift is a simplex
 // channel: "Simplex,name,frequency,0,DIRECT  ,None". Refused, with the
-// reason: a frequency outside 1-1300 MHz, an offset over 100 MHz, a
+// reason: a frequency outside 1-1300 MHz, an offset over the largest a
+// radio tunes (kLargestRepeaterOffsetHz), a
 // repeater callsign without its module letter in place 8.
 RowResult repeater_line_of_row(const std::vector<std::string>& fields,
                                const RepeaterColumns& columns, TextEncoding encoding,
@@ -92,5 +95,11 @@ std::optional<GeoPoint> place_of(std::string_view text);
 // A table's Latitude and Longitude; none when blank, not a number, out of
 // range, or both 0, which is how the radios' exports write "no position".
 std::optional<GeoPoint> coordinates_of(std::string_view latitude, std::string_view longitude);
+// Whether a row gives a position at all: not blank, not 0,0. One that does
+// but has no coordinates_of is a position the table got wrong.
+bool states_a_position(std::string_view latitude, std::string_view longitude);
+// A gateway that is not the repeater's own callsign with module G, as
+// "F1ZCD G" for F2ZCD B: written as the table says, worth a look.
+bool gateway_worth_checking(std::string_view callsign8, std::string_view gateway8);
 // Along the earth's surface, in km.
 double distance_km(GeoPoint a, GeoPoint b);

@@ -13,6 +13,7 @@
 #include "settings/repeater_lists.h"
 #include "settings/settings_files.h"
 #include "settings/station_settings.h"
+#include "settings/text_conversion.h"
 
 namespace {
 
@@ -20,6 +21,13 @@ namespace {
 // another kind of file.
 constexpr std::size_t kMaxTableBytes = 8 * 1024 * 1024;
 constexpr int kFewestColumns = 9;
+// What the summary names: at most 20 groups, 10 rows of a kind, each name
+// cut at 60 characters, so that no table makes it unreadable.
+constexpr std::size_t kMostGroupsNamed = 20;
+constexpr std::size_t kMostRowsNamed = 10;
+constexpr std::size_t kLongestNameShown = 60;
+// The encoding the system calls Shift-JIS with the backslash and tilde of ASCII.
+constexpr const char* kShiftJis = "CP932";
 
 constexpr const char* kFormatComment =
     "// area,name,frequency kHz,shift kHz,repeater callsign,gateway callsign or None\n";
@@ -57,6 +65,7 @@ struct ExistingList {
   std::string line_end = "\n";  // the list's own, CR LF stays CR LF
   std::size_t entries = 0;
   std::set<RepeaterKey> repeaters;
+  bool existed = false;  // a list was there before the import
 };
 
 void take_lines(ExistingList& list) {
@@ -95,38 +104,91 @@ std::string upper_case(std::string text) {
 struct Candidate {
   std::string line;
   std::string group;
+  int row = 0;
+  bool simplex = false;
+  std::optional<GeoPoint> place;
+  std::string bad_place;  // how the first row gave a position that is none
   double km = 0;
 };
 
-std::string group_label(const std::string& group) { return group.empty() ? "no group" : group; }
-
-// "Lazio 3, New Brunswick 1": each group's rows, in the table's order.
-std::string rows_per_group(const std::vector<Candidate>& rows, const GroupAreas& areas) {
-  std::map<std::string, std::size_t> count;
-  for (const Candidate& row : rows) ++count[row.group];
+// The first `most` of `names` and how many more: "A, B, and 3 more".
+std::string and_more(const std::vector<std::string>& names, std::size_t most,
+                     const char* separator = ", ") {
   std::string out;
-  auto add = [&](const std::string& group) {
-    const auto n = count.find(group);
-    if (n == count.end()) return;
-    out += (out.empty() ? "" : ", ") + group_label(group) + " " + std::to_string(n->second);
-  };
-  for (const auto& entry : areas.by_group) add(entry.first);
-  add("");
+  for (std::size_t i = 0; i < names.size() && i < most; ++i) out += (i ? separator : "") + names[i];
+  if (names.size() > most)
+    out += std::string(separator) + "and " + std::to_string(names.size() - most) + " more";
   return out;
 }
 
-// Each named group's rows among those chosen, in the table's order.
-std::vector<GroupRows> groups_of(const std::vector<Candidate>& rows, const GroupAreas& areas) {
+// The table's words as the operator reads them: the summary is UTF-8
+// whatever the table was written in, and a name has at most 60 characters.
+struct SummaryWords {
+  TextEncoding encoding = TextEncoding::utf8;
+
+  std::string operator()(std::string_view table_text) const {
+    std::string utf8(table_text);
+    if (encoding == TextEncoding::shift_jis &&
+        utf8_from(table_text, kShiftJis, utf8) != Conversion::done) {
+      utf8.clear();
+      for (const char c : table_text)
+        utf8.push_back(static_cast<unsigned char>(c) < 0x80 ? c : '?');
+    }
+    return utf8;
+  }
+  std::string name(std::string_view table_text) const { return cut((*this)(table_text)); }
+  static std::string cut(const std::string& utf8) {
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+      if ((static_cast<unsigned char>(utf8[i]) >> 6) == 0x2) continue;
+      if (++characters > kLongestNameShown) return utf8.substr(0, i) + "...";
+    }
+    return utf8;
+  }
+};
+
+std::string group_label(const std::string& group, const SummaryWords& words) {
+  return group.empty() ? "no group" : words.name(group);
+}
+
+// "Lazio 3, New Brunswick 1": each group's rows, in the table's order.
+std::string rows_per_group(const std::vector<Candidate>& rows, const GroupAreas& areas,
+                           const SummaryWords& words) {
+  std::map<std::string, std::size_t> count;
+  for (const Candidate& row : rows) ++count[row.group];
+  std::vector<std::string> groups;
+  auto add = [&](const std::string& group) {
+    const auto n = count.find(group);
+    if (n != count.end())
+      groups.push_back(group_label(group, words) + " " + std::to_string(n->second));
+  };
+  for (const auto& entry : areas.by_group) add(entry.first);
+  add("");
+  return and_more(groups, kMostGroupsNamed);
+}
+
+// Each named group's rows among those chosen, in the table's order, named
+// in UTF-8 as --group takes them.
+std::vector<GroupRows> groups_of(const std::vector<Candidate>& rows, const GroupAreas& areas,
+                                 const SummaryWords& words) {
   std::map<std::string, std::size_t> count;
   for (const Candidate& row : rows) ++count[row.group];
   std::vector<GroupRows> groups;
   for (const auto& entry : areas.by_group)
     if (const auto n = count.find(entry.first); n != count.end())
-      groups.push_back({entry.first, n->second});
+      groups.push_back({words(entry.first), n->second});
   return groups;
 }
 
 std::string whole_km(double km) { return std::to_string(static_cast<long>(km + 0.5)) + " km"; }
+
+// A distance as the operator gave it: "150 km", "0.5 km".
+std::string km_as_given(double km) {
+  std::string text = std::to_string(km);
+  text.erase(text.find_last_not_of('0') + 1);
+  if (text.ends_with('.')) text.pop_back();
+  return text + " km";
+}
 
 // A spreadsheet that saves ";" between fields writes "430,4375" for a number.
 void take_decimal_commas(std::vector<CsvRecord>& records, const RepeaterColumns& columns) {
@@ -143,14 +205,76 @@ void take_decimal_commas(std::vector<CsvRecord>& records, const RepeaterColumns&
   }
 }
 
+// The first line that `readable` refuses, counted as a spreadsheet counts rows.
+template <typename Readable>
+int first_unreadable_row(std::string_view text, Readable readable) {
+  int row = 1;
+  for (std::size_t start = 0; start < text.size(); ++row) {
+    const std::size_t end = std::min(text.find('\n', start), text.size());
+    if (!readable(text.substr(start, end - start))) return row;
+    start = end + 1;
+  }
+  return 1;
+}
+
+bool reads_as(std::string_view line, const char* encoding) {
+  std::string ignored;
+  return utf8_from(line, encoding, ignored) == Conversion::done;
+}
+
+constexpr const char* kChooseEncoding =
+    "; name the encoding it was saved in with --encoding, for example --encoding CP1250 for a "
+    "Polish, Czech or Hungarian spreadsheet's CSV (CP1250 to CP1257, ISO-8859-1, ISO-8859-2)";
+
+// The table in the encoding it is read in: UTF-8 or Shift-JIS as its bytes
+// show, or what --encoding names, turned into UTF-8. `read_as` names it
+// when it is not UTF-8 of its own. False with the report's error.
+bool decode_table(const ImportRequest& request, std::string& table, std::string& read_as,
+                  ImportReport& report) {
+  const std::string& csv = request.csv_file;
+  if (!request.encoding.empty()) {
+    std::string utf8;
+    const Conversion done = utf8_from(table, request.encoding, utf8);
+    if (done == Conversion::unknown_encoding) {
+      report.error = "--encoding " + request.encoding + " is no encoding this system converts" +
+                     "; try CP1250 to CP1257, ISO-8859-1 or ISO-8859-2";
+      return false;
+    }
+    if (done == Conversion::unreadable) {
+      const int row = first_unreadable_row(
+          table, [&](std::string_view line) { return reads_as(line, request.encoding.c_str()); });
+      report.error = csv + ": row " + std::to_string(row) + " holds bytes that are no " +
+                     request.encoding + " text; nothing was written";
+      return false;
+    }
+    table = std::move(utf8);
+    read_as = request.encoding;
+    return true;
+  }
+  if (encoding_of(table) == TextEncoding::utf8) return true;
+  std::string ignored;
+  if (utf8_from(table, kShiftJis, ignored) == Conversion::unreadable) {
+    const int row = first_unreadable_row(table, [](std::string_view line) {
+      return encoding_of(line) == TextEncoding::utf8 || reads_as(line, kShiftJis);
+    });
+    report.error = csv + " is neither UTF-8 nor Shift-JIS: row " + std::to_string(row) +
+                   " cannot be read in either" + kChooseEncoding;
+    return false;
+  }
+  read_as = "Shift-JIS";
+  return true;
+}
+
 }  // namespace
 
 namespace {
 
-// The table read whole and split into records, at least the columns a
-// repeater table has; false with the report's error saying why not.
-bool read_table(const std::string& csv, ImportReport& report, std::string& table,
-                FileIdentity& table_id, std::vector<CsvRecord>& records) {
+// The table read whole, in its encoding, and split into records, at least
+// the columns a repeater table has; false with the report's error saying
+// why not.
+bool read_table(const ImportRequest& request, ImportReport& report, std::string& table,
+                std::string& read_as, FileIdentity& table_id, std::vector<CsvRecord>& records) {
+  const std::string& csv = request.csv_file;
   {
     ImportFileReader file;
     std::string why;
@@ -163,6 +287,12 @@ bool read_table(const std::string& csv, ImportReport& report, std::string& table
     if (!read_whole(file, csv, table, report.error)) return false;
   }
   std::string why;
+  // Binary bytes and UTF-16 are told as such before any encoding is tried.
+  if (request.encoding.empty() && !parse_csv(table, records, why)) {
+    report.error = csv + ": " + why;
+    return false;
+  }
+  if (!decode_table(request, table, read_as, report)) return false;
   if (!parse_csv(table, records, why)) {
     report.error = csv + ": " + why;
     return false;
@@ -175,20 +305,23 @@ bool read_table(const std::string& csv, ImportReport& report, std::string& table
   return true;
 }
 
-// The groups --group names, as the table spells them; false with the
-// report's error naming the table's groups when one is not there.
-bool choose_groups(const ImportRequest& request, const GroupAreas& areas, ImportReport& report,
-                   std::set<std::string>& chosen) {
+// The groups --group names, as the table spells them, matched in any case
+// of any script; false with the report's error naming the table's groups
+// when one is not there.
+bool choose_groups(const ImportRequest& request, const GroupAreas& areas, const SummaryWords& words,
+                   ImportReport& report, std::set<std::string>& chosen) {
   const std::string& csv = request.csv_file;
   for (const std::string& wanted : request.groups) {
+    const std::string wanted_key = folded_case(group_name_of(wanted));
     std::string found;
     for (const auto& entry : areas.by_group)
-      if (upper_case(entry.first) == upper_case(group_name_of(wanted))) found = entry.first;
+      if (folded_case(words(entry.first)) == wanted_key) found = entry.first;
     if (found.empty()) {
-      std::string groups;
-      for (const auto& entry : areas.by_group) groups += (groups.empty() ? "" : ", ") + entry.first;
-      report.error = "no group \"" + wanted + "\" in " + csv +
-                     (groups.empty() ? "; it has no Group Name" : "; its groups are " + groups);
+      std::vector<std::string> groups;
+      for (const auto& entry : areas.by_group) groups.push_back(words.name(entry.first));
+      report.error = "no group \"" + SummaryWords::cut(wanted) + "\" in " + csv +
+                     (groups.empty() ? "; it has no Group Name"
+                                     : "; its groups are " + and_more(groups, kMostGroupsNamed));
       return false;
     }
     chosen.insert(found);
@@ -202,102 +335,238 @@ struct Selection {
   std::vector<Candidate> rows;
   std::vector<std::string> refused;
   std::map<std::string, std::size_t> other_modes;
-  std::size_t already_listed = 0, repeated = 0, other_groups = 0, no_place = 0, beyond = 0;
+  std::size_t already_listed = 0, merged = 0, other_groups = 0, no_place = 0, beyond = 0;
   std::size_t farther = 0;
+  std::vector<std::string> bad_places;
 };
 
+std::string callsign_of_line(std::string_view line, std::size_t field) {
+  const auto fields = split_fields(line);
+  return fields.size() > field ? std::string(FixedField<8>(fields[field]).view()) : std::string();
+}
+
+// "F2ZCD B" as the operator writes it, for "F2ZCD  B" as the list holds it.
+std::string shown_callsign(std::string_view call8) {
+  std::string call(call8.substr(0, 7));
+  call.erase(call.find_last_not_of(' ') + 1);
+  return call8.size() == 8 && call8[7] != ' ' ? call + " " + call8[7] : call;
+}
+
+// The rows of `first` on that are DV repeaters of the chosen groups and not
+// listed yet; rows of one repeater are merged into the first, which takes
+// the first position any of them gives.
+std::vector<Candidate> candidates_of(const std::vector<CsvRecord>& records, std::size_t first,
+                                     const RepeaterColumns& columns, TextEncoding encoding,
+                                     GroupAreas& areas, const std::set<std::string>& chosen,
+                                     const ExistingList& existing, Selection& s) {
+  std::vector<Candidate> all;
+  std::map<RepeaterKey, std::size_t> taken;
+  for (std::size_t i = first; i < records.size(); ++i) {
+    const std::vector<std::string>& fields = records[i].fields;
+    const RowResult row = repeater_line_of_row(fields, columns, encoding, areas);
+    std::string group = group_name_of(field_at(fields, columns.group_name));
+    const std::string_view latitude = field_at(fields, columns.latitude);
+    const std::string_view longitude = field_at(fields, columns.longitude);
+    if (row.kind == RowResult::other_mode) {
+      ++s.other_modes[row.text];
+    } else if (row.kind == RowResult::rejected) {
+      s.refused.push_back("row " + std::to_string(records[i].row) + ": " + row.text);
+    } else if (!chosen.empty() && !chosen.count(group)) {
+      ++s.other_groups;
+    } else if (existing.repeaters.count(key_of(row.text))) {
+      ++s.already_listed;
+    } else {
+      const std::optional<GeoPoint> place = coordinates_of(latitude, longitude);
+      const auto [at, first_row] = taken.try_emplace(key_of(row.text), all.size());
+      if (!first_row) {
+        ++s.merged;
+        Candidate& kept = all[at->second];
+        if (!kept.place) kept.place = place;
+        continue;
+      }
+      Candidate c{row.text,       std::move(group),
+                  records[i].row, callsign_of_line(row.text, 4) == kSimplexChannel,
+                  place,          {}};
+      if (!place && states_a_position(latitude, longitude))
+        c.bad_place = "row " + std::to_string(c.row) + " (" +
+                      shown_callsign(callsign_of_line(row.text, 4)) + "): latitude \"" +
+                      std::string(latitude) + "\", longitude \"" + std::string(longitude) + "\"";
+      all.push_back(std::move(c));
+    }
+  }
+  return all;
+}
+
 // Every row from `first` on, checked and chosen by --group, --near and
-// --within; with --near the nearest that fit in `room` lines.
+// --within; with --near the nearest repeaters that fit in `room` lines,
+// then the simplex channels, which serve anywhere.
 Selection select_rows(const ImportRequest& request, const std::vector<CsvRecord>& records,
                       std::size_t first, const RepeaterColumns& columns, TextEncoding encoding,
                       GroupAreas& areas, const std::set<std::string>& chosen,
                       const ExistingList& existing, std::size_t room) {
   Selection s;
-  auto& [rows, refused, other_modes, already_listed, repeated, other_groups, no_place, beyond,
-         farther] = s;
-  std::set<RepeaterKey> taken;
-  for (std::size_t i = first; i < records.size(); ++i) {
-    const std::vector<std::string>& fields = records[i].fields;
-    const RowResult row = repeater_line_of_row(fields, columns, encoding, areas);
-    std::string group = group_name_of(field_at(fields, columns.group_name));
-    std::optional<GeoPoint> place;
-    if (request.near)
-      place =
-          coordinates_of(field_at(fields, columns.latitude), field_at(fields, columns.longitude));
-    if (row.kind == RowResult::other_mode) {
-      ++other_modes[row.text];
-    } else if (row.kind == RowResult::rejected) {
-      refused.push_back("row " + std::to_string(records[i].row) + ": " + row.text);
-    } else if (!chosen.empty() && !chosen.count(group)) {
-      ++other_groups;
-    } else if (existing.repeaters.count(key_of(row.text))) {
-      ++already_listed;
-    } else if (!taken.insert(key_of(row.text)).second) {
-      ++repeated;
-    } else if (request.near && !place) {
-      ++no_place;
+  std::vector<Candidate> all =
+      candidates_of(records, first, columns, encoding, areas, chosen, existing, s);
+  if (!request.near) {
+    s.rows = std::move(all);
+    return s;
+  }
+  std::vector<Candidate> simplex;
+  for (Candidate& c : all) {
+    if (c.simplex) {
+      simplex.push_back(std::move(c));
+    } else if (!c.place) {
+      ++s.no_place;
+      if (!c.bad_place.empty()) s.bad_places.push_back(c.bad_place);
+    } else if ((c.km = distance_km(*request.near, *c.place)),
+               request.within_km && c.km > *request.within_km) {
+      ++s.beyond;
     } else {
-      const double km = place ? distance_km(*request.near, *place) : 0;
-      if (request.within_km && km > *request.within_km)
-        ++beyond;
-      else
-        rows.push_back({row.text, std::move(group), km});
+      s.rows.push_back(std::move(c));
     }
   }
-  if (request.near) {
-    std::stable_sort(rows.begin(), rows.end(),
-                     [](const Candidate& a, const Candidate& b) { return a.km < b.km; });
-    if (rows.size() > room) {
-      farther = rows.size() - room;
-      rows.resize(room);
-    }
+  std::stable_sort(s.rows.begin(), s.rows.end(),
+                   [](const Candidate& a, const Candidate& b) { return a.km < b.km; });
+  // The few simplex channels keep their place; the farthest repeaters make room.
+  const std::size_t for_repeaters = room - std::min(room, simplex.size());
+  if (s.rows.size() > for_repeaters && simplex.size() <= room) {
+    s.farther = s.rows.size() - for_repeaters;
+    s.rows.resize(for_repeaters);
   }
+  for (Candidate& c : simplex) s.rows.push_back(std::move(c));
   return s;
 }
 
-// The summary's lines below its first: what was kept, skipped and left out.
+// "row 5 (F2ZCD B): gateway F1ZCD G" for each written line whose gateway is
+// not its repeater's own.
+std::vector<std::string> gateways_worth_checking(const std::vector<Candidate>& rows) {
+  std::vector<std::string> named;
+  for (const Candidate& row : rows) {
+    const std::string call = callsign_of_line(row.line, 4);
+    const std::string gateway = callsign_of_line(row.line, 5);
+    if (gateway_worth_checking(call, gateway))
+      named.push_back("row " + std::to_string(row.row) + " (" + shown_callsign(call) +
+                      "): gateway " + shown_callsign(gateway));
+  }
+  return named;
+}
+
+// The summary's lines below its first: what was kept, skipped and left out;
+// the areas and lines only when they were written.
 std::string details_of(const ImportRequest& request, const ExistingList& existing,
-                       const Selection& s, bool fits, const RepeaterColumns& columns,
-                       const GroupAreas& areas, const std::set<std::string>& written_areas) {
-  const auto& [rows, refused, other_modes, already_listed, repeated, other_groups, no_place, beyond,
-               farther] = s;
+                       const Selection& s, bool written, const RepeaterColumns& columns,
+                       const GroupAreas& areas, const SummaryWords& words,
+                       const std::string& read_as) {
   std::string details;
+  if (!read_as.empty())
+    details += "  table read as " + read_as +
+               (request.encoding.empty()
+                    ? ", as it is not UTF-8; if its names look wrong, name its encoding with "
+                      "--encoding (CP1250 for a Polish spreadsheet's CSV, for example)\n"
+                    : " (--encoding); its names are written in UTF-8\n");
   if (request.append) {
     details += "  " + count_of(existing.entries, "line") + " already in the list kept\n";
-    if (already_listed)
-      details += "  " + count_of(already_listed, "repeater") + " already in the list skipped\n";
+    if (s.already_listed)
+      details += "  " + count_of(s.already_listed, "repeater") + " already in the list skipped\n";
   }
-  if (repeated)
-    details += "  " + count_of(repeated, "row") +
-               " skipped, same callsign and frequency as an earlier row\n";
-  if (other_groups) details += "  " + count_of(other_groups, "row") + " of other groups left out\n";
-  if (no_place) details += "  " + count_of(no_place, "row") + " without coordinates left out\n";
-  if (beyond)
-    details += "  " + count_of(beyond, "repeater") + " farther than " +
-               whole_km(*request.within_km) + " left out\n";
-  if (farther)
-    details += "  " + count_of(farther, "farther repeater") +
+  if (s.merged)
+    details += "  " + count_of(s.merged, "row") +
+               " merged into an earlier row of the same callsign and frequency\n";
+  if (s.other_groups)
+    details += "  " + count_of(s.other_groups, "row") + " of other groups left out\n";
+  if (s.no_place) details += "  " + count_of(s.no_place, "row") + " without coordinates left out\n";
+  if (!s.bad_places.empty())
+    details += "  " + count_of(s.bad_places.size(), "row") +
+               " of them with a position that is no latitude and longitude:\n    " +
+               and_more(s.bad_places, kMostRowsNamed, "\n    ") + "\n";
+  if (s.beyond)
+    details += "  " + count_of(s.beyond, "repeater") + " farther than " +
+               km_as_given(*request.within_km) + " left out\n";
+  if (s.farther)
+    details += "  " + count_of(s.farther, "farther repeater") +
                " left out: the console reads no more than " + std::to_string(kMaxRepeaterEntries) +
                " lines\n";
-  if (request.near && fits && !rows.empty())
-    details += "  nearest first; the farthest kept is " + whole_km(rows.back().km) + " away\n";
-  if (!other_modes.empty()) {
+  if (request.near && written) {
+    const auto last =
+        std::find_if(s.rows.rbegin(), s.rows.rend(), [](const Candidate& c) { return !c.simplex; });
+    if (last != s.rows.rend())
+      details += "  nearest first; the farthest kept is " + whole_km(last->km) + " away\n";
+  }
+  if (!s.other_modes.empty()) {
     std::size_t total = 0;
     std::string modes;
-    for (const auto& [mode, n] : other_modes) {
+    for (const auto& [mode, n] : s.other_modes) {
       total += n;
-      modes += (modes.empty() ? "" : ", ") + mode + " " + std::to_string(n);
+      modes += (modes.empty() ? "" : ", ") + words.name(mode) + " " + std::to_string(n);
     }
     details += "  " + count_of(total, "row") + " skipped, not DV (" + modes + ")\n";
   }
   if (columns.mode < 0) details += "  no Mode column: every row taken as DV\n";
-  for (const auto& [group, area] : areas.by_group)
-    if (written_areas.count(area)) details += "  area " + area + ": group " + group + "\n";
-  if (!refused.empty()) {
-    details += "  " + count_of(refused.size(), "row") + " rejected:\n";
-    for (const std::string& r : refused) details += "    " + r + "\n";
+  if (columns.gateway < 0)
+    details +=
+        "  no gateway column (Gateway Call Sign, Gateway or GW): every repeater got "
+        "gateway None, so its routes reach no gateway\n";
+  if (written) {
+    std::set<std::string> written_areas;
+    for (const Candidate& row : s.rows) written_areas.emplace(split_fields(row.line).front());
+    for (const auto& [group, area] : areas.by_group)
+      if (written_areas.count(area))
+        details += "  area " + words(area) + ": group " + words.name(group) + "\n";
+    for (const Candidate& row : s.rows) {
+      if (!row.simplex) continue;
+      const auto fields = split_fields(row.line);
+      details += "  simplex channel " + words.name(fields[1]) + " (" + std::string(fields[2]) +
+                 " kHz" + (row.group.empty() ? "" : ", group " + words.name(row.group)) +
+                 ") under area Simplex" + (request.near ? ", after the repeaters" : "") + "\n";
+    }
+    const std::vector<std::string> gateways = gateways_worth_checking(s.rows);
+    if (!gateways.empty())
+      details += "  " + count_of(gateways.size(), "gateway") +
+                 " worth checking, not the repeater's own callsign with module G, written as "
+                 "the table says:\n    " +
+                 and_more(gateways, kMostRowsNamed, "\n    ") + "\n";
+  }
+  if (!s.refused.empty()) {
+    details += "  " + count_of(s.refused.size(), "row") + " rejected:\n";
+    for (const std::string& r : s.refused) details += "    " + words(r) + "\n";
   }
   return details;
+}
+
+// The console's own files, which a list written over them would destroy:
+// the station's settings, the chosen repeaters and the heard logs. Windows
+// names are the same in any case, so the names are compared so everywhere.
+std::string console_file_named(std::string_view path) {
+  const std::size_t slash = path.find_last_of("/\\");
+  const std::string name(path.substr(slash == std::string_view::npos ? 0 : slash + 1));
+  const std::string upper = upper_case(name);
+  for (const char* file :
+       {kAdapterSettingsFile, kTransceiverSettingsFile, kMyRepeaterFile, kHisRepeaterFile})
+    if (upper == upper_case(file)) return file;
+  // The heard log's names, "D-STAR_heard_2026-12.csv".
+  if (upper.starts_with("D-STAR_HEARD_") && upper.ends_with(".CSV")) return name;
+  return {};
+}
+
+// The console's file that the list's name is, by name or through links
+// (symbolic, or hard links to the settings files beside it); empty if none.
+std::string console_file_at(const std::string& list_name, const ImportFileReader* opened) {
+  const std::vector<std::string> names = names_along_links(list_name);
+  for (const std::string& name : names)
+    if (std::string file = console_file_named(name); !file.empty()) return file;
+  if (!opened) return {};
+  const std::string& last = names.back();
+  const std::size_t slash = last.find_last_of("/\\");
+  const std::string folder = slash == std::string::npos ? "" : last.substr(0, slash + 1);
+  for (const char* file :
+       {kAdapterSettingsFile, kTransceiverSettingsFile, kMyRepeaterFile, kHisRepeaterFile}) {
+    ImportFileReader settings;
+    std::string why;
+    bool missing = false;
+    if (settings.open(folder + file, why, missing) && settings.identity() == opened->identity())
+      return file;
+  }
+  return {};
 }
 
 // The old list, read under a lock that keeps other imports away from it
@@ -309,10 +578,18 @@ bool read_old_list(const ImportRequest& request, const FileIdentity& table_id, L
   {
     ImportFileReader file;
     bool missing = false;
-    if (file.open(list_name, why, missing) && file.identity() == table_id) {
+    const bool opened = file.open(list_name, why, missing);
+    if (opened && file.identity() == table_id) {
       report.error = list_name + " is the table itself; write the list to another file";
       return false;
     }
+    if (const std::string own = console_file_at(list_name, opened ? &file : nullptr);
+        !own.empty()) {
+      report.error = list_name + " is the console's own " + own +
+                     "; write the list to another file; nothing was written";
+      return false;
+    }
+    existing.existed = !missing;
   }
   if (!lock.acquire(list_name, why)) {
     report.error = list_name + " cannot be written: " + why + "; nothing was written";
@@ -361,13 +638,15 @@ GroupAreas areas_of_table(const std::vector<CsvRecord>& records, const TableLayo
 }
 
 std::string too_many_rows(const ImportRequest& request, const ExistingList& existing,
-                          const std::vector<Candidate>& rows, const GroupAreas& areas) {
+                          const std::vector<Candidate>& rows, const GroupAreas& areas,
+                          const SummaryWords& words) {
   return count_of(rows.size(), "DV row") +
          (existing.entries ? " and the " + count_of(existing.entries, "line") + " already in " +
                                  request.list_file
                            : std::string()) +
          " do not fit the " + std::to_string(kMaxRepeaterEntries) +
-         " lines the console reads. Choose groups with --group (" + rows_per_group(rows, areas) +
+         " lines the console reads. Choose groups with --group (" +
+         rows_per_group(rows, areas, words) +
          ") or the nearest repeaters with --near YOUR-LOCATOR.";
 }
 
@@ -404,36 +683,34 @@ bool write_list(const ImportRequest& request, const ExistingList& existing,
 
 ImportReport import_repeater_table(const ImportRequest& request) {
   ImportReport report;
-  std::string table;
+  std::string table, read_as;
   FileIdentity table_id;
   std::vector<CsvRecord> records;
-  if (!read_table(request.csv_file, report, table, table_id, records)) return report;
+  if (!read_table(request, report, table, read_as, table_id, records)) return report;
   ListLock lock;
   ExistingList existing;
   if (!read_old_list(request, table_id, lock, existing, report)) return report;
 
   const TableLayout layout = layout_of(table, records);
+  const SummaryWords words{layout.encoding};
   GroupAreas areas = areas_of_table(records, layout);
   std::set<std::string> chosen;
-  if (!choose_groups(request, areas, report, chosen)) return report;
+  if (!choose_groups(request, areas, words, report, chosen)) return report;
   const std::size_t room = kMaxRepeaterEntries - std::min(existing.entries, kMaxRepeaterEntries);
   const Selection selection = select_rows(request, records, layout.first_row, layout.columns,
                                           layout.encoding, areas, chosen, existing, room);
 
   report.lines = selection.rows.size();
   report.room = room;
-  report.groups = groups_of(selection.rows, areas);
-  const bool fits = selection.rows.size() <= room;
-  std::set<std::string> written_areas;
-  if (fits) {
-    for (const Candidate& row : selection.rows)
-      written_areas.emplace(split_fields(row.line).front());
-  }
-  const std::string details =
-      details_of(request, existing, selection, fits, layout.columns, areas, written_areas);
-  report.summary = request.list_file + " left as it was\n" + details;
-  if (!fits) {
-    report.error = too_many_rows(request, existing, selection.rows, areas);
+  report.groups = groups_of(selection.rows, areas, words);
+  // Until the list is saved, the summary says nothing was written.
+  const std::string unchanged = existing.existed
+                                    ? request.list_file + " left as it was\n"
+                                    : "nothing was written to " + request.list_file + "\n";
+  report.summary = unchanged + details_of(request, existing, selection, false, layout.columns,
+                                          areas, words, read_as);
+  if (selection.rows.size() > room) {
+    report.error = too_many_rows(request, existing, selection.rows, areas, words);
     return report;
   }
   if (selection.rows.empty()) {
@@ -446,8 +723,10 @@ ImportReport import_repeater_table(const ImportRequest& request) {
   }
   if (!write_list(request, existing, selection.rows, report)) return report;
   lock.keep();
-  report.summary = request.list_file + ": " + count_of(selection.rows.size(), "repeater line") +
-                   " written from " + request.csv_file + "\n" + details;
+  report.summary =
+      request.list_file + ": " + count_of(selection.rows.size(), "repeater line") +
+      " written from " + request.csv_file + "\n" +
+      details_of(request, existing, selection, true, layout.columns, areas, words, read_as);
   report.ok = true;
   return report;
 }

@@ -15,7 +15,10 @@ struct ImportRequest {
   std::vector<std::string> groups;  // only rows of these Group Names, in any case
   std::optional<GeoPoint> near;     // nearest first; the nearest that fit are kept
   std::optional<double> within_km;  // with `near`: none farther than this
-  bool count_only = false;          // choose and count the lines, write nothing
+  // The table's encoding as the system names it ("CP1250"); its names are
+  // then written in UTF-8. Empty: UTF-8, or Shift-JIS, as the bytes show.
+  std::string encoding;
+  bool count_only = false;  // choose and count the lines, write nothing
 };
 
 // A group of the table and its DV rows, before any choice.

@@ -22,6 +22,10 @@ struct FileIdentity {
   bool operator==(const FileIdentity&) const = default;
 };
 
+// The name and every name its links lead to, in order, the last one where
+// a write would land: a link at a settings file's name is seen as that file.
+std::vector<std::string> names_along_links(const std::string& name);
+
 // A regular file opened by name for reading; a folder, a device or a FIFO
 // at the name is refused before anything waits on it.
 class ImportFileReader {

@@ -31,21 +31,32 @@ bool opened_a_regular_file(int fd, struct stat& st, std::string& reason) {
   return reason.empty();
 }
 
-// Where a name that may be a chain of links leads: the link's target when
-// nothing is there yet, so that a lock file made there can be taken away.
-std::string end_of_links(std::string name) {
+}  // namespace
+
+// A chain of links is followed as far as the system follows one; the
+// link's target counts even while nothing is there yet.
+std::vector<std::string> names_along_links(const std::string& first) {
+  std::vector<std::string> names{first};
   for (int hop = 0; hop < 40; ++hop) {
+    const std::string& name = names.back();
     struct stat st {};
-    if (::lstat(name.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return name;
+    if (::lstat(name.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) break;
     char target[4096];
     const ssize_t n = ::readlink(name.c_str(), target, sizeof target - 1);
-    if (n <= 0) return name;
+    if (n <= 0) break;
     const std::string to(target, static_cast<std::size_t>(n));
     const std::size_t slash = name.rfind('/');
-    name = to.starts_with('/') || slash == std::string::npos ? to : name.substr(0, slash + 1) + to;
+    names.push_back(
+        to.starts_with('/') || slash == std::string::npos ? to : name.substr(0, slash + 1) + to);
   }
-  return name;
+  return names;
 }
+
+namespace {
+
+// Where a name that may be a chain of links leads: the link's target when
+// nothing is there yet, so that a lock file made there can be taken away.
+std::string end_of_links(const std::string& name) { return names_along_links(name).back(); }
 
 }  // namespace
 

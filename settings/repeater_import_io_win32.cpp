@@ -58,6 +58,21 @@ std::string system_error_text() {
 
 void clear_system_error() { SetLastError(0); }
 
+// Windows names a file that exists at the end of its links; a link whose
+// target is not there yet is left to the save, which refuses to follow it.
+std::vector<std::string> names_along_links(const std::string& name) {
+  std::vector<std::string> names{name};
+  const HANDLE h = CreateFileW(wide_name(name).c_str(), 0,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return names;
+  std::wstring final_path(32768, L'\0');
+  const DWORD n = GetFinalPathNameByHandleW(h, final_path.data(), 32768, 0);
+  CloseHandle(h);
+  if (n > 0 && n < 32768) names.push_back(utf8(final_path.data(), static_cast<int>(n)));
+  return names;
+}
+
 ImportFileReader::~ImportFileReader() {
   if (handle_ != -1) CloseHandle(as_handle(handle_));
 }

@@ -71,6 +71,11 @@ class BoundedText {
 // hold one whole, so a stored line keeps its gateway and shift.
 inline constexpr std::size_t kMaxMyRepeaterLine = 100;
 
+// The largest repeater offset the console tunes: the radios' offset command
+// carries up to 99,999.99 kHz, so the importer writes no larger shift and
+// tuning refuses one.
+inline constexpr std::int64_t kLargestRepeaterOffsetHz = 99999990;
+
 struct StationSettings {
   FixedField<8> my_callsign{"QR3WMN D"};
   FixedField<4> my_suffix{"F817"};

@@ -1,12 +1,14 @@
 #include "transceiver/transceiver_models.h"
 
+#include "settings/station_settings.h"
+
 namespace {
 
 // The FT-817 family covers nothing from 460 MHz up; its offset command
-// carries up to 99999.99 kHz. The FT-857 and FT-818 take the FT-817's
+// carries the console's largest offset. The FT-857 and FT-818 take the FT-817's
 // commands for frequency, offset, shift and mode byte for byte.
 constexpr std::int64_t kYaesuFrequencyLimitHz = 460000000;
-constexpr std::int64_t kYaesuLargestOffsetHz = 99999990;
+constexpr std::int64_t kYaesuLargestOffsetHz = kLargestRepeaterOffsetHz;
 
 constexpr TransceiverModel kModels[] = {
     {"None", TuningKind::none, 0, 0},

@@ -8,6 +8,7 @@
 
 #include "settings/repeater_csv.h"
 #include "settings/repeater_import.h"
+#include "settings/text_conversion.h"
 
 namespace {
 
@@ -73,6 +74,35 @@ TEST(ImportRules, each_group_gets_an_area_that_reads_as_its_name) {
   GroupAreas sjis = areas_of_groups({"\x8A\xD6\x93\x8C\x92\x6E\x95\xFB"}, TextEncoding::shift_jis);
   EXPECT_EQ(call_area_of("QR0ABC B", "\x8A\xD6\x93\x8C\x92\x6E\x95\xFB", TextEncoding::shift_jis, sjis),
             "\x8A\xD6\x93\x8C\x92\x6E");
+  // A hyphen parts words: the maker's list for Europe.
+  GroupAreas europe = areas_of_groups({"Europe-Norther", "Europe-Western"}, TextEncoding::utf8);
+  EXPECT_EQ(call_area_of("QR1AA  B", "Europe-Norther", TextEncoding::utf8, europe), "EuropeN");
+  EXPECT_EQ(call_area_of("QR2AA  B", "Europe-Western", TextEncoding::utf8, europe), "EuropeW");
+}
+
+TEST(ImportRules, columns_are_found_in_any_case_with_or_without_spaces_and_by_their_other_names) {
+  struct Case { std::vector<std::string> header; int gateway; };
+  const std::vector<std::string> rest = {"Repeater Call Sign", "Frequency", "Dup", "Offset"};
+  for (const Case& c : std::vector<Case>{
+           {{"Gateway Call Sign"}, 4}, {{"gateway callsign"}, 4}, {{" Gateway "}, 4}, {{"GW"}, 4},
+           {{"Gate"}, -1}}) {
+    std::vector<std::string> header = rest;
+    header.insert(header.end(), c.header.begin(), c.header.end());
+    EXPECT_EQ(columns_of_header(header)->gateway, c.gateway) << c.header[0];
+  }
+  EXPECT_EQ(columns_of_header({"REPEATER CALLSIGN", "frequency", "DUP", "offset"})->callsign, 0);
+}
+
+TEST(ImportRules, names_match_in_any_case_of_any_script_and_legacy_code_pages_read_as_utf8) {
+  for (const auto& [a, b] : std::vector<std::pair<std::string, std::string>>{
+           {"\xC3\xADsland", "\xC3\x8DSLAND"}, {"ESPA\xC3\x91\x41", "espa\xC3\xB1\x61"},
+           {"\xD0\xB1\xD1\x8A\xD0\xBB\xD0\xB3\xD0\xB0\xD1\x80\xD0\xB8\xD1\x8F", "\xD0\x91\xD0\xAA\xD0\x9B\xD0\x93\xD0\x90\xD0\xA0\xD0\x98\xD0\xAF"}}) {
+    EXPECT_EQ(folded_case(a), folded_case(b)) << a;
+  }
+  std::string utf8;
+  ASSERT_EQ(utf8_from("\x8Cwinouj\x9C\x63ie", "CP1250", utf8), Conversion::done);
+  EXPECT_EQ(utf8, "\xC5\x9Awinouj\xC5\x9B\x63ie");  // Świnoujście
+  EXPECT_EQ(utf8_from("\x81", "CP1250", utf8), Conversion::unreadable);
 }
 
 TEST(ImportRules, the_header_line_says_what_separates_the_fields) {
@@ -143,6 +173,8 @@ TEST(ImportRules, rows_become_lines_of_at_most_100_characters_or_are_refused_wit
            {row("Hill", "QR9SJN C", "DV", "", "0.0001"), TextEncoding::utf8, RowResult::rejected, ""},
            {row("Hill", "QR9SJN C", "DV", "", "1300.001"), TextEncoding::utf8, RowResult::rejected, ""},
            {row("Hill", "QR9SJN C", "DV", "", "145.29", "DUP-", "600"), TextEncoding::utf8, RowResult::rejected, ""},
+           {row("Hill", "QR9SJN C", "DV", "", "145.29", "DUP-", "100"), TextEncoding::utf8, RowResult::rejected, ""},
+           {row("Hill", "QR9SJN C", "DV", "", "145.29", "DUP-", "99.999"), TextEncoding::utf8, RowResult::line, "Canada,Hill,145290,-99999,QR9SJN C,None"},
            {row("Hill", "QR9SJN"), TextEncoding::utf8, RowResult::rejected, ""},
            {{"4", "Canada", "Hill", "", "QR9SJN C", "", "145.29"}, TextEncoding::utf8, RowResult::rejected, ""}}) {
     GroupAreas areas;

@@ -40,6 +40,7 @@ TEST_F(StationTest, tables_become_lines_the_console_lists_back_unchanged) {
     std::string csv;
     std::vector<std::string> lines;
     std::string summary;
+    std::string options = "", also = "";
   };
   const Case cases[] = {
       {"utf8 with BOM, quotes, CRLF, other modes and a placeholder",
@@ -51,9 +52,10 @@ TEST_F(StationTest, tables_become_lines_the_console_lists_back_unchanged) {
         "JP1,Hilltop430,439310,-5000,JQ1ZZZ A,JQ1ZZZ G", "QR5,Plain,439100,0,QR5PLN A,None",
         "Simplex,Calling,433300,0,DIRECT  ,None", "Campani,Vesuvio,145625,-600,QR8VSV B,None"},
        "8 repeater lines written from table.csv\n"
-       "  1 row skipped, same callsign and frequency as an earlier row\n"
+       "  1 row merged into an earlier row of the same callsign and frequency\n"
        "  1 row skipped, not DV (FM 1)\n  area Lazio: group Lazio\n"
        "  area New Bru: group New Brunswick\n  area Campani: group Campania\n"
+       "  simplex channel Calling (433300 kHz, group Simplex) under area Simplex\n"
        "  1 row rejected:\n    row 8: repeater callsign \"xxxxxxxB\""},
       {"Shift-JIS header and group names stay Shift-JIS",
        "No,\x96\xBC\x91\x4F,a,b,c,d,\x8E\xFC\x94\x67\x90\x94,e,f,g\r\n1," + kSjisKanto + "," +
@@ -61,14 +63,31 @@ TEST_F(StationTest, tables_become_lines_the_console_lists_back_unchanged) {
            kSjisTokyo + ",,QR0ZZZ B,,430.1,OFF,0,DV\r\n",
        {"JP1," + kSjisTokyo + ",439310,-5000,JQ1ZZZ A,JQ1ZZZ G",
         kSjisKanto.substr(0, 6) + "," + kSjisTokyo + ",430100,0,QR0ZZZ B,None"},
-       "2 repeater lines written"},
+       "2 repeater lines written from table.csv\n  table read as Shift-JIS",
+       "",
+       "  area \xE9\x96\xA2\xE6\x9D\xB1\xE5\x9C\xB0: group "
+       "\xE9\x96\xA2\xE6\x9D\xB1\xE5\x9C\xB0\xE6\x96\xB9\n"},
+      {"a gateway column by another name, and gateways that are not the repeater's own",
+       "No,GROUP NAME,Name,Sub Name,Repeater Callsign,Gateway,Frequency,Dup,Offset,Mode\n"
+       "1,France,Lille,,F2ZCD B,F1ZCD G,430.2375,DUP-,9.4,DV\n"
+       "1,Italia,Napoli,,IK8JHL B,IK8JKL G,430.125,DUP-,1.6,DV\n",
+       {"France,Lille,430237.5,-9400,F2ZCD  B,F1ZCD  G",
+        "Italia,Napoli,430125,-1600,IK8JHL B,IK8JKL G"},
+       "2 gateways worth checking",
+       "",
+       "row 3 (IK8JHL B): gateway IK8JKL G"},
+      {"a Polish spreadsheet's CSV in Windows-1250, named with --encoding",
+       kHeader + "1,Polska,\x8Cwinouj\x9C\x63ie,,SR1WS B,,439.0875,DUP-,7.6,DV\n",
+       {"Polska,\xC5\x9Awinouj\xC5\x9B\x63ie,439087.5,-7600,SR1WS  B,None"},
+       "table read as CP1250 (--encoding)",
+       "--encoding CP1250"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     dir.write_file("table.csv", c.csv);
-    const ProgramRun run = run_repeaters_program("import table.csv");
+    const ProgramRun run = run_repeaters_program("import table.csv " + c.options);
     EXPECT_EQ(run.exit_status, 0) << run.output;
-    EXPECT_THAT(run.output, HasSubstr(c.summary));
+    EXPECT_THAT(run.output, ::testing::AllOf(HasSubstr(c.summary), HasSubstr(c.also)));
 
     RecordingView fresh;  // each table fills empty lists
     fill_his_repeater_list(fresh);
@@ -183,16 +202,32 @@ TEST_F(StationTest, group_keeps_the_groups_named_in_any_case) {
 
 TEST_F(StationTest, near_writes_the_repeaters_around_you_nearest_first) {
   dir.write_file("table.csv", fictional_table());
-  // Old Town is nearer the middle of JN61fv than Hill Top; Vesuvio is 190 km away.
+  // Old Town is nearer the middle of JN61fv than Hill Top; Vesuvio is 190 km away. The simplex
+  // channel, usable anywhere, follows the repeaters.
   const ProgramRun run = run_repeaters_program("import table.csv --near jn61fv --within 150");
   EXPECT_EQ(run.exit_status, 0) << run.output;
-  EXPECT_THAT(run.output, ::testing::AllOf(HasSubstr("5 rows without coordinates left out"),
-                                           HasSubstr("1 repeater farther than 150 km left out")));
+  EXPECT_THAT(run.output, ::testing::AllOf(HasSubstr("4 rows without coordinates left out"),
+                                           HasSubstr("1 repeater farther than 150 km left out"),
+                                           HasSubstr("simplex channel Calling (433300 kHz")));
   RecordingView view;
   fill_his_repeater_list(view);
   EXPECT_EQ(view.list(ctl::his_repeater),
             (std::vector<std::string>{"Lazio,Old Town,145290,-600,QR0OTN C,None",
-                                      "Lazio,Hill Top,430437.5,-5000,QR0HTP B,QR0HTP G"}));
+                                      "Lazio,Hill Top,430437.5,-5000,QR0HTP B,QR0HTP G",
+                                      "Simplex,Calling,433300,0,DIRECT  ,None"}));
+
+  // przemienniki.net lists SR9UVJ B twice at 0,0 before its place near Kraków.
+  const std::string real = "1,Polska,Skrzyczne,,SR9UVJ B,SR9UVJ G,439.1,DUP-,7.6,DV,";
+  dir.write_file("pl.csv", kHeader.substr(0, kHeader.size() - 1) + ",Latitude,Longitude\n" + real +
+                               "0,0\n" + real + "0.0,0.0\n" + real + "49.68,19.03\n" +
+                               "1,Polska,Zly,,SR9ZLY B,,439.2,DUP-,7.6,DV,123.4,19.9\n");
+  const ProgramRun pl = run_repeaters_program("import pl.csv --near 50.06,19.94 --within 150");
+  EXPECT_THAT(pl.output, ::testing::AllOf(HasSubstr("2 rows merged"),
+                                          HasSubstr("row 5 (SR9ZLY B): latitude \"123.4\"")));
+  EXPECT_THAT(dir.read_file(kRepeaterListFile), HasSubstr("SR9UVJ B"));
+  EXPECT_THAT(run_repeaters_program("import pl.csv --near JO62 --within 0.5").output,
+              HasSubstr("farther than 0.5 km"));
+  EXPECT_EQ(run_repeaters_program("import pl.csv --near JO62 --near KO02").exit_status, 2);
 }
 
 TEST_F(StationTest, bad_paths_give_the_reason_and_write_nothing) {
@@ -202,6 +237,13 @@ TEST_F(StationTest, bad_paths_give_the_reason_and_write_nothing) {
   std::filesystem::create_symlink("table.csv", "link.csv");
   std::filesystem::create_hard_link("table.csv", "other.csv");
   std::filesystem::create_symlink("gone.txt", "dangling.txt");
+  const std::string settings = "QR9ZZZ A,    ,JP1,QR3KTA A,QR3KTA A,7";
+  for (const char* own : {"D-STAR_DV_config.txt", "D-STAR_tranceiver_config.txt",
+                          "D-STAR_his_rpt.txt", "D-STAR_heard_2026-12.csv"})
+    dir.write_file(own, settings);
+  std::filesystem::create_symlink("D-STAR_DV_config.txt", "list.txt");
+  std::filesystem::create_symlink("D-STAR_heard_2027-01.csv", "log.txt");
+  std::filesystem::create_hard_link("D-STAR_his_rpt.txt", "his.txt");
   const struct {
     std::string args, message;
   } cases[] = {{"import table.csv --out loop.txt --append", std::strerror(ELOOP)},
@@ -212,6 +254,13 @@ TEST_F(StationTest, bad_paths_give_the_reason_and_write_nothing) {
                {"import table.csv --out other.csv", "is the table itself"},
                {"import table.csv --out " + std::string(300, 'x'), std::strerror(ENAMETOOLONG)},
                {"import table.csv --out dangling.txt --group Umbria", "no group \"Umbria\""},
+               {"import table.csv --out D-STAR_DV_config.txt", "is the console's own"},
+               {"import table.csv --out list.txt", "own D-STAR_DV_config.txt"},
+               {"import table.csv --out D-STAR_tranceiver_config.txt --append", "console's own"},
+               {"import table.csv --out D-STAR_heard_2026-12.csv --append", "console's own"},
+               {"import table.csv --out log.txt --append", "own D-STAR_heard_2027-01.csv"},
+               {"import table.csv --out his.txt", "own D-STAR_his_rpt.txt"},
+               {"import table.csv --out d-star_my_rpt.txt", "own D-STAR_my_rpt.txt"},
                // No new file can be made beside it.
                {"import table.csv --out /proc/version", "/proc/version was not written: "}};
   for (const auto& c : cases) {
@@ -224,6 +273,10 @@ TEST_F(StationTest, bad_paths_give_the_reason_and_write_nothing) {
   EXPECT_EQ(dir.read_file("table.csv"), fictional_table());
   EXPECT_FALSE(dir.exists(kRepeaterListFile));
   EXPECT_FALSE(dir.exists("gone.txt"));
+  EXPECT_FALSE(dir.exists("D-STAR_heard_2027-01.csv"));
+  EXPECT_EQ(dir.read_file("list.txt") + dir.read_file("D-STAR_tranceiver_config.txt") +
+                dir.read_file("his.txt") + dir.read_file("D-STAR_heard_2026-12.csv"),
+            settings + settings + settings + settings);
 }
 
 TEST_F(StationTest, two_appends_at_once_keep_both_tables_lines) {

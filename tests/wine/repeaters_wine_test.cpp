@@ -62,6 +62,20 @@ TEST(RepeatersUnderWine, group_and_near_choose_and_the_summary_reaches_a_pipe_as
             "Nieder,Near,430200,0,QR1NEA B,None\nNieder,Far,430100,0,QR1FAR B,None\n");
   WineProgram refused("kestrel8-repeaters.exe", {"import", "t.csv", "--group", "Tirol"});
   EXPECT_EQ(refused.wait_for_exit(std::chrono::seconds(60)), 1);
+
+  // A Czech spreadsheet's CSV in Windows-1250, through the Windows code page.
+  dir.write_file("cz.csv",
+                 "Group No,Group Name,Name,Sub Name,Repeater Call Sign,Gateway Call Sign,"
+                 "Frequency,Dup,Offset,Mode\r\n1,\xC8\x65sko,Ostrava,,OK0BT B,,439.1,OFF,0,DV\r\n");
+  WineProgram cz("kestrel8-repeaters.exe",
+                 {"import", "cz.csv", "--encoding", "CP1250", "--out", "cz.txt", "--group",
+                  "\xC4\x8C"
+                  "ESKO"});
+  EXPECT_EQ(cz.wait_for_exit(std::chrono::seconds(60)), 0);
+  EXPECT_THAT(cz.lines(), ::testing::Contains(::testing::HasSubstr(
+                              "area \xC4\x8C\x65sko: group \xC4\x8C\x65sko")));  // Česko
+  EXPECT_THAT(dir.read_file("cz.txt"),
+              ::testing::HasSubstr("\xC4\x8C\x65sko,Ostrava,439100,0,OK0BT  B,None"));
 }
 
 TEST(RepeatersUnderWine, a_table_too_big_is_chosen_from_in_a_window_as_the_options_choose) {

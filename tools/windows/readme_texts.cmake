@@ -97,9 +97,13 @@ groups by name:
   kestrel8-repeaters import repeaters.csv --group "United Kingdom"
 
 --append adds a second table to the list you have; --out FILE writes
-another file. The summary is shown in the Command Prompt as text, accents
-and Japanese names included. The import rules, every option and an
-example of each are in one place: type
+another file (never one of the console's own settings files or a heard
+log). A spreadsheet's CSV saved in a Windows code page is read with
+--encoding, for example --encoding CP1250 for a Polish one; without it a
+table that is not UTF-8 is read as Shift-JIS, and the summary says so.
+The summary is shown in the Command Prompt as text, accents and Japanese
+names included, whatever the table's encoding. The import rules, every
+option and an example of each are in one place: type
 
   kestrel8-repeaters --help
 
@@ -138,9 +142,13 @@ Prompt:
   kestrel8-repeaters import repeaters.csv --group "United Kingdom"
 
 --append adds a second table to the list you have; --out FILE writes
-another file. The summary is shown as text, accents and Japanese names
-included. The import rules, every option and an example of each are in
-one place: type
+another file (never one of the console's own settings files or a heard
+log). A spreadsheet's CSV saved in a Windows code page is read with
+--encoding, for example --encoding CP1250 for a Polish one; without it a
+table that is not UTF-8 is read as Shift-JIS, and the summary says so.
+The summary is shown as text, accents and Japanese names included,
+whatever the table's encoding. The import rules, every option and an
+example of each are in one place: type
 
   kestrel8-repeaters --help
 
