@@ -80,7 +80,8 @@ bool post_keys(const std::string& keys) {
   for (std::size_t i = 0; i < keys.size(); ++i) {
     GUITHREADINFO thread{};
     thread.cbSize = sizeof thread;
-    for (int wait = 0; wait < 40 && !thread.hwndFocus; ++wait, Sleep(50))
+    for (int wait = 0; wait < 40 && (thread.hwndActive != window() || !thread.hwndFocus);
+         ++wait, Sleep(50))
       GetGUIThreadInfo(GetWindowThreadProcessId(window(), nullptr), &thread);
     HWND focus = thread.hwndFocus ? thread.hwndFocus : window();
     if (!focus) return false;
