@@ -66,10 +66,16 @@ int run(const std::vector<std::string>& args, bool& import) {
   ImportRequest request;
   std::set<std::string> given;
   bool options = false;
-  // A table dropped on the program itself, with no prompt, is imported.
+  // A table dropped on the program itself, with no prompt, is imported into
+  // the program's folder, where the zip's station files stand: Explorer's
+  // own folder, which the program starts in, is nobody's station.
   const bool no_prompt = started_without_prompt();
-  if (no_prompt && args.size() == 2 && args[1] != "import" && !args[1].starts_with("-"))
+  if (no_prompt && args.size() == 2 && args[1] != "import" && !args[1].starts_with("-")) {
     import = true;
+    const std::size_t folder_end = args[0].find_last_of("\\/");
+    if (folder_end != std::string::npos)
+      request.list_file = args[0].substr(0, folder_end + 1) + request.list_file;
+  }
   for (std::size_t i = 1; i < args.size(); ++i) {
     const std::string_view arg = args[i];
     const bool has_value = i + 1 < args.size();
