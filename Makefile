@@ -1,14 +1,14 @@
 # Front door for building, testing and running Kestrel8.
 # Every target works on a fresh Debian machine: `make deps` installs what is missing.
 
-PACKAGES := g++ cmake ninja-build pkg-config groff-base qt6-base-dev libxkbcommon-dev fonts-dejavu-core fonts-ipafont-gothic \
+PACKAGES := g++ cmake ninja-build pkg-config groff-base cmark-gfm qt6-base-dev libxkbcommon-dev fonts-dejavu-core fonts-ipafont-gothic \
             googletest libgmock-dev libgtest-dev libbenchmark-dev \
             clang libclang-rt-14-dev xvfb xauth x11-utils imagemagick xdotool \
             dpkg-dev lintian desktop-file-utils appstream librsvg2-bin clang-format \
             orca speech-dispatcher at-spi2-core dbus-daemon dbus-bin procps \
             libhamlib-utils ser2net socat
 # The Windows program is cross-compiled and tested under Wine: `make deps-windows`.
-WINDOWS_PACKAGES := g++ cmake ninja-build groff-base googletest libgtest-dev \
+WINDOWS_PACKAGES := g++ cmake ninja-build groff-base cmark-gfm mandoc googletest libgtest-dev \
                     g++-mingw-w64-x86-64-posix wine64 xvfb xauth nsis locales libhamlib-utils
 # The arm64 build (Raspberry Pi OS 64-bit and other arm64 Debian machines) with
 # Debian's multiarch libraries, its tests under qemu: `make deps-arm64`.

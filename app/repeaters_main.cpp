@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/repeaters_window.h"
 #include "repeaters_help.h"  // kRepeatersHelp, made from kestrel8-repeaters(1)
 #include "settings/repeater_import.h"
 #include "settings/repeater_import_file.h"
@@ -33,8 +34,20 @@ int usage_error(const std::string& why) {
 }
 
 // The import and its summary; 1 when the list or the summary was not written.
-int run_import(const ImportRequest& request) {
-  const ImportReport report = import_repeater_table(request);
+// Without a Command Prompt and without options, a table that does not fit
+// is chosen from in a window; Cancel writes nothing and ends at once.
+int run_import(ImportRequest request, bool may_choose, bool& hold) {
+  ImportReport report = import_repeater_table(request);
+  if (may_choose && !report.ok && report.lines > report.room) {
+    const WindowChoice choice = choose_in_window(request, report);
+    if (choice == WindowChoice::chosen) report = import_repeater_table(request);
+    if (choice == WindowChoice::cancelled) {
+      hold = false;
+      write_to_operator(OperatorStream::error,
+                        "kestrel8-repeaters: cancelled; nothing was written\n");
+      return 1;
+    }
+  }
   const bool told = write_to_operator(OperatorStream::output, report.summary);
   if (!report.ok) {
     write_to_operator(OperatorStream::error, "kestrel8-repeaters: " + report.error + "\n");
@@ -52,9 +65,21 @@ int run_import(const ImportRequest& request) {
 int run(const std::vector<std::string>& args, bool& import) {
   ImportRequest request;
   std::set<std::string> given;
+  bool options = false;
+  // A table dropped on the program itself, with no prompt, is imported into
+  // the program's folder, where the zip's station files stand: Explorer's
+  // own folder, which the program starts in, is nobody's station.
+  const bool no_prompt = started_without_prompt();
+  if (no_prompt && args.size() == 2 && args[1] != "import" && !args[1].starts_with("-")) {
+    import = true;
+    const std::size_t folder_end = args[0].find_last_of("\\/");
+    if (folder_end != std::string::npos)
+      request.list_file = args[0].substr(0, folder_end + 1) + request.list_file;
+  }
   for (std::size_t i = 1; i < args.size(); ++i) {
     const std::string_view arg = args[i];
     const bool has_value = i + 1 < args.size();
+    options = options || arg.starts_with("-");
     if (arg == "--help" || arg == "-h") {
       return write_to_operator(OperatorStream::output, kRepeatersHelp) ? 0 : 1;
     } else if (arg == "--append") {
@@ -101,7 +126,7 @@ int run(const std::vector<std::string>& args, bool& import) {
     return kUsageStatus;
   }
   if (request.within_km && !request.near) return usage_error("--within needs --near PLACE");
-  return run_import(request);
+  return run_import(request, no_prompt && !options, import);
 }
 
 }  // namespace

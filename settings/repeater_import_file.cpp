@@ -167,6 +167,19 @@ std::string rows_per_group(const std::vector<Candidate>& rows, const GroupAreas&
   return and_more(groups, kMostGroupsNamed);
 }
 
+// Each named group's rows among those chosen, in the table's order, named
+// in UTF-8 as --group takes them.
+std::vector<GroupRows> groups_of(const std::vector<Candidate>& rows, const GroupAreas& areas,
+                                 const SummaryWords& words) {
+  std::map<std::string, std::size_t> count;
+  for (const Candidate& row : rows) ++count[row.group];
+  std::vector<GroupRows> groups;
+  for (const auto& entry : areas.by_group)
+    if (const auto n = count.find(entry.first); n != count.end())
+      groups.push_back({words(entry.first), n->second});
+  return groups;
+}
+
 std::string whole_km(double km) { return std::to_string(static_cast<long>(km + 0.5)) + " km"; }
 
 // A distance as the operator gave it: "150 km", "0.5 km".
@@ -687,6 +700,9 @@ ImportReport import_repeater_table(const ImportRequest& request) {
   const Selection selection = select_rows(request, records, layout.first_row, layout.columns,
                                           layout.encoding, areas, chosen, existing, room);
 
+  report.lines = selection.rows.size();
+  report.room = room;
+  report.groups = groups_of(selection.rows, areas, words);
   // Until the list is saved, the summary says nothing was written.
   const std::string unchanged = existing.existed
                                     ? request.list_file + " left as it was\n"
@@ -699,6 +715,10 @@ ImportReport import_repeater_table(const ImportRequest& request) {
   }
   if (selection.rows.empty()) {
     report_no_new_lines(request, existing, selection, report);
+    return report;
+  }
+  if (request.count_only) {
+    report.ok = true;
     return report;
   }
   if (!write_list(request, existing, selection.rows, report)) return report;

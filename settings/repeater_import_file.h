@@ -18,12 +18,24 @@ struct ImportRequest {
   // The table's encoding as the system names it ("CP1250"); its names are
   // then written in UTF-8. Empty: UTF-8, or Shift-JIS, as the bytes show.
   std::string encoding;
+  bool count_only = false;  // choose and count the lines, write nothing
+};
+
+// A group of the table and its DV rows, before any choice.
+struct GroupRows {
+  std::string group;
+  std::size_t rows = 0;
 };
 
 struct ImportReport {
   bool ok = false;      // false: nothing usable was read and the list is untouched
   std::string summary;  // what was written, skipped and refused, for the operator
   std::string error;    // why nothing was written
+  // Once the table was read: the lines the choice gives, the room the list
+  // has for them (256 less the lines --append keeps) and the table's groups.
+  std::size_t lines = 0;
+  std::size_t room = 0;
+  std::vector<GroupRows> groups;
 };
 
 ImportReport import_repeater_table(const ImportRequest& request);

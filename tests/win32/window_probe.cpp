@@ -2,7 +2,9 @@
 // the end-to-end test in tests/wine. Each step prints one line.
 //   wait-window MS | return ID | click ID | wait-text ID TEXT MS | text ID |
 //   keys KEYS (typed on the keyboard: {tab}, {ctrl+a}, {alt+m}, {space}, {return},
-//   or a character)
+//   {escape}, or a character) | post-keys KEYS (the same without modifiers,
+//   posted to the window's focus) | window TITLE (the window the steps after
+//   it work; "Kestrel8" at first)
 
 #include <windows.h>
 
@@ -15,7 +17,13 @@
 
 namespace {
 
-HWND control(int id) { return GetDlgItem(FindWindowA(nullptr, "Kestrel8"), id); }
+std::string title = "Kestrel8";
+
+HWND window() {
+  return title.empty() ? GetForegroundWindow() : FindWindowA(nullptr, title.c_str());
+}
+
+HWND control(int id) { return GetDlgItem(window(), id); }
 
 // Line breaks shown as \r and \n, so the text fits on the step's line.
 std::string text_of(int id) {
@@ -40,11 +48,9 @@ INPUT key(WORD vk, wchar_t unicode, bool up) {
 
 // Real key presses, in order, to the window that has the keyboard focus.
 bool type_keys(const std::string& keys) {
-  static const std::pair<std::string, std::vector<WORD>> named[] = {{"{tab}", {VK_TAB}},
-                                                                    {"{return}", {VK_RETURN}},
-                                                                    {"{ctrl+a}", {VK_CONTROL, 'A'}},
-                                                                    {"{alt+m}", {VK_MENU, 'M'}},
-                                                                    {"{space}", {VK_SPACE}}};
+  static const std::pair<std::string, std::vector<WORD>> named[] = {
+      {"{tab}", {VK_TAB}},         {"{return}", {VK_RETURN}}, {"{ctrl+a}", {VK_CONTROL, 'A'}},
+      {"{alt+m}", {VK_MENU, 'M'}}, {"{space}", {VK_SPACE}},   {"{escape}", {VK_ESCAPE}}};
   std::vector<INPUT> inputs;
   for (std::size_t i = 0; i < keys.size(); ++i) {
     const auto* held = std::find_if(std::begin(named), std::end(named), [&](const auto& n) {
@@ -60,8 +66,38 @@ bool type_keys(const std::string& keys) {
       inputs.push_back(key(*vk, 0, true));
     i += held->first.size() - 1;
   }
-  SetForegroundWindow(FindWindowA(nullptr, "Kestrel8"));
+  SetForegroundWindow(window());
   return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
+}
+
+// The same keys posted to the control that has the window's focus, as the
+// dialog manager takes them, for a window that another holds the front from.
+bool post_keys(const std::string& keys) {
+  static const std::pair<std::string, WPARAM> named[] = {
+      {"{tab}", VK_TAB}, {"{return}", VK_RETURN}, {"{space}", VK_SPACE}, {"{escape}", VK_ESCAPE}};
+  // Active, so that a Tab can move its focus.
+  SetForegroundWindow(window());
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof thread;
+    for (int wait = 0; wait < 40 && (thread.hwndActive != window() || !thread.hwndFocus);
+         ++wait, Sleep(50))
+      GetGUIThreadInfo(GetWindowThreadProcessId(window(), nullptr), &thread);
+    HWND focus = thread.hwndFocus ? thread.hwndFocus : window();
+    if (!focus) return false;
+    const auto* held = std::find_if(std::begin(named), std::end(named), [&](const auto& n) {
+      return keys.compare(i, n.first.size(), n.first) == 0;
+    });
+    if (held == std::end(named)) {
+      PostMessageW(focus, WM_CHAR, static_cast<unsigned char>(keys[i]), 1);
+    } else {
+      PostMessageW(focus, WM_KEYDOWN, held->second, 1);
+      PostMessageW(focus, WM_KEYUP, held->second, 0xC0000001);
+      i += held->first.size() - 1;
+    }
+    Sleep(200);  // a Tab has moved the focus before the next key
+  }
+  return true;
 }
 
 bool wait_for(const std::function<bool()>& found, DWORD limit_ms) {
@@ -76,16 +112,21 @@ bool wait_for(const std::function<bool()>& found, DWORD limit_ms) {
 int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string step = argv[i];
-    if (step == "keys" && i + 1 < argc) {
-      std::printf(type_keys(argv[++i]) ? "typed\n" : "not typed\n");
+    if ((step == "keys" || step == "post-keys") && i + 1 < argc) {
+      const bool typed = step == "keys" ? type_keys(argv[++i]) : post_keys(argv[++i]);
+      std::printf(typed ? "typed\n" : "not typed\n");
+      std::fflush(stdout);
+      continue;
+    }
+    if (step == "window" && i + 1 < argc) {
+      title = argv[++i];
+      std::printf("window %s\n", title.c_str());
       std::fflush(stdout);
       continue;
     }
     const int id = i + 1 < argc ? std::atoi(argv[++i]) : 0;  // or wait-window's MS
     if (step == "wait-window") {
-      std::printf(wait_for([] { return FindWindowA(nullptr, "Kestrel8") != nullptr; }, id)
-                      ? "window\n"
-                      : "no window\n");
+      std::printf(wait_for([] { return window() != nullptr; }, id) ? "window\n" : "no window\n");
     } else if (step == "return") {
       // The dialog manager turns Return into a press of the default button.
       PostMessageA(control(id), WM_KEYDOWN, VK_RETURN, 1);

@@ -1,11 +1,14 @@
 // The importer under Wine: a table named outside the ANSI code page, two
-// appends into one list at once, and the choice of groups and place.
+// appends into one list at once, the choice of groups and place, and the
+// window that chooses them without a Command Prompt.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -73,6 +76,59 @@ TEST(RepeatersUnderWine, group_and_near_choose_and_the_summary_reaches_a_pipe_as
                               "area \xC4\x8C\x65sko: group \xC4\x8C\x65sko")));  // Česko
   EXPECT_THAT(dir.read_file("cz.txt"),
               ::testing::HasSubstr("\xC4\x8C\x65sko,Ostrava,439100,0,OK0BT  B,None"));
+}
+
+TEST(RepeatersUnderWine, a_table_too_big_is_chosen_from_in_a_window_as_the_options_choose) {
+  ASSERT_TRUE(wine_ready()) << "WINEPREFIX must name a prefix; run make test-windows";
+  TempWorkdir dir;
+  std::string csv =
+      "Group No,Group Name,Name,Sub Name,Repeater Call Sign,Gateway Call Sign,"
+      "Frequency,Dup,Offset,Mode,Tone,Repeater Tone,RPT1USE,Position,Latitude,Longitude\n";
+  const struct {
+    const char* name;
+    double latitude;
+    int rows;
+  } groups[] = {{"Alpha", 51.0, 150}, {"Beta", 48.0, 120}, {"Gamma", 45.0, 40}};
+  for (int g = 0; g < 3; ++g)
+    for (int i = 0; i < groups[g].rows; ++i)
+      csv += std::to_string(g) + "," + groups[g].name + ",R,,QR" + std::to_string(g * 1000 + i) +
+             " B,,430." + std::to_string(100 + i) + ",DUP-,7.6,DV,OFF,88.5Hz,Yes,Exact," +
+             std::to_string(groups[g].latitude + i * 0.01) + "," + std::to_string(i * 0.01) + "\n";
+  dir.write_file("t.csv", csv);
+  auto by_options = [&](std::vector<std::string> options) {
+    options.insert(options.begin(), {"import", "t.csv", "--out", "options.txt"});
+    run_under_wine("kestrel8-repeaters.exe", options);
+    return dir.read_file("options.txt");
+  };
+  // "Import a repeater list" as the Start menu starts it, in a console
+  // window of its own (which Wine puts in front of the chooser, so the keys
+  // are posted); after the summary a key closes that window, named for the
+  // program.
+  auto by_window = [&](const std::array<std::string, 2>& keys) {
+    std::remove("D-STAR_repeaters.txt");
+    // By its Windows name, so that it starts in this folder.
+    std::string exe = "Z:" KESTREL8_WIN_BUILD "/kestrel8-repeaters.exe";
+    std::replace(exe.begin(), exe.end(), '/', '\\');
+    DevicesProcess import("/usr/lib/wine/wine64", {"start", "/wait", exe, "import", "t.csv"});
+    run_under_wine("tests/win32/window_probe.exe",
+                   {"window", "Import a repeater list", "wait-window", "30000", "wait-text", "107",
+                    "chosen", "30000", "post-keys", keys[0], "post-keys", keys[1]});
+    int status = -1;
+    for (int i = 0; i < 30 && status < 0; ++i) {
+      if (dir.exists("D-STAR_repeaters.txt"))
+        run_under_wine("tests/win32/window_probe.exe", {"window", exe, "post-keys", "{return}"});
+      status = import.wait_for_exit(std::chrono::seconds(1));
+    }
+    EXPECT_GE(status, 0) << keys[0] << keys[1];
+    return dir.read_file("D-STAR_repeaters.txt");
+  };
+  // The first group has the focus: Space ticks it, Return is Import.
+  EXPECT_EQ(by_window({"{space}", "{return}"}), by_options({"--group", "Alpha"}));
+  EXPECT_EQ(by_window({"{tab}JO01{tab}60", "{return}"}),
+            by_options({"--near", "JO01", "--within", "60"}));
+  // Return is no Import while the choice is 310 lines; Escape is Cancel.
+  EXPECT_EQ(by_window({"{return}", "{space}{escape}"}), "");
+  EXPECT_FALSE(dir.exists("D-STAR_repeaters.txt"));
 }
 
 }  // namespace

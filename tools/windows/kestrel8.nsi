@@ -1,10 +1,11 @@
 ; The Windows installer, for the user who runs it and without administrator
 ; rights: both programs into that user's AppData\Local\Programs\Kestrel8,
-; that folder on the user's PATH, two Start-menu entries in a folder
+; that folder on the user's PATH, three Start-menu entries in a folder
 ; "Kestrel8" ("Kestrel8" starts the console, "Import a repeater list" runs
-; the importer; both in the user's Documents\Kestrel8, made with the example
-; station files if missing), the entry in the user's list of apps, and an
-; uninstaller that never touches that station folder.
+; the importer, both in the user's Documents\Kestrel8, made with the example
+; station files if missing; "Kestrel8 guide" opens the guide in the
+; browser), the entry in the user's list of apps, and an uninstaller that
+; never touches that station folder.
 ;
 ; makensis -DVERSION=0.1 -DVERSION4=0.1.0.0 -DPROGRAMS=<build-win>
 ;          -DSOURCES=<source tree> -DOUTFILE=<kestrel8-setup.exe> kestrel8.nsi
@@ -57,7 +58,15 @@ Section "Kestrel8"
   File "${PROGRAMS}\kestrel8.exe"
   File "${PROGRAMS}\kestrel8-repeaters.exe"
   File "${PROGRAMS}\installed\README-Windows.txt"
-  File "${SOURCES}\docs\operating.md"
+  ; The guide of an earlier version, which no Windows program opened.
+  Delete "$INSTDIR\operating.md"
+  SetOutPath "$INSTDIR\guide"
+  File "${PROGRAMS}\guide\operating.html"
+  File "${PROGRAMS}\guide\kestrel8-repeaters.html"
+  File "${PROGRAMS}\installed\guide\README-Windows.html"
+  File "${SOURCES}\docs\kestrel8.png"
+  SetOutPath "$INSTDIR\guide\screenshots"
+  File "${SOURCES}\docs\screenshots\kestrel8-1_25.png"
   SetOutPath "$INSTDIR\examples"
   File "${SOURCES}\tools\demo\D-STAR_DV_config.txt"
   File "${SOURCES}\tools\demo\D-STAR_tranceiver_config.txt"
@@ -79,6 +88,8 @@ Section "Kestrel8"
   CreateShortcut "${ENTRIES}\Import a repeater list.lnk" "$INSTDIR\kestrel8-repeaters.exe" \
     "import" "$INSTDIR\kestrel8.exe" 0 SW_SHOWNORMAL "" \
     "Drop a repeater table (CSV) here to make D-STAR_repeaters.txt in Documents\Kestrel8"
+  CreateShortcut "${ENTRIES}\Kestrel8 guide.lnk" "$INSTDIR\guide\operating.html" "" "" 0 \
+    SW_SHOWNORMAL "" "Operating Kestrel8, in your browser"
   SetOutPath "$INSTDIR"
 
   ; kestrel8-repeaters in any Command Prompt opened after this.
@@ -117,11 +128,19 @@ Section "Uninstall"
   SetShellVarContext current
   Delete "${ENTRIES}\Kestrel8.lnk"
   Delete "${ENTRIES}\Import a repeater list.lnk"
+  Delete "${ENTRIES}\Kestrel8 guide.lnk"
   RMDir "${ENTRIES}"
   Delete "$INSTDIR\kestrel8.exe"
   Delete "$INSTDIR\kestrel8-repeaters.exe"
   Delete "$INSTDIR\README-Windows.txt"
   Delete "$INSTDIR\operating.md"
+  Delete "$INSTDIR\guide\operating.html"
+  Delete "$INSTDIR\guide\kestrel8-repeaters.html"
+  Delete "$INSTDIR\guide\README-Windows.html"
+  Delete "$INSTDIR\guide\kestrel8.png"
+  Delete "$INSTDIR\guide\screenshots\kestrel8-1_25.png"
+  RMDir "$INSTDIR\guide\screenshots"
+  RMDir "$INSTDIR\guide"
   Delete "$INSTDIR\examples\D-STAR_DV_config.txt"
   Delete "$INSTDIR\examples\D-STAR_tranceiver_config.txt"
   Delete "$INSTDIR\examples\D-STAR_my_rpt.txt"

@@ -6,7 +6,8 @@ set(KESTREL_README_OPENING_zip [=[This zip holds:
   kestrel8.exe             the console (one window)
   kestrel8-repeaters.exe   turns a repeater table (CSV) into your list
   examples\                example station files to start from
-  operating.md             the full guide, "Operating Kestrel8"
+  guide\                   the full guide, "Operating Kestrel8", and
+                           the importer's manual, for your browser
   README-Windows.txt       this file
 
 Nothing else needs to be installed: no runtime, no DLLs. If you prefer an
@@ -37,13 +38,14 @@ set(KESTREL_README_OPENING_installed [=[The installer put it in your own profile
 needed: each Windows user who runs it has a copy of their own.
 
   Programs     AppData\Local\Programs\Kestrel8 in your user folder:
-               kestrel8.exe, kestrel8-repeaters.exe, examples\,
-               operating.md (the full guide) and this file. The folder
-               is on your PATH.
-  Start menu   a folder "Kestrel8" with two entries: "Kestrel8" starts
-               the console, "Import a repeater list" makes your list.
+               kestrel8.exe, kestrel8-repeaters.exe, examples\, guide\
+               (the full guide, for your browser) and this file. The
+               folder is on your PATH.
+  Start menu   a folder "Kestrel8" with three entries: "Kestrel8" starts
+               the console, "Import a repeater list" makes your list,
+               "Kestrel8 guide" opens the full guide in your browser.
   Station      Documents\Kestrel8: your settings, your lists, your heard
-               log. Both entries start there.
+               log. The console and the import start there.
   Apps         Settings, Apps: "Kestrel8" with its version; Uninstall
                there removes the programs, the entries and the PATH
                entry, and leaves Documents\Kestrel8 as it is.
@@ -77,22 +79,28 @@ set(KESTREL_README_NO_FILES_zip [=[the console started in a folder without your 
 set(KESTREL_README_NO_FILES_installed [=[Documents\Kestrel8 lacks that file: copy it in from the examples folder
 in AppData\Local\Programs\Kestrel8.]=])
 
-set(KESTREL_README_IMPORT_zip [=[5. Your repeater list: kestrel8-repeaters.exe in a Command Prompt
------------------------------------------------------------------
+set(KESTREL_README_IMPORT_zip [=[5. Your repeater list: drop the table on kestrel8-repeaters.exe
+---------------------------------------------------------------
 
 Export the repeater list from your radio's programming software as CSV, or
-download your society's or club's list, and put it in the station folder.
-Then open a Command Prompt there: in Explorer, click the address bar of
-the folder, type cmd and press Enter. Type:
+download your society's or club's list. Drag the CSV file onto
+kestrel8-repeaters.exe in Explorer. It writes D-STAR_repeaters.txt next to
+kestrel8-repeaters.exe, in the station folder of step 1; its window shows
+how many repeaters it took and which rows it skipped and why, and stays
+open until you press a key.
+
+The console reads 256 lines. A larger table (a whole country, or a radio
+maker's list for a continent) opens a window "Import a repeater list":
+tick the groups you want (Space ticks the one with the focus frame), or
+type your locator into "Near (locator or lat,lon)" and a distance into
+"Within km". The window counts the lines your choice gives against 256;
+"Import" (or Return) writes them once they fit, "Cancel" (or Escape)
+writes nothing.
+
+In a Command Prompt the same is done with options (in Explorer, click the
+address bar of the station folder, type cmd and press Enter):
 
   kestrel8-repeaters import repeaters.csv
-
-It writes D-STAR_repeaters.txt and says how many repeaters it took and
-which rows it skipped and why. The console reads 256 lines: a larger
-table (a whole country) is refused, nothing is written, and the message
-lists its groups. Choose the repeaters around you with your locator, or
-groups by name:
-
   kestrel8-repeaters import repeaters.csv --near FN31 --within 150
   kestrel8-repeaters import repeaters.csv --group "United Kingdom"
 
@@ -133,10 +141,17 @@ download your society's or club's list. Then either way:
     The installer put the program's folder on your PATH, so the command
     works in any Command Prompt opened after the install.
 
-The console reads 256 lines: a larger table (a whole country) is refused,
-nothing is written, and the message lists its groups. Choose the
-repeaters around you with your locator, or groups by name, in a Command
-Prompt:
+The console reads 256 lines. A larger table (a whole country, or a radio
+maker's list for a continent) dropped on "Import a repeater list" opens a
+window of the same name: tick the groups you want (Space ticks the one
+with the focus frame), or type your locator into "Near (locator or
+lat,lon)" and a distance into "Within km". The window counts the lines
+your choice gives against 256; "Import" (or Return) writes them once they
+fit, with the same summary, and "Cancel" (or Escape) writes nothing.
+
+In a Command Prompt a larger table is refused, nothing is written, and
+the message lists its groups; choose with your locator, or groups by
+name:
 
   kestrel8-repeaters import repeaters.csv --near FN31 --within 150
   kestrel8-repeaters import repeaters.csv --group "United Kingdom"
@@ -161,12 +176,16 @@ repeater".
 set(KESTREL_README_GUIDE_zip [=[7. The full guide
 -----------------
 
-operating.md in this zip ("Operating Kestrel8") explains every control,
-every file and every message; Notepad opens it.
+guide\operating.html in this zip ("Operating Kestrel8") explains every
+control, every file and every message; double-click it to read it in your
+browser. guide\kestrel8-repeaters.html is the importer's manual, and
+guide\README-Windows.html this file.
 ]=])
 set(KESTREL_README_GUIDE_installed [=[7. The full guide
 -----------------
 
-operating.md in AppData\Local\Programs\Kestrel8 ("Operating Kestrel8")
-explains every control, every file and every message; Notepad opens it.
+Start menu, Kestrel8, "Kestrel8 guide" opens "Operating Kestrel8" in
+your browser: it explains every control, every file and every message.
+It is guide\operating.html in AppData\Local\Programs\Kestrel8, beside
+kestrel8-repeaters.html (the importer's manual) and this file as HTML.
 ]=])

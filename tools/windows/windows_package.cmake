@@ -52,19 +52,43 @@ foreach(variant zip installed)
     ${KESTREL_README_FOLDER_${variant}}/README-Windows.txt @ONLY NEWLINE_STYLE CRLF)
 endforeach()
 
+# The guide, the importer's manual and README-Windows for a browser, in a
+# folder guide\ with the guide's pictures: the zip's README in build-win/guide,
+# the installed one's in build-win/installed/guide.
+find_program(KESTREL_MANDOC mandoc REQUIRED)
+set(KESTREL_GUIDE_DIR ${CMAKE_BINARY_DIR}/guide)
+kestrel8_html_page(markdown ${KESTREL_CMARK} ${PROJECT_SOURCE_DIR}/docs/operating.md
+  ${KESTREL_GUIDE_DIR}/operating.html "Operating Kestrel8")
+kestrel8_html_page(man ${KESTREL_MANDOC} ${PROJECT_SOURCE_DIR}/tools/install/man/kestrel8-repeaters.1
+  ${KESTREL_GUIDE_DIR}/kestrel8-repeaters.html "")
+foreach(variant zip installed)
+  set(folder ${KESTREL_README_FOLDER_${variant}})
+  kestrel8_html_page(text ${KESTREL_CMARK} ${folder}/README-Windows.txt
+    ${folder}/guide/README-Windows.html "Kestrel8 for Windows")
+endforeach()
+set(KESTREL_GUIDE_PAGES ${KESTREL_GUIDE_DIR}/operating.html ${KESTREL_GUIDE_DIR}/kestrel8-repeaters.html)
+set(KESTREL_GUIDE_PICTURES ${PROJECT_SOURCE_DIR}/docs/kestrel8.png
+  ${PROJECT_SOURCE_DIR}/docs/screenshots/kestrel8-1_25.png)
+add_custom_target(kestrel8_guide DEPENDS ${KESTREL_GUIDE_PAGES} ${KESTREL_GUIDE_DIR}/README-Windows.html
+  ${CMAKE_BINARY_DIR}/installed/guide/README-Windows.html)
+
 set(KESTREL_ZIP_FOLDER ${CMAKE_BINARY_DIR}/kestrel8-windows)
 add_custom_target(kestrel8_zip
   COMMAND ${CMAKE_COMMAND} -E rm -rf ${KESTREL_ZIP_FOLDER} ${CMAKE_BINARY_DIR}/kestrel8-windows.zip
   COMMAND ${CMAKE_COMMAND} -E make_directory ${KESTREL_ZIP_FOLDER}/examples
+          ${KESTREL_ZIP_FOLDER}/guide/screenshots
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:kestrel8> $<TARGET_FILE:kestrel8-repeaters>
-          ${CMAKE_BINARY_DIR}/README-Windows.txt ${PROJECT_SOURCE_DIR}/docs/operating.md
-          ${KESTREL_ZIP_FOLDER}
+          ${CMAKE_BINARY_DIR}/README-Windows.txt ${KESTREL_ZIP_FOLDER}
   COMMAND ${CMAKE_COMMAND} -E copy ${KESTREL_EXAMPLES} ${KESTREL_ZIP_FOLDER}/examples
+  COMMAND ${CMAKE_COMMAND} -E copy ${KESTREL_GUIDE_PAGES} ${KESTREL_GUIDE_DIR}/README-Windows.html
+          ${PROJECT_SOURCE_DIR}/docs/kestrel8.png ${KESTREL_ZIP_FOLDER}/guide
+  COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/docs/screenshots/kestrel8-1_25.png
+          ${KESTREL_ZIP_FOLDER}/guide/screenshots
   COMMAND ${CMAKE_COMMAND} -E tar cf kestrel8-windows.zip --format=zip kestrel8-windows
   WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
   BYPRODUCTS ${CMAKE_BINARY_DIR}/kestrel8-windows.zip
   VERBATIM)
-add_dependencies(kestrel8_zip ${KESTREL_WINDOWS_PROGRAMS})
+add_dependencies(kestrel8_zip ${KESTREL_WINDOWS_PROGRAMS} kestrel8_guide)
 
 find_program(MAKENSIS makensis REQUIRED)
 add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/kestrel8-setup.exe
@@ -73,6 +97,7 @@ add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/kestrel8-setup.exe
           -DOUTFILE=${CMAKE_BINARY_DIR}/kestrel8-setup.exe ${KESTREL_WINDOWS_DIR}/kestrel8.nsi
   DEPENDS ${KESTREL_WINDOWS_PROGRAMS} ${KESTREL_WINDOWS_DIR}/kestrel8.nsi
           ${KESTREL_WINDOWS_DIR}/kestrel8.ico ${CMAKE_BINARY_DIR}/installed/README-Windows.txt
-          ${PROJECT_SOURCE_DIR}/docs/operating.md ${KESTREL_EXAMPLES}
+          ${CMAKE_BINARY_DIR}/installed/guide/README-Windows.html ${KESTREL_GUIDE_PAGES}
+          ${KESTREL_GUIDE_PICTURES} ${KESTREL_EXAMPLES}
   VERBATIM)
 add_custom_target(kestrel8_setup DEPENDS ${CMAKE_BINARY_DIR}/kestrel8-setup.exe)
