@@ -32,6 +32,9 @@ inline constexpr BoxText adapter_closed{"DV adapter port has been closed", "ERRO
 inline constexpr BoxText rigctld_silent{"No answer from rigctld at ", "TRX rigctld error"};
 inline constexpr BoxText rigctld_refused{"rigctld refused ", "TRX rigctld error"};
 inline constexpr BoxText heard_log_unwritten{"The heard log ", "Heard log"};
+// The detail names the first line that is no reflector, or the reflectors
+// beyond the 64 offered, or both.
+inline constexpr BoxText reflectors_left_out{"Left out: ", "D-STAR_reflectors.txt"};
 }  // namespace box
 
 // Shows the box with its detail in place; holds the caller until OK.

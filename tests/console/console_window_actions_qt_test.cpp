@@ -158,7 +158,7 @@ INSTANTIATE_TEST_SUITE_P(
                     {},
                     first_then("JP1", kTwelveAreas),
                     {kHilltop430},
-                    kWholeList,
+                    with_commands(kWholeList),
                     first_then("FT-817", kModels),
                     {{ctl::my_callsign, "QR3WMN D"},
                      {ctl::my_suffix, "F817"},
@@ -206,7 +206,7 @@ INSTANTIATE_TEST_SUITE_P(
             {{"D-STAR_tranceiver_config.txt", "Error! the file could not open"}},
             first_then("JP1", kTwelveAreas),
             {kHilltop430},
-            kWholeList,
+            with_commands(kWholeList),
             kModels,
             {{ctl::transceiver_port, ""}, {ctl::frequency, "*******"}, {ctl::shift, "*****"}}}),
     [](const ::testing::TestParamInfo<StartUpCase>& info) { return std::string(info.param.name); });
@@ -417,7 +417,7 @@ TEST_F(WindowActions, double_clicked_repeaters_are_routed_at_once_and_areas_only
   ASSERT_TRUE(window.double_click_entry(ctl::call_area, "JP1"));
   EXPECT_EQ(window.entries(ctl::my_repeater),
             (std::vector<std::string>{kHilltop430, kHilltop1200, kRiverside}));
-  EXPECT_EQ(window.entries(ctl::his_repeater), kWholeList);
+  EXPECT_EQ(window.entries(ctl::his_repeater), with_commands(kWholeList));
   EXPECT_TRUE(adapter.read_all(milliseconds(50)).empty());
 
   ASSERT_TRUE(window.double_click_entry(ctl::my_repeater, kHilltop430));

@@ -75,7 +75,7 @@ TEST_F(OperatorActionsTest, ListsActOnlyOnDoubleClickAndOnlyWithASelection) {
 TEST_F(OperatorActionsTest, AreaChosenAfterStartUpListsEveryRepeaterOnce) {
   double_click_entry(ctl::call_area, "JP1");
   double_click_entry(ctl::call_area, "JP1");
-  EXPECT_EQ(view.list(ctl::his_repeater).size(), 5u);
+  EXPECT_EQ(view.list(ctl::his_repeater).size(), 5u + 4u);  // the lines, then the commands
 }
 
 TEST_F(OperatorActionsTest, SecondAreaRemovesOnlyTheFirstEntryOfTheFirst) {
