@@ -64,7 +64,8 @@ void offer_repeater_commands(ConsoleView& view) {
   view.list_append(ctl::his_repeater, kUseReflector);
   for (std::size_t i = 0; i < reflectors.count; ++i)
     view.list_append(ctl::his_repeater, link_entry(reflectors.entries[i]));
-  for (const FixedCommand& command : kFixedCommands) view.list_append(ctl::his_repeater, command.entry);
+  for (const FixedCommand& command : kFixedCommands)
+    view.list_append(ctl::his_repeater, command.entry);
   entry_count = static_cast<int>(1 + reflectors.count + kFixedCommands.size());
 }
 

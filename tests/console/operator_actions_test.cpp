@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "adapter/link_state.h"
+#include "settings/reflector_list.h"
 #include "settings/station_settings.h"
 #include "support/console_fixture.h"
 
@@ -60,6 +61,31 @@ TEST_F(OperatorActionsTest, RepeaterWithoutGatewayReachesOnlyItself) {
   EXPECT_EQ(station.gateway.view(), "None    ");
   EXPECT_EQ(station.his_repeater_line.view(), kRiverside);
   EXPECT_EQ(adapter.read_count(31), route_frame("        ", "QR3RVS A", "CQCQCQ  "));
+}
+
+// Each entry after the list's lines is one route through my repeater's
+// gateway; only "Use reflector" becomes the his repeater.
+TEST_F(OperatorActionsTest, RepeaterCommandsGoOutOnceWithTheirUrAndAreNotKept) {
+  dir.write_file("D-STAR_reflectors.txt", "REF001 C\nXRF757 A,Test\n");
+  read_reflector_list(view);
+  double_click_entry(ctl::call_area, "JP1");
+  start_link();
+  const std::pair<std::string, std::string> entries[] = {{"Link REF001 C", "REF001CL"},
+                                                         {"Link XRF757 A Test", "XRF757AL"},
+                                                         {"Unlink", "       U"},
+                                                         {"Echo test", "       E"},
+                                                         {"Repeater info", "       I"}};
+  for (const auto& [entry, ur] : entries) {
+    double_click_entry(ctl::his_repeater, entry);
+    EXPECT_EQ(adapter.read_count(31), route_frame("QR3KTG G", "QR3KTA A", ur)) << entry;
+    EXPECT_EQ(station.his_repeater.view(), "QR3KTA B") << entry;
+    EXPECT_EQ(station.his_repeater_line.view(), kHilltop1200) << entry;
+  }
+  double_click_entry(ctl::his_repeater, "Use reflector");
+  EXPECT_EQ(adapter.read_count(31), route_frame("QR3KTG G", "QR3KTA A", "CQCQCQ  "));
+  EXPECT_EQ(station.his_repeater.view(), "QR3KTA A");
+  EXPECT_EQ(station.his_repeater_line.view(), kHilltop430);
+  EXPECT_TRUE(view.boxes().empty());
 }
 
 TEST_F(OperatorActionsTest, ListsActOnlyOnDoubleClickAndOnlyWithASelection) {
