@@ -1,8 +1,8 @@
 // Works the running console window from outside, as the operator would, for
 // the end-to-end test in tests/wine. Each step prints one line.
 //   wait-window MS | return ID | click ID | wait-text ID TEXT MS | text ID |
-//   keys KEYS (typed on the keyboard: {tab}, {ctrl+a}, {alt+m}, {space}, {return},
-//   or a character)
+//   keys KEYS (typed on the keyboard: {tab}, {ctrl+a}, {alt+m}, {alt+h}, {space},
+//   {return}, {end}, {up}, or a character)
 
 #include <windows.h>
 
@@ -44,6 +44,9 @@ bool type_keys(const std::string& keys) {
                                                                     {"{return}", {VK_RETURN}},
                                                                     {"{ctrl+a}", {VK_CONTROL, 'A'}},
                                                                     {"{alt+m}", {VK_MENU, 'M'}},
+                                                                    {"{alt+h}", {VK_MENU, 'H'}},
+                                                                    {"{end}", {VK_END}},
+                                                                    {"{up}", {VK_UP}},
                                                                     {"{space}", {VK_SPACE}}};
   std::vector<INPUT> inputs;
   for (std::size_t i = 0; i < keys.size(); ++i) {

@@ -30,6 +30,7 @@ TEST(ConsoleUnderWine, StartHearStopAndExitAgainstTheVirtualDevices) {
   dir.write_file("D-STAR_tranceiver_config.txt", radio);
   dir.write_file("D-STAR_my_rpt.txt", my_rpt);
   dir.write_file("D-STAR_repeaters.txt", my_rpt + "\n" + his_rpt + "\n");
+  dir.write_file("D-STAR_reflectors.txt", "REF001 C\nREF030 C\nXRF757 A\n");
   dir.write_file("headers.txt", "1,QR1ABC,CQCQCQ,QR3KTA A,QR3KTG G\n");
 
   DevicesProcess devices(KESTREL8_DEVICES_PROGRAM,
@@ -83,11 +84,20 @@ TEST(ConsoleUnderWine, StartHearStopAndExitAgainstTheVirtualDevices) {
       devices.wait_for_count(adapter_frames_then_cat_commands[4], 2, std::chrono::seconds(20)))
       << testing::PrintToString(devices.lines());
 
+  // Alt+H, End: "Repeater info", the last of "His repeater"; four up is
+  // "Link REF030 C", which Space sends at once, through my repeater's gateway.
+  ASSERT_EQ(window_step({"keys", "{alt+h}{end}{up}{up}{up}{up}{space}"}), "typed");
+  EXPECT_TRUE(devices.wait_for_line(
+      "UR=\"REF030CL\" (link REF030 C)  [FE FE 01 7F 1D 05 51 52 33 4B 54 47 20 47 51 52 33 4B 54 "
+      "41 20 41 52 45 46 30 33 30 43 4C FD]",
+      std::chrono::seconds(20)))
+      << testing::PrintToString(devices.lines());
+
   ASSERT_EQ(window_step({"return", "110"}), "pressed return");
   EXPECT_EQ(window_step({"wait-text", "150", "START", "20000"}), "text START");
   EXPECT_EQ(dir.read_file("D-STAR_DV_config.txt"), "QR3XYZ X,F817,JP1,QR3KTA A,QR3KTA B,7");
   EXPECT_EQ(dir.read_file("D-STAR_my_rpt.txt"), my_rpt);
-  // No his-repeater line was stored before: STOP wrote it.
+  // No his-repeater line was stored before: STOP wrote it, and not the link.
   EXPECT_EQ(dir.read_file("D-STAR_his_rpt.txt"), his_rpt);
   EXPECT_EQ(dir.read_file("D-STAR_tranceiver_config.txt"), radio);
 
