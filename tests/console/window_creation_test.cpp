@@ -79,10 +79,10 @@ TEST_F(WindowCreationTest, AByteOrderMarkHeadingAnyFileIsNoPartOfItsFirstLine) {
   dir.write_file("D-STAR_my_rpt.txt", bom + hilltop[0]);
   dir.write_file("D-STAR_repeaters.txt", bom + hilltop[0]);
   open_window();
-  EXPECT_EQ(station.my_callsign.view(), "QR9ZZ   ");                // D-STAR_DV_config.txt
-  EXPECT_EQ(station.transceiver_model.view(), "FT-897");            // D-STAR_tranceiver_config.txt
-  EXPECT_EQ(view.list(ctl::my_repeater), hilltop);                  // D-STAR_my_rpt.txt
-  EXPECT_EQ(view.list(ctl::his_repeater), with_commands(hilltop));  // D-STAR_repeaters.txt
+  EXPECT_EQ(station.my_callsign.view(), "QR9ZZ   ");      // D-STAR_DV_config.txt
+  EXPECT_EQ(station.transceiver_model.view(), "FT-897");  // D-STAR_tranceiver_config.txt
+  EXPECT_EQ(view.list(ctl::my_repeater), hilltop);        // D-STAR_my_rpt.txt
+  EXPECT_EQ(view.list(ctl::his_repeater), with_commands(hilltop));
 }
 
 TEST_F(WindowCreationTest, HisRepeaterNoneListsOnlyMyRepeater) {

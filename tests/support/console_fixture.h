@@ -35,8 +35,7 @@ class ConsoleTest : public StationTest {
 };
 
 extern const char* const kRepeaterList;
-// "His repeater"'s own lines, then the repeater's commands that a repeater
-// with a gateway offers after them, the reflectors' "Link" entries among them.
+// "His repeater"'s lines, then the repeater's commands with the "Link" entries.
 std::vector<std::string> with_commands(std::vector<std::string> lines,
                                        const std::vector<std::string>& links = {});
 std::vector<std::uint8_t> route_frame(const std::string& rpt2, const std::string& rpt1,

@@ -108,7 +108,6 @@ TEST(DevicesAdapterDecoder, RouteIsAnsweredWithTheStatusTheConsoleShows) {
       {"QR3KTG GQR3KTA A/QR9ZZZB", false, 0x00, "-> STATUS 0 OK"},  // no list: nothing to check
       {"QR3KTG GQR3KTA AREF030CL", true, 0x00, "-> STATUS 0 OK", " (link REF030 C)"},
       {"QR3KTG GQR3KTA A       U", true, 0x00, "-> STATUS 0 OK", " (unlink)"},
-      {"QR3KTG GQR3KTA A       E", true, 0x00, "-> STATUS 0 OK", " (echo test)"},
       {"QR3KTG GQR3KTA A       I", true, 0x00, "-> STATUS 0 OK", " (repeater info)"},
   };
   for (const auto& c : cases) {

@@ -2,7 +2,7 @@
 // the end-to-end test in tests/wine. Each step prints one line.
 //   wait-window MS | return ID | click ID | wait-text ID TEXT MS | text ID |
 //   keys KEYS (typed on the keyboard: {tab}, {ctrl+a}, {alt+m}, {alt+h}, {space},
-//   {return}, {end}, {up}, or a character)
+//   {return}, {down}, or a character)
 
 #include <windows.h>
 
@@ -40,14 +40,10 @@ INPUT key(WORD vk, wchar_t unicode, bool up) {
 
 // Real key presses, in order, to the window that has the keyboard focus.
 bool type_keys(const std::string& keys) {
-  static const std::pair<std::string, std::vector<WORD>> named[] = {{"{tab}", {VK_TAB}},
-                                                                    {"{return}", {VK_RETURN}},
-                                                                    {"{ctrl+a}", {VK_CONTROL, 'A'}},
-                                                                    {"{alt+m}", {VK_MENU, 'M'}},
-                                                                    {"{alt+h}", {VK_MENU, 'H'}},
-                                                                    {"{end}", {VK_END}},
-                                                                    {"{up}", {VK_UP}},
-                                                                    {"{space}", {VK_SPACE}}};
+  static const std::pair<std::string, std::vector<WORD>> named[] = {
+      {"{tab}", {VK_TAB}},         {"{return}", {VK_RETURN}},   {"{ctrl+a}", {VK_CONTROL, 'A'}},
+      {"{alt+m}", {VK_MENU, 'M'}}, {"{alt+h}", {VK_MENU, 'H'}}, {"{down}", {VK_DOWN}},
+      {"{space}", {VK_SPACE}}};
   std::vector<INPUT> inputs;
   for (std::size_t i = 0; i < keys.size(); ++i) {
     const auto* held = std::find_if(std::begin(named), std::end(named), [&](const auto& n) {

@@ -84,12 +84,10 @@ TEST(ConsoleUnderWine, StartHearStopAndExitAgainstTheVirtualDevices) {
       devices.wait_for_count(adapter_frames_then_cat_commands[4], 2, std::chrono::seconds(20)))
       << testing::PrintToString(devices.lines());
 
-  // Alt+H, End: "Repeater info", the last of "His repeater"; four up is
-  // "Link REF030 C", which Space sends at once, through my repeater's gateway.
-  ASSERT_EQ(window_step({"keys", "{alt+h}{end}{up}{up}{up}{up}{space}"}), "typed");
+  // Alt+H, five down past the two lines, "Use reflector" and REF001 C: Space sends REF030 C.
+  ASSERT_EQ(window_step({"keys", "{alt+h}{down}{down}{down}{down}{down}{space}"}), "typed");
   EXPECT_TRUE(devices.wait_for_line(
-      "UR=\"REF030CL\" (link REF030 C)  [FE FE 01 7F 1D 05 51 52 33 4B 54 47 20 47 51 52 33 4B 54 "
-      "41 20 41 52 45 46 30 33 30 43 4C FD]",
+      "ROUTE RPT2=\"QR3KTG G\" RPT1=\"QR3KTA A\" UR=\"REF030CL\" (link REF030 C)",
       std::chrono::seconds(20)))
       << testing::PrintToString(devices.lines());
 
@@ -97,7 +95,7 @@ TEST(ConsoleUnderWine, StartHearStopAndExitAgainstTheVirtualDevices) {
   EXPECT_EQ(window_step({"wait-text", "150", "START", "20000"}), "text START");
   EXPECT_EQ(dir.read_file("D-STAR_DV_config.txt"), "QR3XYZ X,F817,JP1,QR3KTA A,QR3KTA B,7");
   EXPECT_EQ(dir.read_file("D-STAR_my_rpt.txt"), my_rpt);
-  // No his-repeater line was stored before: STOP wrote it, and not the link.
+  // No his-repeater line was stored before: STOP wrote it.
   EXPECT_EQ(dir.read_file("D-STAR_his_rpt.txt"), his_rpt);
   EXPECT_EQ(dir.read_file("D-STAR_tranceiver_config.txt"), radio);
 
