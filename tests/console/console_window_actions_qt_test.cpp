@@ -456,8 +456,7 @@ TEST_F(WindowActions, double_clicked_repeaters_are_routed_at_once_and_areas_only
   EXPECT_TRUE(answerer.boxes().empty());
 }
 
-// A command goes out once and is kept nowhere: STOP
-// saves the his repeater chosen before and the next START routes to it.
+// A command is kept nowhere: the next START routes to the his repeater chosen before.
 TEST_F(WindowActions, a_link_chosen_before_stop_is_not_sent_at_the_next_start) {
   dir.write_file("D-STAR_reflectors.txt", "REF030 C\n");
   open_with_station_files();
