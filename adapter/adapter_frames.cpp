@@ -88,10 +88,12 @@ void send_route() {
   send_route_frame(rpt2, station.my_repeater.view(), ur);
 }
 
-void send_callback_route() {
+void send_callback_route() { send_route_with_ur(station.callback_callsign.view()); }
+
+void send_route_with_ur(std::string_view ur) {
   // A repeater without gateway has no RPT2 callsign to put on the air.
   std::string_view rpt2 = has_no_gateway() ? kNoGatewayRpt2 : station.gateway.view();
-  send_route_frame(rpt2, station.my_repeater.view(), station.callback_callsign.view());
+  send_route_frame(rpt2, station.my_repeater.view(), ur.substr(0, 8));
 }
 
 void send_tx_message(const std::array<char, 20>& text) {

@@ -26,6 +26,9 @@ void send_my_suffix();
 void send_repeater_mode(bool on);
 void send_route();
 void send_callback_route();
+// No pause, as for a call back: RPT2 the gateway, RPT1 my repeater, and the
+// UR given, a station heard or a command to the repeater ("REF030CL").
+void send_route_with_ur(std::string_view ur);
 void send_tx_message(const std::array<char, 20>& text);
 
 // The adapter half of START: init, MY callsign, suffix, mode and route.

@@ -9,8 +9,10 @@
 #include "adapter/link_state.h"
 #include "adapter/serial_port.h"
 #include "console/message_boxes.h"
+#include "console/repeater_commands.h"
 #include "console/stderr_view.h"
 #include "settings/operator_words.h"
+#include "settings/reflector_list.h"
 #include "settings/repeater_lists.h"
 #include "settings/settings_files.h"
 #include "settings/station_settings.h"
@@ -31,6 +33,7 @@ constexpr auto kHeardLogDrain = std::chrono::seconds(2);
 constexpr auto kTuningLetsGo = std::chrono::milliseconds(500);
 
 void clear_list(ConsoleView& view, int id) {
+  if (id == ctl::his_repeater) forget_repeater_commands();
   for (int n = view.list_count(id); n > 0; --n) view.list_remove(id, 0);
 }
 
@@ -119,6 +122,7 @@ void tune_and_keep_transceiver(ConsoleView& view) {
 void on_window_created(ConsoleView& view) {
   view.set_text(ctl::start_stop, "START");
   std::string line = read_first_line(view, kAdapterSettingsFile);
+  bool his_list_of_repeaters = false;
   if (!line.empty()) {
     parse_settings_line(view, line, SettingsKind::adapter);
     for (const char* area : kCallAreas) view.list_append(ctl::call_area, area);
@@ -134,6 +138,7 @@ void on_window_created(ConsoleView& view) {
       view.list_append(ctl::his_repeater, std::string(station.my_repeater.view()));
     } else {
       fill_his_repeater_list(view);
+      his_list_of_repeaters = true;
     }
     std::string trx_line = read_first_line(view, kTransceiverSettingsFile);
     parse_settings_line(view, trx_line, SettingsKind::transceiver);
@@ -143,6 +148,10 @@ void on_window_created(ConsoleView& view) {
   }
   restore_chosen_repeater_lines();
   survey_port_holders();
+  read_reflector_list(view);
+  forget_repeater_commands();
+  // Once the stored repeater's gateway is known.
+  if (his_list_of_repeaters) offer_repeater_commands(view);
   adapter_open = false;
   transceiver_active = false;
 }
@@ -277,6 +286,7 @@ void on_call_area_chosen(ConsoleView& view) {
   } else {
     clear_list(view, ctl::his_repeater);
     fill_his_repeater_list(view);
+    offer_repeater_commands(view);
   }
 }
 
@@ -294,6 +304,7 @@ void on_my_repeater_chosen(ConsoleView& view) {
   } else {
     clear_list(view, ctl::his_repeater);
     fill_his_repeater_list(view);
+    offer_repeater_commands(view);
   }
   if (adapter_open) {
     send_route();
@@ -303,6 +314,7 @@ void on_my_repeater_chosen(ConsoleView& view) {
 }
 
 void on_his_repeater_chosen(ConsoleView& view) {
+  if (choose_repeater_command(view)) return;
   std::optional<std::string> entry = view.list_selected_text(ctl::his_repeater);
   if (!entry) return;
   parse_settings_line(view, *entry, SettingsKind::his_repeater);

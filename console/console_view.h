@@ -66,6 +66,8 @@ class ConsoleView {
   virtual void list_remove(int id, int index) = 0;
   virtual int list_count(int id) = 0;
   virtual std::optional<std::string> list_selected_text(int id) = 0;
+  // The selected entry's place in the list, counted from 0.
+  virtual std::optional<int> list_selected_index(int id) = 0;
 
   // Holds the caller until the operator presses OK.
   virtual void message_box(const std::string& text, const std::string& caption, BoxOwner owner) = 0;

@@ -46,6 +46,9 @@ inline constexpr std::string_view radio_on_new_frequency_only =
 inline constexpr BoxText ports_one_device{"DV port and TRX port lead to one device: ",
                                           "COM port error"};
 inline constexpr BoxText heard_log_unwritten{"The heard log ", "Heard log"};
+// The detail names the first line that is no reflector, or the reflectors
+// beyond the 64 offered, or both.
+inline constexpr BoxText reflectors_left_out{"Left out: ", "D-STAR_reflectors.txt"};
 }  // namespace box
 
 // Shows the box with its detail in place; holds the caller until OK.

@@ -16,6 +16,7 @@ class StderrView : public ConsoleView {
   void list_remove(int, int) override {}
   int list_count(int) override { return 0; }
   std::optional<std::string> list_selected_text(int) override { return std::nullopt; }
+  std::optional<int> list_selected_index(int) override { return std::nullopt; }
   // "kestrel8: <caption>: <text>"
   void message_box(const std::string& text, const std::string& caption, BoxOwner owner) override;
 };

@@ -16,6 +16,8 @@ inline constexpr const char* kTransceiverSettingsFile = "D-STAR_tranceiver_confi
 inline constexpr const char* kMyRepeaterFile = "D-STAR_my_rpt.txt";
 inline constexpr const char* kHisRepeaterFile = "D-STAR_his_rpt.txt";
 inline constexpr const char* kRepeaterListFile = "D-STAR_repeaters.txt";
+// Optional: the reflectors offered for linking in "His repeater".
+inline constexpr const char* kReflectorListFile = "D-STAR_reflectors.txt";
 
 enum class SettingsKind { adapter, transceiver, my_repeater, his_repeater };
 

@@ -55,13 +55,32 @@ std::string status_line(std::uint8_t code, const std::string& ur) {
   }
 }
 
+bool is_upper(char c) { return c >= 'A' && c <= 'Z'; }
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// A UR that is a command to the repeater, in words: "REF030CL" links the
+// repeater to reflector REF030 module C; 7 spaces and U, E or I unlink it,
+// ask for the echo test and for its info. Empty for any other UR.
+std::string repeater_command_words(const std::string& ur) {
+  if (ur == "       U") return "unlink";
+  if (ur == "       E") return "echo test";
+  if (ur == "       I") return "repeater info";
+  if (ur.size() != 8 || ur[7] != 'L' || !is_upper(ur[6])) return {};
+  for (std::size_t i = 0; i < 6; ++i) {
+    if (!is_upper(ur[i]) && (i < 3 || !is_digit(ur[i]))) return {};
+  }
+  return "link " + ur.substr(0, 6) + ' ' + ur[6];
+}
+
 void handle_route(AdapterState& state, const RepeaterBook& book, const std::vector<std::uint8_t>& p,
                   AdapterReply& reply) {
   const std::string rpt2 = text_of(p, 0, 8);
   const std::string rpt1 = text_of(p, 8, 8);
   const std::string ur = text_of(p, 16, 8);
+  const std::string words = repeater_command_words(ur);
   reply.lines.push_back("ROUTE RPT2=\"" + printable(rpt2) + "\" RPT1=\"" + printable(rpt1) +
-                        "\" UR=\"" + printable(ur) + '"');
+                        "\" UR=\"" + printable(ur) + '"' +
+                        (words.empty() ? "" : " (" + words + ")"));
   const std::uint8_t code = route_status(book, rpt1, ur);
   if (code == dv::kStatusOk) {
     state.rpt1 = rpt1;

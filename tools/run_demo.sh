@@ -28,7 +28,7 @@ done
 # last time (STOP writes them) is still there next time. The repeater list
 # and the header script are demo data and always refreshed.
 mkdir -p "$demo"
-for f in D-STAR_DV_config.txt D-STAR_tranceiver_config.txt D-STAR_my_rpt.txt; do
+for f in D-STAR_DV_config.txt D-STAR_tranceiver_config.txt D-STAR_my_rpt.txt D-STAR_reflectors.txt; do
   [ -e "$demo/$f" ] || cp "$tools_dir/demo/$f" "$demo/$f"
 done
 cp "$tools_dir/demo/D-STAR_repeaters.txt" "$tools_dir/demo/demo_headers.txt" "$demo/"

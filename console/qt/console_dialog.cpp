@@ -375,6 +375,10 @@ void ConsoleDialog::list_remove(int id, int index) {
     QListWidget* entries = list(id);
     if (!entries || index < 0 || index >= entries->count()) return;
     const bool was_selected = entries->item(index)->isSelected();
+    // Qt would move the current entry to a neighbour and tell a screen
+    // reader that this list has the focus, even while the operator is in
+    // another list: Orca would then stay silent when Alt+H comes here.
+    if (entries->currentRow() == index) entries->selectionModel()->clearCurrentIndex();
     std::unique_ptr<QListWidgetItem> removed(entries->takeItem(index));
     // Qt would select a neighbour; the operator's choice is gone, not moved.
     if (was_selected) entries->clearSelection();
@@ -400,6 +404,17 @@ std::optional<std::string> ConsoleDialog::list_selected_text(int id) {
     text = std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
   });
   return text;
+}
+
+std::optional<int> ConsoleDialog::list_selected_index(int id) {
+  std::optional<int> index;
+  on_window_thread([&] {
+    QListWidget* entries = list(id);
+    if (!entries) return;
+    const QList<QListWidgetItem*> selected = entries->selectedItems();
+    if (!selected.isEmpty()) index = entries->row(selected.first());
+  });
+  return index;
 }
 
 void ConsoleDialog::message_box(const std::string& text, const std::string& caption,

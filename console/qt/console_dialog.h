@@ -44,6 +44,7 @@ class ConsoleDialog final : public QDialog, public ConsoleView {
   void list_remove(int id, int index) override;
   int list_count(int id) override;
   std::optional<std::string> list_selected_text(int id) override;
+  std::optional<int> list_selected_index(int id) override;
   void message_box(const std::string& text, const std::string& caption, BoxOwner owner) override;
 
   // Run by the window's thread while it waits for the receive loop: carries

@@ -376,6 +376,16 @@ std::optional<std::string> Win32ConsoleDialog::list_selected_text(int id) {
   return text;
 }
 
+std::optional<int> Win32ConsoleDialog::list_selected_index(int id) {
+  std::optional<int> selected;
+  on_window_thread([&] {
+    const LRESULT index = SendDlgItemMessageA(window_, id, LB_GETCURSEL, 0, 0);
+    if (index != LB_ERR && static_cast<std::size_t>(index) < list_entries_[id].size())
+      selected = static_cast<int>(index);
+  });
+  return selected;
+}
+
 void Win32ConsoleDialog::message_box(const std::string& text, const std::string& caption,
                                      BoxOwner owner) {
   on_window_thread([&] {

@@ -42,6 +42,7 @@ class Win32ConsoleDialog final : public ConsoleView {
   void list_remove(int id, int index) override;
   int list_count(int id) override;
   std::optional<std::string> list_selected_text(int id) override;
+  std::optional<int> list_selected_index(int id) override;
   void message_box(const std::string& text, const std::string& caption, BoxOwner owner) override;
 
   // Carries out the display requests sent to the window and nothing else, so

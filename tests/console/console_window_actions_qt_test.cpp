@@ -119,6 +119,7 @@ struct StartUpCase {
   std::vector<std::string> his_repeaters;
   std::vector<std::string> models;
   std::vector<std::pair<int, std::string>> fields;
+  std::string reflectors = {};  // empty: no D-STAR_reflectors.txt, which is no error
 };
 
 void PrintTo(const StartUpCase& c, std::ostream* os) { *os << c.name; }
@@ -134,6 +135,7 @@ TEST_P(WindowStartUp, lists_fields_and_boxes_follow_the_files) {
     dir.write_file("D-STAR_my_rpt.txt", c.my_rpt_line);
   }
   if (!c.transceiver_file) std::remove("D-STAR_tranceiver_config.txt");
+  if (!c.reflectors.empty()) dir.write_file("D-STAR_reflectors.txt", c.reflectors);
   ASSERT_TRUE(window.open());
 
   EXPECT_EQ(boxes(), c.boxes);
@@ -158,7 +160,7 @@ INSTANTIATE_TEST_SUITE_P(
                     {},
                     first_then("JP1", kTwelveAreas),
                     {kHilltop430},
-                    kWholeList,
+                    with_commands(kWholeList),
                     first_then("FT-817", kModels),
                     {{ctl::my_callsign, "QR3WMN D"},
                      {ctl::my_suffix, "F817"},
@@ -206,9 +208,22 @@ INSTANTIATE_TEST_SUITE_P(
             {{"D-STAR_tranceiver_config.txt", "Error! the file could not open"}},
             first_then("JP1", kTwelveAreas),
             {kHilltop430},
-            kWholeList,
+            with_commands(kWholeList),
             kModels,
-            {{ctl::transceiver_port, ""}, {ctl::frequency, "*******"}, {ctl::shift, "*****"}}}),
+            {{ctl::transceiver_port, ""}, {ctl::frequency, "*******"}, {ctl::shift, "*****"}}},
+        StartUpCase{"reflectors_follow_use_reflector_and_a_bad_line_is_told",
+                    "QR3WMN D,F817,JP1,QR3KTA A,QR3KTA B,7",
+                    kHilltop430,
+                    true,
+                    {{"Left out: line 3, \"REF30 C\": a reflector reads like \"REF030 C\" or "
+                      "\"XRF757 A,Name\"",
+                      "D-STAR_reflectors.txt"}},
+                    first_then("JP1", kTwelveAreas),
+                    {kHilltop430},
+                    with_commands(kWholeList, {"Link XRF757 A Test", "Link REF001 C"}),
+                    first_then("FT-817", kModels),
+                    {},
+                    "// club\r\n  XRF757 A, Test // home\nREF30 C\nref001 c\n\nREF001 C\n"}),
     [](const ::testing::TestParamInfo<StartUpCase>& info) { return std::string(info.param.name); });
 
 TEST_F(WindowActions, first_run_port_typed_by_the_operator_then_start_and_stop_writes_the_station) {
@@ -417,7 +432,7 @@ TEST_F(WindowActions, double_clicked_repeaters_are_routed_at_once_and_areas_only
   ASSERT_TRUE(window.double_click_entry(ctl::call_area, "JP1"));
   EXPECT_EQ(window.entries(ctl::my_repeater),
             (std::vector<std::string>{kHilltop430, kHilltop1200, kRiverside}));
-  EXPECT_EQ(window.entries(ctl::his_repeater), kWholeList);
+  EXPECT_EQ(window.entries(ctl::his_repeater), with_commands(kWholeList));
   EXPECT_TRUE(adapter.read_all(milliseconds(50)).empty());
 
   ASSERT_TRUE(window.double_click_entry(ctl::my_repeater, kHilltop430));
@@ -439,6 +454,20 @@ TEST_F(WindowActions, double_clicked_repeaters_are_routed_at_once_and_areas_only
   EXPECT_EQ(dir.read_file("D-STAR_my_rpt.txt"), kRiverside);
   EXPECT_EQ(dir.read_file("D-STAR_his_rpt.txt"), kRiverside);
   EXPECT_TRUE(answerer.boxes().empty());
+}
+
+// A command is kept nowhere: the next START routes to the his repeater chosen before.
+TEST_F(WindowActions, a_link_chosen_before_stop_is_not_sent_at_the_next_start) {
+  dir.write_file("D-STAR_reflectors.txt", "REF030 C\n");
+  open_with_station_files();
+  ASSERT_TRUE(window.double_click_entry(ctl::his_repeater, "Echo test"));
+  EXPECT_EQ(boxes(), (std::vector<Box>{{"DV adapter port has been closed", "ERROR"}}));
+  start_link();
+  ASSERT_TRUE(window.double_click_entry(ctl::his_repeater, "Link REF030 C"));
+  EXPECT_EQ(adapter.read_count(31), route_frame("QR3KTG G", "QR3KTA A", "REF030CL"));
+  window.click(ctl::start_stop);
+  window.click(ctl::start_stop);
+  EXPECT_EQ(adapter.read_count(kRepeaterConfiguration.size()), kRepeaterConfiguration);
 }
 
 // --- The Receiving box, Call back and TX msg --------------------------------

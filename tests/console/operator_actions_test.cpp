@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "adapter/link_state.h"
+#include "settings/reflector_list.h"
 #include "settings/station_settings.h"
 #include "support/console_fixture.h"
 
@@ -32,6 +33,10 @@ class OperatorActionsTest : public ConsoleTest {
 };
 
 TEST_F(OperatorActionsTest, ChoosingAreaAndRepeatersWhileRunningSendsTheRoutes) {
+  std::string reflectors = "REF001 C\nXRF757 A,Test\n";
+  for (int i = 0; i < 63; ++i) reflectors += "REF064 A\n";  // one more than are offered
+  dir.write_file("D-STAR_reflectors.txt", reflectors);
+  read_reflector_list(view);
   start_link();
   double_click_entry(ctl::call_area, "JP1");
   EXPECT_TRUE(adapter.read_all(std::chrono::milliseconds(50)).empty());
@@ -50,6 +55,20 @@ TEST_F(OperatorActionsTest, ChoosingAreaAndRepeatersWhileRunningSendsTheRoutes) 
 
   double_click_entry(ctl::his_repeater, kHilltop430);
   EXPECT_EQ(adapter.read_count(31), route_frame("QR3KTG G", "QR3KTA A", "CQCQCQ  "));
+
+  // The repeater's commands through the same gateway; only "Use reflector" is kept.
+  const std::pair<std::string, std::string> entries[] = {
+      {"Use reflector", "CQCQCQ  "},      {"Link REF001 C", "REF001CL"},
+      {"Link XRF757 A Test", "XRF757AL"}, {"Unlink", "       U"},
+      {"Echo test", "       E"},          {"Repeater info", "       I"}};
+  for (const auto& [entry, ur] : entries) {
+    double_click_entry(ctl::his_repeater, entry);
+    EXPECT_EQ(adapter.read_count(31), route_frame("QR3KTG G", "QR3KTA A", ur)) << entry;
+  }
+  EXPECT_EQ(station.his_repeater.view(), "QR3KTA A");
+  EXPECT_EQ(station.his_repeater_line.view(), kHilltop430);
+  EXPECT_EQ(view.boxes(), (std::vector<RecordedBox>{{"Left out: every reflector after the first 64",
+                                                     "D-STAR_reflectors.txt", BoxOwner::none}}));
 }
 
 TEST_F(OperatorActionsTest, RepeaterWithoutGatewayReachesOnlyItself) {
@@ -75,7 +94,7 @@ TEST_F(OperatorActionsTest, ListsActOnlyOnDoubleClickAndOnlyWithASelection) {
 TEST_F(OperatorActionsTest, AreaChosenAfterStartUpListsEveryRepeaterOnce) {
   double_click_entry(ctl::call_area, "JP1");
   double_click_entry(ctl::call_area, "JP1");
-  EXPECT_EQ(view.list(ctl::his_repeater).size(), 5u);
+  EXPECT_EQ(view.list(ctl::his_repeater).size(), 5u + 4u);  // the lines, then the commands
 }
 
 TEST_F(OperatorActionsTest, SecondAreaRemovesOnlyTheFirstEntryOfTheFirst) {

@@ -52,7 +52,7 @@ TEST_F(WindowCreationTest, SavedSettingsFillFieldsAndListTheStoredAreaFirst) {
   EXPECT_EQ(view.list(ctl::transceiver_model), models);
   // The stored my-repeater line is offered only when its area matches.
   EXPECT_TRUE(view.list(ctl::my_repeater).empty());
-  EXPECT_EQ(view.list(ctl::his_repeater).size(), 5u);
+  EXPECT_EQ(view.list(ctl::his_repeater).size(), 5u + 4u);  // the lines, then the commands
   EXPECT_EQ(station.mode.view(), "FM");
 }
 
@@ -64,11 +64,11 @@ TEST_F(WindowCreationTest, StoredMyRepeaterLineIsOfferedAgainInItsArea) {
   EXPECT_EQ(view.list(ctl::my_repeater),
             (std::vector<std::string>{"JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G"}));
   EXPECT_EQ(view.list(ctl::his_repeater),
-            (std::vector<std::string>{"JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G",
-                                      "JP1,Hilltop1200(NI12),1291570,-20000,QR3KTA B,QR3KTG G",
-                                      "JP1,Riverside,434550,+600,QR3RVS A,None",
-                                      "JP2,Harbour430,439550,-5000,QR3HBR A,QR3HBR G ",
-                                      "Simplex,Calling,433300,0,QR3SMP A,None"}));
+            with_commands({"JP1,Hilltop430(NI43),439310,-5000,QR3KTA A,QR3KTG G",
+                           "JP1,Hilltop1200(NI12),1291570,-20000,QR3KTA B,QR3KTG G",
+                           "JP1,Riverside,434550,+600,QR3RVS A,None",
+                           "JP2,Harbour430,439550,-5000,QR3HBR A,QR3HBR G ",
+                           "Simplex,Calling,433300,0,QR3SMP A,None"}));
 }
 
 TEST_F(WindowCreationTest, AByteOrderMarkHeadingAnyFileIsNoPartOfItsFirstLine) {
@@ -82,7 +82,7 @@ TEST_F(WindowCreationTest, AByteOrderMarkHeadingAnyFileIsNoPartOfItsFirstLine) {
   EXPECT_EQ(station.my_callsign.view(), "QR9ZZ   ");      // D-STAR_DV_config.txt
   EXPECT_EQ(station.transceiver_model.view(), "FT-897");  // D-STAR_tranceiver_config.txt
   EXPECT_EQ(view.list(ctl::my_repeater), hilltop);        // D-STAR_my_rpt.txt
-  EXPECT_EQ(view.list(ctl::his_repeater), hilltop);       // D-STAR_repeaters.txt
+  EXPECT_EQ(view.list(ctl::his_repeater), with_commands(hilltop));
 }
 
 TEST_F(WindowCreationTest, HisRepeaterNoneListsOnlyMyRepeater) {

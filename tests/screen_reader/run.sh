@@ -63,6 +63,11 @@ Tab                   |Sending(20) text                |Sending, with its 20 cha
 Tab Tab Tab           |Call back push button           |Call back
 space KP_Up           |Call back QR4KLM                |flat review reads the callsign called back
 unplug wait Tab KP_Prior KP_Prior KP_Prior KP_Prior KP_Prior KP_Prior KP_Prior KP_Prior KP_Prior KP_Prior KP_Prior KP_Prior KP_Prior KP_Prior KP_Prior KP_Prior KP_Prior KP_Prior |DV port(1) text|Response LOST|TRX port(1) 8|TRX frq[kHz] 439310|Shift[kHz] -5000|the adapter pulled out, flat review from DV port(1): each value beside its caption
+alt+h                 |His repeater|List with 21 items |Alt+H reaches the his repeaters, then the repeater's commands
+End Up Up Up Up       |Link REF030 C                   |a reflector's entry reads as its text
+alt+m space wait      |My repeater|List with 1 item   |Space chooses my repeater again (the radio retunes), His repeater is filled anew
+alt+h                 |His repeater|List with 21 items |Alt+H is still heard after that
+alt+t                 |Tranceiver(15)|List with 7 items |and Alt+T reaches the transceiver models
 alt+a                 |Call area(7)|List with 13 items |Alt+A reaches the call areas
 Down                  |Simplex                         |Down highlights an entry
 space KP_Enter        |list item|Simplex|2 of 13      |Space chooses it, where am I reads it

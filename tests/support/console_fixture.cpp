@@ -53,6 +53,14 @@ void ConsoleTest::double_click_entry(int list, const std::string& entry) {
   double_click(list, static_cast<int>(it - entries.begin()));
 }
 
+std::vector<std::string> with_commands(std::vector<std::string> lines,
+                                       const std::vector<std::string>& links) {
+  lines.push_back("Use reflector");
+  lines.insert(lines.end(), links.begin(), links.end());
+  lines.insert(lines.end(), {"Unlink", "Echo test", "Repeater info"});
+  return lines;
+}
+
 std::vector<std::uint8_t> route_frame(const std::string& rpt2, const std::string& rpt1,
                                       const std::string& ur) {
   return std::vector<std::uint8_t>{0xFE, 0xFE, 0x01, 0x7F, 0x1D, 0x05} +

@@ -35,6 +35,9 @@ class ConsoleTest : public StationTest {
 };
 
 extern const char* const kRepeaterList;
+// "His repeater"'s lines, then the repeater's commands with the "Link" entries.
+std::vector<std::string> with_commands(std::vector<std::string> lines,
+                                       const std::vector<std::string>& links = {});
 std::vector<std::uint8_t> route_frame(const std::string& rpt2, const std::string& rpt1,
                                       const std::string& ur);
 // What START sends for the usual station files (QR3WMN D, suffix F817), the route last.

@@ -83,6 +83,16 @@ std::optional<std::string> RecordingView::list_selected_text(int id) {
   return entry;
 }
 
+std::optional<int> RecordingView::list_selected_index(int id) {
+  std::optional<int> index;
+  on_window([&] {
+    std::lock_guard lock(mutex_);
+    const List& l = lists_[id];
+    if (l.selected >= 0 && l.selected < static_cast<int>(l.entries.size())) index = l.selected;
+  });
+  return index;
+}
+
 void RecordingView::message_box(const std::string& text, const std::string& caption,
                                 BoxOwner owner) {
   on_window([&] {

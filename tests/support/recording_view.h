@@ -35,6 +35,7 @@ class RecordingView : public ConsoleView {
   void list_remove(int id, int index) override;
   int list_count(int id) override;
   std::optional<std::string> list_selected_text(int id) override;
+  std::optional<int> list_selected_index(int id) override;
   void message_box(const std::string& text, const std::string& caption, BoxOwner owner) override;
 
   // What the operator would do and see.
@@ -143,6 +144,7 @@ class CallLogView : public ConsoleView {
     record(ViewCall::list_selected_text, id);
     return std::nullopt;
   }
+  std::optional<int> list_selected_index(int) override { return std::nullopt; }
   void message_box(const std::string& text, const std::string& caption, BoxOwner owner) override {
     if (ViewCall* call = record(ViewCall::message_box, 0)) {
       call->text = text;

@@ -92,6 +92,7 @@ TEST(DevicesAdapterDecoder, RouteIsAnsweredWithTheStatusTheConsoleShows) {
     bool with_book;
     std::uint8_t code;
     const char* status_line;
+    const char* words = "";  // after the route's UR: a command to the repeater in words
   } cases[] = {
       {"QR3KTG GQR3KTA A/QR3KTAB", true, 0x00, "-> STATUS 0 OK"},
       {"QR3KTG GQR3KTA ACQCQCQ  ", true, 0x00, "-> STATUS 0 OK"},
@@ -105,11 +106,15 @@ TEST(DevicesAdapterDecoder, RouteIsAnsweredWithTheStatusTheConsoleShows) {
       {"        QR3KTA A/CQCQCQ ", true, 0x02,
        "-> STATUS 2 UR? (repeater \"CQCQCQ  \" is not in the repeater list)"},
       {"QR3KTG GQR3KTA A/QR9ZZZB", false, 0x00, "-> STATUS 0 OK"},  // no list: nothing to check
+      {"QR3KTG GQR3KTA AREF030CL", true, 0x00, "-> STATUS 0 OK", " (link REF030 C)"},
+      {"QR3KTG GQR3KTA A       U", true, 0x00, "-> STATUS 0 OK", " (unlink)"},
+      {"QR3KTG GQR3KTA A       I", true, 0x00, "-> STATUS 0 OK", " (repeater info)"},
   };
   for (const auto& c : cases) {
     const auto heard = hear(to_adapter(0x05, c.route), c.with_book ? kBook : RepeaterBook{});
     ASSERT_EQ(heard.lines.size(), 2u) << c.route;
     EXPECT_EQ(heard.lines[1], c.status_line) << c.route;
+    EXPECT_EQ(heard.lines[0].substr(heard.lines[0].rfind('"') + 1), c.words) << c.route;
     EXPECT_EQ(heard.answers, status_answer(c.code)) << c.route;
   }
 }

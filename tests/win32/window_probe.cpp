@@ -1,10 +1,10 @@
 // Works the running console window from outside, as the operator would, for
 // the end-to-end test in tests/wine. Each step prints one line.
 //   wait-window MS | return ID | click ID | wait-text ID TEXT MS | text ID |
-//   keys KEYS (typed on the keyboard: {tab}, {ctrl+a}, {alt+m}, {space}, {return},
-//   {escape}, or a character) | post-keys KEYS (the same without modifiers,
-//   posted to the window's focus) | window TITLE (the window the steps after
-//   it work; "Kestrel8" at first)
+//   keys KEYS (typed on the keyboard: {tab}, {ctrl+a}, {alt+m}, {alt+h}, {space},
+//   {return}, {down}, {escape}, or a character) | post-keys KEYS (the same without
+//   modifiers, posted to the window's focus) | window TITLE (the window the steps
+//   after it work; "Kestrel8" at first)
 
 #include <windows.h>
 
@@ -49,8 +49,9 @@ INPUT key(WORD vk, wchar_t unicode, bool up) {
 // Real key presses, in order, to the window that has the keyboard focus.
 bool type_keys(const std::string& keys) {
   static const std::pair<std::string, std::vector<WORD>> named[] = {
-      {"{tab}", {VK_TAB}},         {"{return}", {VK_RETURN}}, {"{ctrl+a}", {VK_CONTROL, 'A'}},
-      {"{alt+m}", {VK_MENU, 'M'}}, {"{space}", {VK_SPACE}},   {"{escape}", {VK_ESCAPE}}};
+      {"{tab}", {VK_TAB}},         {"{return}", {VK_RETURN}},   {"{ctrl+a}", {VK_CONTROL, 'A'}},
+      {"{alt+m}", {VK_MENU, 'M'}}, {"{alt+h}", {VK_MENU, 'H'}}, {"{down}", {VK_DOWN}},
+      {"{space}", {VK_SPACE}},     {"{escape}", {VK_ESCAPE}}};
   std::vector<INPUT> inputs;
   for (std::size_t i = 0; i < keys.size(); ++i) {
     const auto* held = std::find_if(std::begin(named), std::end(named), [&](const auto& n) {

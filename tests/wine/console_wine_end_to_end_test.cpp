@@ -31,6 +31,7 @@ TEST(ConsoleUnderWine, StartHearStopAndExitAgainstTheVirtualDevices) {
   dir.write_file("D-STAR_tranceiver_config.txt", radio);
   dir.write_file("D-STAR_my_rpt.txt", my_rpt);
   dir.write_file("D-STAR_repeaters.txt", my_rpt + "\n" + his_rpt + "\n");
+  dir.write_file("D-STAR_reflectors.txt", "REF001 C\nREF030 C\nXRF757 A\n");
   dir.write_file("headers.txt", "1,QR1ABC,CQCQCQ,QR3KTA A,QR3KTG G\n");
 
   DevicesProcess devices(KESTREL8_DEVICES_PROGRAM,
@@ -82,6 +83,13 @@ TEST(ConsoleUnderWine, StartHearStopAndExitAgainstTheVirtualDevices) {
   ASSERT_EQ(window_step({"keys", "{alt+m}{space}"}), "typed");
   EXPECT_TRUE(
       devices.wait_for_count(adapter_frames_then_cat_commands[4], 2, std::chrono::seconds(20)))
+      << testing::PrintToString(devices.lines());
+
+  // Alt+H, five down past the two lines, "Use reflector" and REF001 C: Space sends REF030 C.
+  ASSERT_EQ(window_step({"keys", "{alt+h}{down}{down}{down}{down}{down}{space}"}), "typed");
+  EXPECT_TRUE(devices.wait_for_line(
+      "ROUTE RPT2=\"QR3KTG G\" RPT1=\"QR3KTA A\" UR=\"REF030CL\" (link REF030 C)",
+      std::chrono::seconds(20)))
       << testing::PrintToString(devices.lines());
 
   ASSERT_EQ(window_step({"return", "110"}), "pressed return");

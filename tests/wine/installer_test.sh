@@ -23,7 +23,8 @@ rm -rf "$station"
 "$wine" reg add 'HKCU\Environment' /v Path /t REG_EXPAND_SZ /d 'C:\mine' /f > /dev/null
 "$wine" "$1/kestrel8-setup.exe" /S
 for f in kestrel8.exe kestrel8-repeaters.exe Uninstall.exe README-Windows.txt examples/D-STAR_DV_config.txt \
-         examples/D-STAR_tranceiver_config.txt examples/D-STAR_my_rpt.txt examples/D-STAR_repeaters.txt; do
+         examples/D-STAR_tranceiver_config.txt examples/D-STAR_my_rpt.txt examples/D-STAR_repeaters.txt \
+         examples/D-STAR_reflectors.txt; do
   [ -f "$programs/$f" ] || fail "$f not installed"
   case $f in examples/*) cmp -s "$programs/$f" "$station/${f#examples/}" || fail "no example ${f#examples/}" ;; esac
 done

@@ -72,6 +72,7 @@ Section "Kestrel8"
   File "${SOURCES}\tools\demo\D-STAR_tranceiver_config.txt"
   File "${SOURCES}\tools\demo\D-STAR_my_rpt.txt"
   File "${SOURCES}\tools\demo\D-STAR_repeaters.txt"
+  File "${SOURCES}\tools\demo\D-STAR_reflectors.txt"
 
   ; An operator's station folder is theirs: made once, never overwritten.
   IfFileExists "$DOCUMENTS\Kestrel8\*.*" station_ready
@@ -145,6 +146,7 @@ Section "Uninstall"
   Delete "$INSTDIR\examples\D-STAR_tranceiver_config.txt"
   Delete "$INSTDIR\examples\D-STAR_my_rpt.txt"
   Delete "$INSTDIR\examples\D-STAR_repeaters.txt"
+  Delete "$INSTDIR\examples\D-STAR_reflectors.txt"
   RMDir "$INSTDIR\examples"
   Delete "$INSTDIR\Uninstall.exe"
   RMDir "$INSTDIR"

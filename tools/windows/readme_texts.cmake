@@ -24,12 +24,13 @@ Documents\Kestrel8 (not Program Files, where programs may not write).
   - Right-click the zip, Properties: if there is an "Unblock" box, tick
     it and press OK. Then right-click, "Extract All...", and choose the
     folder.
-  - Copy the four files from examples\ into that folder, next to
+  - Copy the five files from examples\ into that folder, next to
     kestrel8.exe:
       D-STAR_DV_config.txt           your station
       D-STAR_tranceiver_config.txt   your radio
       D-STAR_my_rpt.txt              your repeater
       D-STAR_repeaters.txt           the repeater list (fictional stations)
+      D-STAR_reflectors.txt          reflectors to link to (optional)
 
 
 ]=])
@@ -65,6 +66,7 @@ back there. The first install made it with the example station files:
   D-STAR_tranceiver_config.txt   your radio
   D-STAR_my_rpt.txt              your repeater
   D-STAR_repeaters.txt           the repeater list (fictional stations)
+  D-STAR_reflectors.txt          reflectors to link to (optional)
 
 Installing again, or a newer version, never changes them.
 

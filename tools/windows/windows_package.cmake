@@ -9,7 +9,8 @@ set(KESTREL_WINDOWS_PROGRAMS kestrel8 kestrel8-repeaters)
 set(KESTREL_DEMO_DIR ${PROJECT_SOURCE_DIR}/tools/demo)
 set(KESTREL_EXAMPLES
   ${KESTREL_DEMO_DIR}/D-STAR_DV_config.txt ${KESTREL_DEMO_DIR}/D-STAR_tranceiver_config.txt
-  ${KESTREL_DEMO_DIR}/D-STAR_my_rpt.txt ${KESTREL_DEMO_DIR}/D-STAR_repeaters.txt)
+  ${KESTREL_DEMO_DIR}/D-STAR_my_rpt.txt ${KESTREL_DEMO_DIR}/D-STAR_repeaters.txt
+  ${KESTREL_DEMO_DIR}/D-STAR_reflectors.txt)
 
 # Windows version numbers have four parts; the project's may have two.
 foreach(part MAJOR MINOR PATCH TWEAK)
