@@ -62,6 +62,12 @@ TEST(RepeatersUnderWine, group_and_near_choose_and_the_summary_reaches_a_pipe_as
             "Nieder,Near,430200,0,QR1NEA B,None\nNieder,Far,430100,0,QR1FAR B,None\n");
   WineProgram refused("kestrel8-repeaters.exe", {"import", "t.csv", "--group", "Tirol"});
   EXPECT_EQ(refused.wait_for_exit(std::chrono::seconds(60)), 1);
+  // The station's settings are never a list's target, in any case of letters.
+  dir.write_file("D-STAR_DV_config.txt", "QR3WMN D,F817\n");
+  WineProgram own("kestrel8-repeaters.exe",
+                  {"import", "t.csv", "--append", "--out", "d-star_dv_CONFIG.txt"});
+  EXPECT_EQ(own.wait_for_exit(std::chrono::seconds(60)), 1);
+  EXPECT_EQ(dir.read_file("D-STAR_DV_config.txt"), "QR3WMN D,F817\n");
 
   // A Czech spreadsheet's CSV in Windows-1250, through the Windows code page.
   dir.write_file("cz.csv",
@@ -104,7 +110,9 @@ TEST(RepeatersUnderWine, a_table_too_big_is_chosen_from_in_a_window_as_the_optio
   // window of its own (which Wine puts in front of the chooser, so the keys
   // are posted); after the summary a key closes that window, named for the
   // program.
-  auto by_window = [&](const std::array<std::string, 2>& keys) {
+  // The keys, then the count line to wait for (the choice is counted anew
+  // after each key), then the keys that end the choice.
+  auto by_window = [&](const std::array<std::string, 3>& keys) {
     std::remove("D-STAR_repeaters.txt");
     // By its Windows name, so that it starts in this folder.
     std::string exe = "Z:" KESTREL8_WIN_BUILD "/kestrel8-repeaters.exe";
@@ -112,22 +120,23 @@ TEST(RepeatersUnderWine, a_table_too_big_is_chosen_from_in_a_window_as_the_optio
     DevicesProcess import("/usr/lib/wine/wine64", {"start", "/wait", exe, "import", "t.csv"});
     run_under_wine("tests/win32/window_probe.exe",
                    {"window", "Import a repeater list", "wait-window", "30000", "wait-text", "107",
-                    "chosen", "30000", "post-keys", keys[0], "post-keys", keys[1]});
+                    "chosen", "30000", "post-keys", keys[0], "wait-text", "107", keys[1], "30000",
+                    "post-keys", keys[2]});
     int status = -1;
     for (int i = 0; i < 30 && status < 0; ++i) {
       if (dir.exists("D-STAR_repeaters.txt"))
         run_under_wine("tests/win32/window_probe.exe", {"window", exe, "post-keys", "{return}"});
       status = import.wait_for_exit(std::chrono::seconds(1));
     }
-    EXPECT_GE(status, 0) << keys[0] << keys[1];
+    EXPECT_GE(status, 0) << keys[0] << keys[2];
     return dir.read_file("D-STAR_repeaters.txt");
   };
   // The first group has the focus: Space ticks it, Return is Import.
-  EXPECT_EQ(by_window({"{space}", "{return}"}), by_options({"--group", "Alpha"}));
-  EXPECT_EQ(by_window({"{tab}JO01{tab}60", "{return}"}),
+  EXPECT_EQ(by_window({"{space}", "of 256", "{return}"}), by_options({"--group", "Alpha"}));
+  EXPECT_EQ(by_window({"{tab}JO01{tab}60", "of 256", "{return}"}),
             by_options({"--near", "JO01", "--within", "60"}));
   // Return is no Import while the choice is 310 lines; Escape is Cancel.
-  EXPECT_EQ(by_window({"{return}", "{space}{escape}"}), "");
+  EXPECT_EQ(by_window({"{return}", "more than", "{space}{escape}"}), "");
   EXPECT_FALSE(dir.exists("D-STAR_repeaters.txt"));
 }
 
