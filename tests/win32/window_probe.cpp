@@ -4,7 +4,8 @@
 //   keys KEYS (typed on the keyboard: {tab}, {ctrl+a}, {alt+m}, {alt+h}, {space},
 //   {return}, {down}, {escape}, or a character) | post-keys KEYS (the same without
 //   modifiers, posted to the window's focus) | window TITLE (the window the steps
-//   after it work; "Kestrel8" at first)
+//   after it work; "Kestrel8" at first) | post-text ID TEXT (characters posted to
+//   that field)
 
 #include <windows.h>
 
@@ -133,6 +134,11 @@ int main(int argc, char** argv) {
       PostMessageA(control(id), WM_KEYDOWN, VK_RETURN, 1);
       PostMessageA(control(id), WM_KEYUP, VK_RETURN, 0xC0000001);
       std::printf(control(id) ? "pressed return\n" : "no control\n");
+    } else if (step == "post-text" && i + 1 < argc) {
+      // Typed into one field, whatever has the focus while the window is busy.
+      const std::string text = argv[++i];
+      for (const unsigned char c : text) PostMessageA(control(id), WM_CHAR, c, 1);
+      std::printf(control(id) ? "typed\n" : "no control\n");
     } else if (step == "click") {
       PostMessageA(control(id), BM_CLICK, 0, 0);
       std::printf(control(id) ? "clicked\n" : "no control\n");

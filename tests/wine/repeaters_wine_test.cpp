@@ -110,33 +110,41 @@ TEST(RepeatersUnderWine, a_table_too_big_is_chosen_from_in_a_window_as_the_optio
   // window of its own (which Wine puts in front of the chooser, so the keys
   // are posted); after the summary a key closes that window, named for the
   // program.
-  // The keys, then the count line to wait for (the choice is counted anew
-  // after each key), then the keys that end the choice.
-  auto by_window = [&](const std::array<std::string, 3>& keys) {
+  // Keys for the groups, the texts typed into Near and Within, the count
+  // line to wait for (the choice is counted anew after each key), then the
+  // keys that end the choice.
+  auto by_window = [&](const std::array<std::string, 5>& keys) {
     std::remove("D-STAR_repeaters.txt");
     // By its Windows name, so that it starts in this folder.
     std::string exe = "Z:" KESTREL8_WIN_BUILD "/kestrel8-repeaters.exe";
     std::replace(exe.begin(), exe.end(), '/', '\\');
     DevicesProcess import("/usr/lib/wine/wine64", {"start", "/wait", exe, "import", "t.csv"});
-    run_under_wine("tests/win32/window_probe.exe",
-                   {"window", "Import a repeater list", "wait-window", "30000", "wait-text", "107",
-                    "chosen", "30000", "post-keys", keys[0], "wait-text", "107", keys[1], "30000",
-                    "post-keys", keys[2]});
+    run_under_wine("tests/win32/window_probe.exe", {"window",      "Import a repeater list",
+                                                    "wait-window", "30000",
+                                                    "wait-text",   "107",
+                                                    "chosen",      "30000",
+                                                    "post-keys",   keys[0],
+                                                    "post-text",   "104",
+                                                    keys[1],       "post-text",
+                                                    "106",         keys[2],
+                                                    "wait-text",   "107",
+                                                    keys[3],       "30000",
+                                                    "post-keys",   keys[4]});
     int status = -1;
     for (int i = 0; i < 30 && status < 0; ++i) {
       if (dir.exists("D-STAR_repeaters.txt"))
         run_under_wine("tests/win32/window_probe.exe", {"window", exe, "post-keys", "{return}"});
       status = import.wait_for_exit(std::chrono::seconds(1));
     }
-    EXPECT_GE(status, 0) << keys[0] << keys[2];
+    EXPECT_GE(status, 0) << keys[0] << keys[1] << keys[2] << keys[4];
     return dir.read_file("D-STAR_repeaters.txt");
   };
   // The first group has the focus: Space ticks it, Return is Import.
-  EXPECT_EQ(by_window({"{space}", "of 256", "{return}"}), by_options({"--group", "Alpha"}));
-  EXPECT_EQ(by_window({"{tab}JO01{tab}60", "of 256", "{return}"}),
+  EXPECT_EQ(by_window({"{space}", "", "", "of 256", "{return}"}), by_options({"--group", "Alpha"}));
+  EXPECT_EQ(by_window({"", "JO01", "60", "of 256", "{return}"}),
             by_options({"--near", "JO01", "--within", "60"}));
   // Return is no Import while the choice is 310 lines; Escape is Cancel.
-  EXPECT_EQ(by_window({"{return}", "more than", "{space}{escape}"}), "");
+  EXPECT_EQ(by_window({"{return}", "", "", "more than", "{space}{escape}"}), "");
   EXPECT_FALSE(dir.exists("D-STAR_repeaters.txt"));
 }
 
